@@ -1,5 +1,6 @@
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include "app/modGetVersion.h"
 #include "app/modMain.h"

@@ -1,44 +1,288 @@
 #include "ui/frmKestrowWin32.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <exception>
+
 #include "app/resource.h"
 #include "app/version.h"
 
 namespace ui {
+
+namespace {
+constexpr const char* kClassName = "frmKestrow";
+constexpr const char* kNoBrowser = "No browser installed! Cannot open help file.";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+}  // namespace
+
+// What the window owns beyond its controls: the logic of its tabs and its
+// banner. Kept here so that the header does not pull them all in.
+struct frmKestrowWindow::Parts {};
 
 frmKestrowWindow& frmKestrowWindow::Instance() {
     static frmKestrowWindow instance;
     return instance;
 }
 
+frmKestrowWindow::frmKestrowWindow() = default;
+frmKestrowWindow::~frmKestrowWindow() = default;
+
 LRESULT CALLBACK frmKestrowWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
+    frmKestrowWindow& self = Instance();
+    if (msg == WM_NCCREATE) self.hwnd_ = hwnd;
+    if (hwnd != self.hwnd_) return DefWindowProcA(hwnd, msg, wp, lp);
+    try {
+        return self.HandleMessage(msg, wp, lp);
+    } catch (const std::exception&) {
+        // Nothing may unwind into Windows; the message is dropped.
         return 0;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 bool frmKestrowWindow::Show() {
+    if (hwnd_) {
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+        return true;
+    }
     HINSTANCE inst = GetModuleHandleA(nullptr);
+    hand_ = LoadCursorA(inst, MAKEINTRESOURCEA(IDC_HAND_POINTER));
+
     WNDCLASSA wc = {};
     wc.lpfnWndProc = WndProc;
     wc.hInstance = inst;
     wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_DOVRANE));
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "frmKestrow";
-    RegisterClassA(&wc);
-    hwnd_ = CreateWindowExA(0, "frmKestrow", DOVRANE_TITLE, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 460, 360, nullptr,
-                            LoadMenuA(inst, MAKEINTRESOURCEA(IDM_MAIN)), inst, nullptr);
-    if (!hwnd_) return false;
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassA(&wc)) return false;
+
+    // The design gives the client area; the frame and the menu come on top.
+    const int dpi = ScreenDpi();
+    RECT frame = {0, 0, TwipsToPixels(kClientWidthTwips, dpi),
+                  TwipsToPixels(kClientHeightTwips, dpi)};
+    AdjustWindowRectEx(&frame, kWindowStyle, TRUE, 0);
+    HMENU menu = LoadMenuA(inst, MAKEINTRESOURCEA(IDM_MAIN));
+    if (!CreateWindowExA(0, kClassName, DOVRANE_TITLE, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                         frame.right - frame.left, frame.bottom - frame.top, nullptr, menu, inst,
+                         nullptr)) {
+        if (menu) DestroyMenu(menu);
+        return false;
+    }
+    // A menu bar that wraps would take client height: measure again.
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    int missing = TwipsToPixels(kClientHeightTwips, dpi) - client.bottom;
+    if (missing != 0) {
+        RECT outer;
+        GetWindowRect(hwnd_, &outer);
+        SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left,
+                     outer.bottom - outer.top + missing, SWP_NOMOVE | SWP_NOZORDER);
+    }
+
+    prompter_.SetOwner(hwnd_);
+    CreateControls();
+    Form_Load();
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     UpdateWindow(hwnd_);
+    SetFocus(Control(kSSTab1));
     return true;
 }
 
+void frmKestrowWindow::CreateControls() {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    const int dpi = ScreenDpi();
+    formFont_ = MakeFont("MS Sans Serif", 8, FW_NORMAL);
+    linkFont_ = MakeFont("MS Sans Serif", 8.25, FW_NORMAL, true);
+
+    for (const ControlSpec& c : kKestrowControls) {
+        const char* cls = "BUTTON";
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        DWORD exStyle = 0;
+        switch (c.kind) {
+            case ControlKind::TabControl:
+                cls = WC_TABCONTROLA;
+                // Clip the controls that stand on the tab, or it paints over them.
+                style |= WS_CLIPSIBLINGS | WS_TABSTOP;
+                break;
+            case ControlKind::CheckedList:
+                cls = "LISTBOX";
+                style |= WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
+                         LBS_NOINTEGRALHEIGHT;
+                break;
+            case ControlKind::CheckBox:
+                // Not BS_AUTOCHECKBOX: the box's value changes through its
+                // CheckBox so that clicks and code run the same handler.
+                style |= WS_TABSTOP | BS_CHECKBOX;
+                break;
+            case ControlKind::Button:
+                style |= WS_TABSTOP | BS_PUSHBUTTON;
+                break;
+            case ControlKind::Picture:
+                cls = "STATIC";
+                style |= SS_NOTIFY;
+                break;
+            case ControlKind::Link:
+                cls = "STATIC";
+                style |= SS_NOTIFY | SS_LEFT;
+                break;
+        }
+        HWND h = CreateWindowExA(exStyle, cls, c.caption, style, TwipsToPixels(c.left, dpi),
+                                 TwipsToPixels(c.top, dpi), TwipsToPixels(c.width, dpi),
+                                 TwipsToPixels(c.height, dpi), hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
+        SendMessageA(h, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(c.kind == ControlKind::Link ? linkFont_.get()
+                                                                          : formFont_.get()),
+                     FALSE);
+        controls_[c.id] = h;
+    }
+
+    HWND tab = Control(kSSTab1);
+    for (int i = 0; i < 2; ++i) {
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<char*>(kTabCaptions[i]);
+        SendMessageA(tab, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+    // The controls on the tabs paint the plain dialog face; a themed tab body
+    // (white, or a gradient under Luna) would leave grey boxes around them.
+    // uxtheme.dll is looked up at run time: it is only there from XP on.
+    if (HMODULE uxtheme = GetModuleHandleA("uxtheme.dll") ? GetModuleHandleA("uxtheme.dll")
+                                                        : LoadLibraryA("uxtheme.dll")) {
+        using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+        auto setTheme = reinterpret_cast<SetWindowThemeFn>(
+            reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
+        if (setTheme) setTheme(tab, L" ", L" ");
+    }
+    // The tab control is first in tab order but must lie under the controls
+    // that stand on it; tab order is kept by the layout table instead.
+    SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowPage(Page::Tweaks);
+}
+
+HWND frmKestrowWindow::Control(int id) const {
+    auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+void frmKestrowWindow::ShowPage(Page page) {
+    SendMessageA(Control(kSSTab1), TCM_SETCURSEL, page == Page::RunList ? 1 : 0, 0);
+    for (const ControlSpec& c : kKestrowControls) {
+        if (c.page == Page::Window) continue;
+        ShowWindow(Control(c.id), c.page == page ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+void frmKestrowWindow::MoveFocus(bool forward) {
+    const int n = static_cast<int>(kKestrowControls.size());
+    int at = -1;
+    HWND focus = GetFocus();
+    for (int i = 0; i < n; ++i)
+        if (Control(kKestrowControls[i].id) == focus) at = i;
+    for (int step = 1; step <= n; ++step) {
+        int i = ((at < 0 ? (forward ? -1 : 0) : at) + (forward ? step : -step) + n) % n;
+        HWND h = Control(kKestrowControls[i].id);
+        if (IsWindowVisible(h) && IsWindowEnabled(h) &&
+            (GetWindowLongA(h, GWL_STYLE) & WS_TABSTOP)) {
+            SetFocus(h);
+            return;
+        }
+    }
+}
+
 bool frmKestrowWindow::PreTranslate(MSG& msg) {
-    return hwnd_ && IsDialogMessageA(hwnd_, &msg);
+    if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
+        MoveFocus(GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    }
+    return IsDialogMessageA(hwnd_, &msg) != FALSE;
+}
+
+void frmKestrowWindow::Form_Load() {
+    // 1. and 2. The splash screen, shown over this window and painted before
+    //    the slow steps begin.
+    // 3. LoadBanner.
+    // 4. The tweak readers set the Tweaks tab's checkboxes.
+    // 5. LoadRunList.
+    // 6. The splash screen goes.
+}
+
+void frmKestrowWindow::mnuHelpContents_Click() {
+    WinHelpA(hwnd_, HelpFilePath().c_str(), HELP_FINDER, 0);
+}
+
+void frmKestrowWindow::mnuHelpAbout_Click() {}
+
+void frmKestrowWindow::Label1_Click() {
+    HINSTANCE result = ShellExecuteA(hwnd_, "Open", DOVRANE_SERVER "/dovrane", nullptr, nullptr,
+                                     SW_SHOWNORMAL);
+    // Only 0 means no browser; the shell's 1..32 failures are not reported.
+    if (result == nullptr) prompter_.MsgBox(kNoBrowser, MB_OK, DOVRANE_TITLE);
+}
+
+void frmKestrowWindow::OnHelp(const HELPINFO& info) {
+    int topic = kWindowHelpTopic;
+    if (info.iContextType == HELPINFO_WINDOW && info.hItemHandle != hwnd_)
+        topic = HelpTopicFor(info.iCtrlId);
+    WinHelpA(hwnd_, HelpFilePath().c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(topic));
+}
+
+void frmKestrowWindow::OnCommand(int id, int code, HWND control) {
+    if (!control) {  // menu
+        if (id == IDM_HELP_CONTENTS) mnuHelpContents_Click();
+        if (id == IDM_HELP_ABOUT) mnuHelpAbout_Click();
+        return;
+    }
+    if (id == kLabel1 && code == STN_CLICKED) Label1_Click();
+}
+
+LRESULT frmKestrowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+            return 0;
+        case WM_NOTIFY: {
+            const NMHDR* hdr = reinterpret_cast<const NMHDR*>(lp);
+            if (hdr->idFrom == kSSTab1 && hdr->code == TCN_SELCHANGE) {
+                int sel = static_cast<int>(SendMessageA(hdr->hwndFrom, TCM_GETCURSEL, 0, 0));
+                ShowPage(sel == 1 ? Page::RunList : Page::Tweaks);
+            }
+            return 0;
+        }
+        case WM_HELP:
+            OnHelp(*reinterpret_cast<const HELPINFO*>(lp));
+            return TRUE;
+        case WM_SETCURSOR: {
+            HWND over = reinterpret_cast<HWND>(wp);
+            if (hand_ && (over == Control(kLabel1) || over == Control(kPicture1))) {
+                SetCursor(hand_);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lp) == Control(kLabel1)) {
+                HDC dc = reinterpret_cast<HDC>(wp);
+                SetTextColor(dc, RGB(0, 0, 255));
+                SetBkMode(dc, TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        case WM_CLOSE:
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_DESTROY:
+            WinHelpA(hwnd_, HelpFilePath().c_str(), HELP_QUIT, 0);
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            controls_.clear();
+            hwnd_ = nullptr;
+            break;
+    }
+    return DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
 }  // namespace ui

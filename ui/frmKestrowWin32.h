@@ -1,20 +1,63 @@
+// The main window, frmKestrow, on Win32: its controls from the layout table,
+// the two tabs, the Help menu, context help, the web link, and the load
+// sequence that ties the program together at start-up.
 #pragma once
 #include <windows.h>
 
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "ui/GdiWin32.h"
+#include "ui/PrompterWin32.h"
+#include "ui/frmKestrowLayout.h"
+
 namespace ui {
 
-// The main window on Win32.
 class frmKestrowWindow {
-  public:
+public:
+    // The single main window, created on first use.
     static frmKestrowWindow& Instance();
+
+    // Creates the window, runs Form_Load, then shows it. False when the
+    // window could not be created.
     bool Show();
+    // Tab order of the layout table and the dialog keys (mnemonics, Space,
+    // Enter) for the window's controls. True when the message was handled.
     bool PreTranslate(MSG& msg);
+
     HWND hwnd() const { return hwnd_; }
 
-  private:
-    frmKestrowWindow() = default;
+    frmKestrowWindow(const frmKestrowWindow&) = delete;
+    frmKestrowWindow& operator=(const frmKestrowWindow&) = delete;
+    ~frmKestrowWindow();
+
+private:
+    frmKestrowWindow();
+    struct Parts;
+
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    void CreateControls();
+    HWND Control(int id) const;
+    void ShowPage(Page page);
+    void MoveFocus(bool forward);
+
+    void Form_Load();
+    void mnuHelpContents_Click();
+    void mnuHelpAbout_Click();
+    void Label1_Click();
+    void OnHelp(const HELPINFO& info);
+    void OnCommand(int id, int code, HWND control);
+
     HWND hwnd_ = nullptr;
+    Font formFont_;
+    Font linkFont_;
+    HCURSOR hand_ = nullptr;
+    PrompterWin32 prompter_;
+    std::map<int, HWND> controls_;
+    std::unique_ptr<Parts> parts_;
 };
 
 }  // namespace ui

@@ -1,0 +1,138 @@
+// The registry as the program reaches it: the seven advapi32 calls it makes,
+// with their arguments and result codes, behind one interface. The program
+// runs on RegistryWin32 (the real calls); tests run on MemoryRegistry or,
+// under Wine, on the real registry. Portable: no <windows.h> here, so the
+// names avoid the macros that header defines (HKEY_CURRENT_USER, REG_SZ...).
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace reg {
+
+// An open key or a predefined root, as the 32-bit value Win32 passes; 0 is
+// the null handle.
+using Key = std::uintptr_t;
+// A Win32 result code (LONG): 0 success.
+using Status = std::int32_t;
+
+constexpr Key kNullKey = 0;
+constexpr Key kCurrentUser = 0x80000001;
+constexpr Key kLocalMachine = 0x80000002;
+constexpr Key kUsers = 0x80000003;
+
+// The result codes the registry calls give for the cases the program meets.
+constexpr Status kSuccess = 0;
+constexpr Status kFileNotFound = 2;
+constexpr Status kAccessDenied = 5;
+constexpr Status kInvalidHandle = 6;
+constexpr Status kInvalidParameter = 87;
+constexpr Status kMoreData = 234;
+constexpr Status kNoMoreItems = 259;
+constexpr Status kNoAccess = 998;  // a null data pointer with a non-zero size
+
+// Value types.
+constexpr std::uint32_t kRegNone = 0;
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegDword = 4;
+constexpr std::uint32_t kRegMultiSz = 7;
+
+// Access rights of a key handle.
+constexpr std::uint32_t kKeyQueryValue = 0x0001;
+constexpr std::uint32_t kKeySetValue = 0x0002;
+constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
+constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
+constexpr std::uint32_t kKeyNotify = 0x0010;
+constexpr std::uint32_t kKeyCreateLink = 0x0020;
+constexpr std::uint32_t kDelete = 0x00010000;
+constexpr std::uint32_t kReadControl = 0x00020000;
+constexpr std::uint32_t kWriteDac = 0x00040000;
+constexpr std::uint32_t kWriteOwner = 0x00080000;
+constexpr std::uint32_t kKeyRead =
+    kReadControl | kKeyQueryValue | kKeyEnumerateSubKeys | kKeyNotify;
+constexpr std::uint32_t kKeyWrite = kReadControl | kKeySetValue | kKeyCreateSubKey;
+constexpr std::uint32_t kKeyAllAccess = 0x000F003F;
+constexpr std::uint32_t kGenericRead = 0x80000000;
+constexpr std::uint32_t kGenericWrite = 0x40000000;
+constexpr std::uint32_t kGenericExecute = 0x20000000;
+constexpr std::uint32_t kGenericAll = 0x10000000;
+
+// RegCreateKeyExA's option and dispositions.
+constexpr std::uint32_t kOptionNonVolatile = 0;
+constexpr std::uint32_t kCreatedNewKey = 1;
+constexpr std::uint32_t kOpenedExistingKey = 2;
+
+class RegistryApi {
+  public:
+    virtual ~RegistryApi() = default;
+
+    virtual Status RegOpenKeyExA(Key key, const char* subKey, std::uint32_t options,
+                                 std::uint32_t samDesired, Key* result) = 0;
+    // securityAttributes: a SECURITY_ATTRIBUTES record or null.
+    virtual Status RegCreateKeyExA(Key key, const char* subKey, std::uint32_t reserved,
+                                   const char* keyClass, std::uint32_t options,
+                                   std::uint32_t samDesired, const void* securityAttributes,
+                                   Key* result, std::uint32_t* disposition) = 0;
+    virtual Status RegQueryValueExA(Key key, const char* valueName, std::uint32_t* reserved,
+                                    std::uint32_t* type, std::uint8_t* data,
+                                    std::uint32_t* dataSize) = 0;
+    virtual Status RegSetValueExA(Key key, const char* valueName, std::uint32_t reserved,
+                                  std::uint32_t type, const std::uint8_t* data,
+                                  std::uint32_t dataSize) = 0;
+    virtual Status RegDeleteValueA(Key key, const char* valueName) = 0;
+    virtual Status RegEnumValueA(Key key, std::uint32_t index, char* valueName,
+                                 std::uint32_t* valueNameSize, std::uint32_t* reserved,
+                                 std::uint32_t* type, std::uint8_t* data,
+                                 std::uint32_t* dataSize) = 0;
+    virtual Status RegCloseKey(Key key) = 0;
+};
+
+// Owns one open key and closes it once, when it goes. Holds nothing after a
+// failed open, so a failure can never be followed by use of a stale handle.
+class UniqueKey {
+  public:
+    UniqueKey() = default;
+    UniqueKey(RegistryApi& api, Key key) : api_(&api), key_(key) {}
+    UniqueKey(UniqueKey&& other) noexcept : api_(other.api_), key_(other.key_) {
+        other.key_ = kNullKey;
+    }
+    UniqueKey& operator=(UniqueKey&& other) noexcept {
+        if (this != &other) {
+            Close();
+            api_ = other.api_;
+            key_ = other.key_;
+            other.key_ = kNullKey;
+        }
+        return *this;
+    }
+    UniqueKey(const UniqueKey&) = delete;
+    UniqueKey& operator=(const UniqueKey&) = delete;
+    ~UniqueKey() { Close(); }
+
+    Key get() const { return key_; }
+    explicit operator bool() const { return key_ != kNullKey; }
+
+    // Closes the key now; the result of RegCloseKey, or success when empty.
+    Status Close() {
+        Status status = kSuccess;
+        if (key_ != kNullKey && api_ != nullptr) status = api_->RegCloseKey(key_);
+        key_ = kNullKey;
+        return status;
+    }
+
+    // RegOpenKeyExA(root, path, 0, access); *status (when given) gets its code.
+    static UniqueKey Open(RegistryApi& api, Key root, const std::string& path, std::uint32_t access,
+                          Status* status = nullptr) {
+        Key key = kNullKey;
+        const Status s = api.RegOpenKeyExA(root, path.c_str(), 0, access, &key);
+        if (status != nullptr) *status = s;
+        return s == kSuccess ? UniqueKey(api, key) : UniqueKey();
+    }
+
+  private:
+    RegistryApi* api_ = nullptr;
+    Key key_ = kNullKey;
+};
+
+}  // namespace reg

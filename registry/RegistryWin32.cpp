@@ -1,0 +1,103 @@
+#include "registry/RegistryWin32.h"
+
+#include <windows.h>
+
+namespace reg {
+
+namespace {
+
+// Our roots are the 32-bit values of the predefined handles; on a 64-bit
+// build Windows sign-extends them, so they are translated by name.
+HKEY ToHkey(Key key) {
+    switch (key) {
+        case kCurrentUser:
+            return HKEY_CURRENT_USER;
+        case kLocalMachine:
+            return HKEY_LOCAL_MACHINE;
+        case kUsers:
+            return HKEY_USERS;
+        default:
+            return reinterpret_cast<HKEY>(key);
+    }
+}
+
+Key FromHkey(HKEY hkey) {
+    if (hkey == HKEY_CURRENT_USER) return kCurrentUser;
+    if (hkey == HKEY_LOCAL_MACHINE) return kLocalMachine;
+    if (hkey == HKEY_USERS) return kUsers;
+    return reinterpret_cast<Key>(hkey);
+}
+
+// An in/out DWORD beside our uint32_t: copied in before the call and back
+// after it, and null stays null.
+class DwordArg {
+  public:
+    explicit DwordArg(std::uint32_t* p) : p_(p), v_(p != nullptr ? *p : 0) {}
+    ~DwordArg() {
+        if (p_ != nullptr) *p_ = static_cast<std::uint32_t>(v_);
+    }
+    DwordArg(const DwordArg&) = delete;
+    DwordArg& operator=(const DwordArg&) = delete;
+    DWORD* get() { return p_ != nullptr ? &v_ : nullptr; }
+
+  private:
+    std::uint32_t* p_;
+    DWORD v_;
+};
+
+}  // namespace
+
+Status RegistryWin32::RegOpenKeyExA(Key key, const char* subKey, std::uint32_t options,
+                                    std::uint32_t samDesired, Key* result) {
+    HKEY out = nullptr;
+    const LONG status = ::RegOpenKeyExA(ToHkey(key), subKey, options, samDesired,
+                                        result != nullptr ? &out : nullptr);
+    if (result != nullptr) *result = FromHkey(out);
+    return status;
+}
+
+Status RegistryWin32::RegCreateKeyExA(Key key, const char* subKey, std::uint32_t reserved,
+                                      const char* keyClass, std::uint32_t options,
+                                      std::uint32_t samDesired, const void* securityAttributes,
+                                      Key* result, std::uint32_t* disposition) {
+    HKEY out = nullptr;
+    DwordArg disp(disposition);
+    const LONG status = ::RegCreateKeyExA(
+        ToHkey(key), subKey, reserved, const_cast<char*>(keyClass), options, samDesired,
+        static_cast<SECURITY_ATTRIBUTES*>(const_cast<void*>(securityAttributes)),
+        result != nullptr ? &out : nullptr, disp.get());
+    if (result != nullptr) *result = FromHkey(out);
+    return status;
+}
+
+Status RegistryWin32::RegQueryValueExA(Key key, const char* valueName, std::uint32_t* reserved,
+                                       std::uint32_t* type, std::uint8_t* data,
+                                       std::uint32_t* dataSize) {
+    DwordArg res(reserved), t(type), size(dataSize);
+    return ::RegQueryValueExA(ToHkey(key), valueName, res.get(), t.get(), data, size.get());
+}
+
+Status RegistryWin32::RegSetValueExA(Key key, const char* valueName, std::uint32_t reserved,
+                                     std::uint32_t type, const std::uint8_t* data,
+                                     std::uint32_t dataSize) {
+    return ::RegSetValueExA(ToHkey(key), valueName, reserved, type, data, dataSize);
+}
+
+Status RegistryWin32::RegDeleteValueA(Key key, const char* valueName) {
+    return ::RegDeleteValueA(ToHkey(key), valueName);
+}
+
+Status RegistryWin32::RegEnumValueA(Key key, std::uint32_t index, char* valueName,
+                                    std::uint32_t* valueNameSize, std::uint32_t* reserved,
+                                    std::uint32_t* type, std::uint8_t* data,
+                                    std::uint32_t* dataSize) {
+    DwordArg nameSize(valueNameSize), res(reserved), t(type), size(dataSize);
+    return ::RegEnumValueA(ToHkey(key), index, valueName, nameSize.get(), res.get(), t.get(), data,
+                           size.get());
+}
+
+Status RegistryWin32::RegCloseKey(Key key) {
+    return ::RegCloseKey(ToHkey(key));
+}
+
+}  // namespace reg

@@ -1,0 +1,28 @@
+// The registry seam on the real advapi32 calls.
+#pragma once
+#include "registry/RegistryApi.h"
+
+namespace reg {
+
+class RegistryWin32 final : public RegistryApi {
+  public:
+    Status RegOpenKeyExA(Key key, const char* subKey, std::uint32_t options,
+                         std::uint32_t samDesired, Key* result) override;
+    Status RegCreateKeyExA(Key key, const char* subKey, std::uint32_t reserved,
+                           const char* keyClass, std::uint32_t options, std::uint32_t samDesired,
+                           const void* securityAttributes, Key* result,
+                           std::uint32_t* disposition) override;
+    Status RegQueryValueExA(Key key, const char* valueName, std::uint32_t* reserved,
+                            std::uint32_t* type, std::uint8_t* data,
+                            std::uint32_t* dataSize) override;
+    Status RegSetValueExA(Key key, const char* valueName, std::uint32_t reserved,
+                          std::uint32_t type, const std::uint8_t* data,
+                          std::uint32_t dataSize) override;
+    Status RegDeleteValueA(Key key, const char* valueName) override;
+    Status RegEnumValueA(Key key, std::uint32_t index, char* valueName,
+                         std::uint32_t* valueNameSize, std::uint32_t* reserved, std::uint32_t* type,
+                         std::uint8_t* data, std::uint32_t* dataSize) override;
+    Status RegCloseKey(Key key) override;
+};
+
+}  // namespace reg

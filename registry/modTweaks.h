@@ -1,0 +1,137 @@
+// The eight Windows settings the program switches: where each lives, how its
+// on and off states are stored, and how a stored value reads back. One data
+// row per setting; the readers and writers by name all run on the rows.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "registry/RegistryApi.h"
+#include "registry/UserName.h"
+
+namespace modTweaks {
+
+// In the order the main window reads them.
+enum class Tweak : std::size_t {
+    kNumLock,
+    kEncryptMenu,
+    kCleanupWizard,
+    kClearPageFile,
+    kAdminOnWelcome,
+    kCurrentUserOnWelcome,
+    kKeepRas,
+    kLowSpaceChecks,
+};
+constexpr std::size_t kTweakCount = 8;
+
+// How a stored number n reads as on.
+enum class ReadTest {
+    kBit0Set,  // n odd
+    kBit1Set,  // n & 2
+    kIsZero,   // n == 0
+};
+
+// The kind of variable the writer's probe reads into.
+enum class ProbeAs { kInteger, kText };
+
+struct Row {
+    reg::Key root;
+    const char* keyPath;
+    const char* valueName;  // nullptr: the logon name of the user running the program
+    std::uint32_t type;     // reg::kRegSz (as decimal text) or reg::kRegDword
+    std::int32_t on;        // stored for on
+    std::int32_t off;       // stored for off, unless offDeletes
+    bool offDeletes;        // off removes the value instead
+    // Non-zero: on and off set or clear only this bit of the number the probe
+    // read, keeping the others; `on` and `off` apply when the probe failed.
+    std::int32_t keepOtherBitsOf;
+    ProbeAs probe;
+    ReadTest test;
+    std::int32_t whenUnreadable;  // the state a missing or unreadable value reads as
+};
+
+const std::array<Row, kTweakCount>& Rows();
+const Row& RowOf(Tweak tweak);
+
+// What the catalogue reaches Windows through.
+struct Seams {
+    reg::RegistryApi& registry;
+    reg::UserNameApi& userName;
+};
+
+// How a write ended, found by reading the setting back.
+enum class Outcome {
+    kHeld,        // the registry now holds what was asked
+    kRefused,     // the key may not be opened for writing (administrator rights)
+    kKeyMissing,  // the key does not exist; it is not created
+    kNoUserName,  // the logon name could not be read, so there is no value to write
+    kNotHeld,     // the write went through but does not read back as asked
+};
+struct WriteResult {
+    Outcome outcome;
+    std::int32_t reads;  // the setting as the registry holds it now, 1 on
+    bool held() const { return outcome == Outcome::kHeld; }
+};
+
+// The logon name from GetUserNameA with a 100-character buffer, or the empty
+// text when it cannot be had.
+std::string CurrentLogonName(reg::UserNameApi& userName);
+
+// 1 when the setting is on, 0 when off; a value that cannot be read gives the
+// row's whenUnreadable.
+std::int32_t Read(const Seams& seams, Tweak tweak);
+// Stores on or off at once, then reads the setting back.
+WriteResult Write(const Seams& seams, Tweak tweak, bool on);
+
+inline std::int32_t GetNumLock(const Seams& s) {
+    return Read(s, Tweak::kNumLock);
+}
+inline std::int32_t GetEncryptMenu(const Seams& s) {
+    return Read(s, Tweak::kEncryptMenu);
+}
+inline std::int32_t GetCleanupWizard(const Seams& s) {
+    return Read(s, Tweak::kCleanupWizard);
+}
+inline std::int32_t GetClearPageFile(const Seams& s) {
+    return Read(s, Tweak::kClearPageFile);
+}
+inline std::int32_t GetAdminOnWelcome(const Seams& s) {
+    return Read(s, Tweak::kAdminOnWelcome);
+}
+inline std::int32_t GetCurrentUserOnWelcome(const Seams& s) {
+    return Read(s, Tweak::kCurrentUserOnWelcome);
+}
+inline std::int32_t GetKeepRas(const Seams& s) {
+    return Read(s, Tweak::kKeepRas);
+}
+inline std::int32_t GetLowSpaceChecks(const Seams& s) {
+    return Read(s, Tweak::kLowSpaceChecks);
+}
+
+inline WriteResult SetNumLock(const Seams& s, bool on) {
+    return Write(s, Tweak::kNumLock, on);
+}
+inline WriteResult SetEncryptMenu(const Seams& s, bool on) {
+    return Write(s, Tweak::kEncryptMenu, on);
+}
+inline WriteResult SetCleanupWizard(const Seams& s, bool on) {
+    return Write(s, Tweak::kCleanupWizard, on);
+}
+inline WriteResult SetClearPageFile(const Seams& s, bool on) {
+    return Write(s, Tweak::kClearPageFile, on);
+}
+inline WriteResult SetAdminOnWelcome(const Seams& s, bool on) {
+    return Write(s, Tweak::kAdminOnWelcome, on);
+}
+inline WriteResult SetCurrentUserOnWelcome(const Seams& s, bool on) {
+    return Write(s, Tweak::kCurrentUserOnWelcome, on);
+}
+inline WriteResult SetKeepRas(const Seams& s, bool on) {
+    return Write(s, Tweak::kKeepRas, on);
+}
+inline WriteResult SetLowSpaceChecks(const Seams& s, bool on) {
+    return Write(s, Tweak::kLowSpaceChecks, on);
+}
+
+}  // namespace modTweaks

@@ -1,0 +1,86 @@
+// Under Wine: a scratch key of the real registry for the conformance suites,
+// made afresh for each test and removed with everything under it after.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "registry/RegistryWin32.h"
+
+namespace conformance {
+
+// Removes a key and its subkeys (RegDeleteTree is newer than Windows XP).
+inline void DeleteTree(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    std::vector<std::string> children;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD size = sizeof name;
+        if (::RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        children.push_back(name);
+    }
+    ::RegCloseKey(key);
+    for (const auto& child : children) DeleteTree(root, path + "\\" + child);
+    ::RegDeleteKeyA(root, path.c_str());
+}
+
+struct WineBackend {
+    static constexpr const char* kScratch = "Software\\DovraneTest";
+
+    WineBackend() {
+        DeleteTree(HKEY_CURRENT_USER, kScratch);  // what a crashed run left
+        HKEY key = nullptr;
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr) == ERROR_SUCCESS)
+            ::RegCloseKey(key);
+    }
+    ~WineBackend() { DeleteTree(HKEY_CURRENT_USER, kScratch); }
+    WineBackend(const WineBackend&) = delete;
+    WineBackend& operator=(const WineBackend&) = delete;
+
+    reg::RegistryApi& Api() { return api; }
+    reg::Key Root() { return reg::kCurrentUser; }
+    std::string Scratch() { return kScratch; }
+
+    // A key whose security lets everyone read and delete it, and nothing
+    // else: Windows then refuses to open it for writing. Wine, running us as
+    // an administrator, grants what is asked whatever the key's security, so
+    // there the tests that need such a key are skipped.
+    bool MakeReadOnly(const std::string& path) {
+        const std::string full = std::string(kScratch) + "\\" + path;
+        SECURITY_DESCRIPTOR sd;
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        PSID everyone = nullptr;
+        if (!::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) ||
+            !::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0,
+                                        &everyone))
+            return false;
+        alignas(DWORD) BYTE aclBuffer[256];
+        ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
+        const bool ok = ::InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION) &&
+                        ::AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | DELETE, everyone) &&
+                        ::SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+        SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
+        HKEY key = nullptr;
+        const bool created = ok && ::RegCreateKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0,
+                                                     KEY_READ, &sa, &key, nullptr) == ERROR_SUCCESS;
+        ::FreeSid(everyone);
+        if (!created) return false;
+        ::RegCloseKey(key);
+        // Only a registry that enforces the key's security can stand in.
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, KEY_SET_VALUE, &key) ==
+            ERROR_SUCCESS) {
+            ::RegCloseKey(key);
+            return false;
+        }
+        return true;
+    }
+
+    reg::RegistryWin32 api;
+};
+
+}  // namespace conformance

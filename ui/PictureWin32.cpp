@@ -1,0 +1,91 @@
+#include "ui/PictureWin32.h"
+
+#include <vector>
+
+namespace ui {
+
+ComScope::ComScope() {
+    const HRESULT hr = CoInitialize(nullptr);
+    // S_FALSE: already set up on this thread, still to be balanced.
+    initialised_ = SUCCEEDED(hr);
+}
+
+ComScope::~ComScope() {
+    if (initialised_) CoUninitialize();
+}
+
+Picture LoadPictureFile(const std::string& path) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (n <= 0) return Picture();
+    std::vector<wchar_t> wide(static_cast<size_t>(n));
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+    IPicture* picture = nullptr;
+    const HRESULT hr = OleLoadPicturePath(wide.data(), nullptr, 0, 0, IID_IPicture,
+                                          reinterpret_cast<void**>(&picture));
+    if (FAILED(hr) || !picture) return Picture();
+    return Picture(picture);
+}
+
+namespace {
+// Owns a global memory block until a stream takes it over.
+struct GlobalBlock {
+    HGLOBAL handle = nullptr;
+    ~GlobalBlock() {
+        if (handle) GlobalFree(handle);
+    }
+};
+}  // namespace
+
+Picture LoadPictureResource(int id) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
+    if (!info) return Picture();
+    const DWORD size = SizeofResource(module, info);
+    HGLOBAL loaded = LoadResource(module, info);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes || size == 0) return Picture();
+
+    GlobalBlock block;
+    block.handle = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!block.handle) return Picture();
+    void* copy = GlobalLock(block.handle);
+    if (!copy) return Picture();
+    CopyMemory(copy, bytes, size);
+    GlobalUnlock(block.handle);
+
+    IStream* raw = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(block.handle, TRUE, &raw)) || !raw) return Picture();
+    block.handle = nullptr;  // the stream frees it now
+    ComRef<IStream> stream(raw);
+    IPicture* picture = nullptr;
+    const HRESULT hr = OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                                      reinterpret_cast<void**>(&picture));
+    if (FAILED(hr) || !picture) return Picture();
+    return Picture(picture);
+}
+
+SIZE PictureSize(const Picture& picture, HDC dc) {
+    SIZE size = {0, 0};
+    if (!picture) return size;
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    picture->get_Width(&width);
+    picture->get_Height(&height);
+    // HIMETRIC is hundredths of a millimetre: 2540 to the inch.
+    size.cx = MulDiv(width, GetDeviceCaps(dc, LOGPIXELSX), 2540);
+    size.cy = MulDiv(height, GetDeviceCaps(dc, LOGPIXELSY), 2540);
+    return size;
+}
+
+void RenderPicture(const Picture& picture, HDC dc, const RECT& target) {
+    if (!picture) return;
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    picture->get_Width(&width);
+    picture->get_Height(&height);
+    // The source rectangle runs bottom-up in HIMETRIC.
+    picture->Render(dc, target.left, target.top, target.right - target.left,
+                    target.bottom - target.top, 0, height, width, -height, nullptr);
+}
+
+}  // namespace ui

@@ -1,0 +1,33 @@
+#include "ui/PrompterWin32.h"
+
+#include "ui/GdiWin32.h"
+
+namespace ui {
+
+namespace {
+// The Help button of a message box lands here; the box stays open while the
+// help viewer shows the topic.
+void CALLBACK OnMessageBoxHelp(LPHELPINFO info) {
+    HWND box = static_cast<HWND>(info->hItemHandle);
+    HWND owner = box ? GetWindow(box, GW_OWNER) : nullptr;
+    WinHelpA(owner ? owner : box, HelpFilePath().c_str(), HELP_CONTEXT,
+             static_cast<ULONG_PTR>(info->dwContextId));
+}
+}  // namespace
+
+int PrompterWin32::MsgBox(const std::string& text, unsigned style, const std::string& caption,
+                          unsigned helpContext) {
+    MSGBOXPARAMSA params = {};
+    params.cbSize = sizeof params;
+    params.hwndOwner = owner_;
+    params.hInstance = GetModuleHandleA(nullptr);
+    params.lpszText = text.c_str();
+    params.lpszCaption = caption.c_str();
+    params.dwStyle = style;
+    params.dwContextHelpId = helpContext;
+    params.lpfnMsgBoxCallback = (style & MB_HELP) ? OnMessageBoxHelp : nullptr;
+    params.dwLanguageId = LANG_NEUTRAL;
+    return MessageBoxIndirectA(&params);
+}
+
+}  // namespace ui

@@ -1,0 +1,204 @@
+#include "ui/frmAboutWin32.h"
+
+#include <string>
+
+#include "app/resource.h"
+#include "registry/RegistryWin32.h"
+#include "ui/AboutBox.h"
+#include "ui/GdiWin32.h"
+#include "ui/PrompterWin32.h"
+#include "ui/frmKestrowLayout.h"
+
+namespace ui {
+
+namespace {
+
+int Px(int twips) { return TwipsToPixels(twips, ScreenDpi()); }
+
+// Starting System Information on the real system.
+class ProgramsWin32 final : public Programs {
+public:
+    bool FileExists(const std::string& path) override {
+        // A plain search: folders, hidden and system files do not count.
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES &&
+               !(attributes &
+                 (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    }
+    bool Start(const std::string& path) override {
+        if (path.empty()) return false;
+        // The program is named on its own, so no part of a path with spaces
+        // is taken for another program ("C:\Program.exe").
+        std::string commandLine = "\"" + path + "\"";
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESHOWWINDOW;
+        si.wShowWindow = SW_SHOWNORMAL;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &si, &pi)) {
+            return false;
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return true;
+    }
+};
+
+// An empty dialog in memory: the controls are made at run time from the
+// design rows, placed in twips like every other window of the program.
+struct alignas(4) DialogTemplate {
+    DLGTEMPLATE dialog;
+    WORD menu;
+    WORD windowClass;
+    WCHAR title[1];
+    WORD pointSize;
+    WCHAR face[14];
+};
+
+}  // namespace
+
+frmAbout& frmAbout::Instance() {
+    static frmAbout instance;
+    return instance;
+}
+
+void frmAbout::ShowModal(HWND owner) { Instance().Show(owner); }
+
+void frmAbout::Show(HWND owner) {
+    if (hwnd_) return;  // already up: a modal box is shown once at a time
+    owner_ = owner;
+    DialogTemplate t = {};
+    t.dialog.style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    t.pointSize = 8;
+    const wchar_t face[] = L"MS Sans Serif";
+    for (size_t i = 0; i < sizeof face / sizeof face[0]; ++i) t.face[i] = face[i];
+    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &t.dialog, owner, DlgProc,
+                            reinterpret_cast<LPARAM>(this));
+}
+
+void frmAbout::CreateControls() {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    const int dpi = ScreenDpi();
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
+
+    RECT client = {0, 0, TwipsToPixels(kAboutWidthTwips, dpi),
+                   TwipsToPixels(kAboutHeightTwips, dpi)};
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE));
+    AdjustWindowRectEx(&client, style, FALSE, exStyle);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    // Centred over the main window, or the screen when it is not up.
+    RECT over = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (owner_ && IsWindowVisible(owner_)) GetWindowRect(owner_, &over);
+    SetWindowPos(hwnd_, nullptr, over.left + (over.right - over.left - width) / 2,
+                 over.top + (over.bottom - over.top - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+
+    for (const auto& spec : kAboutControls) {
+        const char* cls = "STATIC";
+        DWORD ctlStyle = WS_CHILD | WS_VISIBLE;
+        switch (spec.kind) {
+            case AboutKind::DefaultButton:
+                cls = "BUTTON";
+                ctlStyle |= BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP;
+                break;
+            case AboutKind::Button:
+                cls = "BUTTON";
+                ctlStyle |= BS_PUSHBUTTON | WS_TABSTOP;
+                break;
+            case AboutKind::Icon:
+                ctlStyle |= SS_ICON;
+                break;
+            case AboutKind::Label:
+                ctlStyle |= SS_LEFT | SS_NOPREFIX;
+                break;
+        }
+        HWND w = CreateWindowExA(0, cls, spec.designText, ctlStyle, TwipsToPixels(spec.left, dpi),
+                                 TwipsToPixels(spec.top, dpi), TwipsToPixels(spec.width, dpi),
+                                 TwipsToPixels(spec.height, dpi), hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), inst,
+                                 nullptr);
+        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (spec.kind == AboutKind::Icon) {
+            // Icons from the executable are shared: never destroyed.
+            HICON icon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_DOVRANE));
+            SendMessageA(w, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+        }
+    }
+    SendMessageA(hwnd_, DM_SETDEFID, kAboutCmdOK, 0);
+}
+
+void frmAbout::Form_Load() {
+    const AboutTexts texts = AboutLoadTexts();
+    SetWindowTextA(hwnd_, texts.caption.c_str());
+    SetDlgItemTextA(hwnd_, kAboutLblVersion, texts.version.c_str());
+    SetDlgItemTextA(hwnd_, kAboutLblTitle, texts.title.c_str());
+}
+
+void frmAbout::cmdOK_Click() { EndDialog(hwnd_, IDOK); }
+
+void frmAbout::cmdSysInfo_Click() {
+    reg::RegistryWin32 registry;
+    ProgramsWin32 programs;
+    PrompterWin32 prompter(hwnd_);
+    StartSysInfo(registry, programs, prompter);
+}
+
+void frmAbout::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    // The etched separator: the grey line, then the white one. Each line
+    // after the first starts a row lower; on the very same row the
+    // two-pixel white pen would cover the grey one entirely.
+    int below = 0;
+    for (const auto& line : kAboutLines) {
+        GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(line.red, line.green, line.blue)));
+        const int y = Px(line.y1) + below;
+        RECT r = {Px(line.x1), y, Px(line.x2), y + line.widthPixels};
+        FillRect(dc, &r, brush.get());
+        ++below;
+    }
+    EndPaint(hwnd_, &ps);
+}
+
+INT_PTR CALLBACK frmAbout::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+        if (msg == WM_INITDIALOG) {
+            auto* self = reinterpret_cast<frmAbout*>(lp);
+            SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+            self->hwnd_ = hwnd;
+            self->CreateControls();
+            self->Form_Load();
+            SetFocus(GetDlgItem(hwnd, kAboutCmdOK));
+            return FALSE;  // the focus is set
+        }
+        auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+        if (!self) return FALSE;
+        switch (msg) {
+            case WM_COMMAND:
+                switch (LOWORD(wp)) {
+                    case IDOK:      // Enter and the "OK" button
+                    case IDCANCEL:  // Esc and the close box
+                        self->cmdOK_Click();
+                        return TRUE;
+                    case kAboutCmdSysInfo:
+                        if (HIWORD(wp) == BN_CLICKED) self->cmdSysInfo_Click();
+                        return TRUE;
+                }
+                break;
+            case WM_PAINT:
+                self->Paint();
+                return TRUE;
+            case WM_DESTROY:
+                self->hwnd_ = nullptr;
+                break;
+        }
+    } catch (...) {
+        return FALSE;
+    }
+    return FALSE;
+}
+
+}  // namespace ui

@@ -1,0 +1,60 @@
+// The splash screen on Win32: a window without a title bar that shows the
+// product's name, logo, version and the advertising notice while the main
+// window loads. Any key that gives a character, or a click on the frame, the
+// logo or a label, closes it early; a click on the margin outside the frame
+// does not.
+//
+// The main window's Form_Load uses a fresh one:
+//     auto splash = std::make_unique<ui::frmSplash>();
+//     splash->Show(hwnd);   // Form_Load of the splash runs here; it is painted
+//     DoEvents();           // PeekMessage/TranslateMessage/DispatchMessage until
+//                           // empty: TranslateMessage makes the WM_CHAR that closes it
+//     ... LoadBanner, the tweaks, LoadRunList ...
+//     splash->Unload();     // harmless when the user closed it already
+//     splash.reset();
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+#include "ui/GdiWin32.h"
+#include "ui/PictureWin32.h"
+
+namespace ui {
+
+class frmSplash {
+public:
+    frmSplash();
+    ~frmSplash();  // unloads
+    frmSplash(const frmSplash&) = delete;
+    frmSplash& operator=(const frmSplash&) = delete;
+
+    // Loads the splash (its Form_Load sets the label texts) and shows it
+    // modeless, owned by `owner`, centred on the screen and painted before
+    // this returns. A splash is shown once; later calls do nothing.
+    void Show(HWND owner);
+    // Destroys the window; nothing happens when it is gone already.
+    void Unload();
+
+    bool IsLoaded() const { return hwnd_ != nullptr; }
+    HWND hwnd() const { return hwnd_; }
+
+private:
+    void CreateControls();
+    void Form_Load();
+    void SetLabelText(int id, const std::string& text);
+    void Form_KeyPress();
+    void Frame1_Click();
+    void DrawLogo(const DRAWITEMSTRUCT& item) const;
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    ComScope com_;  // first in, last out: the logo lives inside it
+    Picture logo_;
+    std::vector<Font> fonts_;
+    std::map<int, HWND> controls_;
+    HWND hwnd_ = nullptr;
+    bool shown_ = false;
+};
+
+}  // namespace ui
