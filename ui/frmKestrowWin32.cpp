@@ -1,31 +1,71 @@
 #include "ui/frmKestrowWin32.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <exception>
 
 #include "app/resource.h"
 #include "app/version.h"
+#include "registry/RegistryWin32.h"
+#include "registry/UserName.h"
+#include "system/ShutdownWin32.h"
+#include "ui/BannerWin32.h"
+#include "ui/CheckedListWin32.h"
+#include "ui/RunListTab.h"
+#include "ui/ShellWin32.h"
+#include "ui/TweaksTab.h"
+#include "ui/frmAboutWin32.h"
+#include "ui/frmSplashWin32.h"
 
 namespace ui {
 
 namespace {
 constexpr const char* kClassName = "frmKestrow";
-constexpr const char* kNoBrowser = "No browser installed! Cannot open help file.";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 }  // namespace
 
 // What the window owns beyond its controls: the logic of its tabs and its
 // banner. Kept here so that the header does not pull them all in.
-struct frmKestrowWindow::Parts {};
+struct frmKestrowWindow::Parts {
+    explicit Parts(Prompter& prompter)
+        : tweaks(registry, userName, prompter),
+          runList(registry, prompter, shutdown),
+          lstRunMRU(runList) {}
+
+    reg::RegistryWin32 registry;
+    reg::UserNameWin32 userName;
+    sys::ShutdownWin32 shutdown;
+    TweaksTab tweaks;
+    RunListTab runList;
+    CheckedListWin32 lstRunMRU;
+    BannerWin32 banner;
+    // The checkboxes by control id, for the click notifications.
+    std::map<int, CheckBox*> boxes;
+    std::map<int, void (TweaksTab::*)()> tweakButtons;
+    std::map<int, void (RunListTab::*)()> runListButtons;
+};
+
+namespace {
+// Lets queued messages (painting, a key or click on the splash) through once.
+void DoEvents() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+}  // namespace
 
 frmKestrowWindow& frmKestrowWindow::Instance() {
     static frmKestrowWindow instance;
     return instance;
 }
 
-frmKestrowWindow::frmKestrowWindow() = default;
+frmKestrowWindow::frmKestrowWindow() : parts_(std::make_unique<Parts>(prompter_)) {}
 frmKestrowWindow::~frmKestrowWindow() = default;
 
 LRESULT CALLBACK frmKestrowWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -105,10 +145,7 @@ void frmKestrowWindow::CreateControls() {
                 // Clip the controls that stand on the tab, or it paints over them.
                 style |= WS_CLIPSIBLINGS | WS_TABSTOP;
                 break;
-            case ControlKind::CheckedList:
-                cls = "LISTBOX";
-                style |= WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY |
-                         LBS_NOINTEGRALHEIGHT;
+            case ControlKind::CheckedList:  // made by CheckedListWin32
                 break;
             case ControlKind::CheckBox:
                 // Not BS_AUTOCHECKBOX: the box's value changes through its
@@ -118,19 +155,27 @@ void frmKestrowWindow::CreateControls() {
             case ControlKind::Button:
                 style |= WS_TABSTOP | BS_PUSHBUTTON;
                 break;
-            case ControlKind::Picture:
-                cls = "STATIC";
-                style |= SS_NOTIFY;
+            case ControlKind::Picture:  // made by CreateBannerBox
                 break;
             case ControlKind::Link:
                 cls = "STATIC";
                 style |= SS_NOTIFY | SS_LEFT;
                 break;
         }
-        HWND h = CreateWindowExA(exStyle, cls, c.caption, style, TwipsToPixels(c.left, dpi),
-                                 TwipsToPixels(c.top, dpi), TwipsToPixels(c.width, dpi),
-                                 TwipsToPixels(c.height, dpi), hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
+        const RECT rect = {TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi),
+                           TwipsToPixels(c.left + c.width, dpi),
+                           TwipsToPixels(c.top + c.height, dpi)};
+        HWND h = nullptr;
+        if (c.kind == ControlKind::CheckedList) {
+            parts_->lstRunMRU.Create(hwnd_, rect, c.id, formFont_.get());
+            h = parts_->lstRunMRU.hwnd();
+        } else if (c.kind == ControlKind::Picture) {
+            h = CreateBannerBox(hwnd_, c.id, rect);
+        } else {
+            h = CreateWindowExA(exStyle, cls, c.caption, style, rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
+        }
         SendMessageA(h, WM_SETFONT,
                      reinterpret_cast<WPARAM>(c.kind == ControlKind::Link ? linkFont_.get()
                                                                           : formFont_.get()),
@@ -149,7 +194,7 @@ void frmKestrowWindow::CreateControls() {
     // (white, or a gradient under Luna) would leave grey boxes around them.
     // uxtheme.dll is looked up at run time: it is only there from XP on.
     if (HMODULE uxtheme = GetModuleHandleA("uxtheme.dll") ? GetModuleHandleA("uxtheme.dll")
-                                                        : LoadLibraryA("uxtheme.dll")) {
+                                                          : LoadLibraryA("uxtheme.dll")) {
         using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
         auto setTheme = reinterpret_cast<SetWindowThemeFn>(
             reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
@@ -159,6 +204,33 @@ void frmKestrowWindow::CreateControls() {
     // that stand on it; tab order is kept by the layout table instead.
     SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ShowPage(Page::Tweaks);
+    WireHandlers();
+}
+
+void frmKestrowWindow::WireHandlers() {
+    TweaksTab& t = parts_->tweaks;
+    const std::pair<int, CheckBox*> boxes[] = {
+        {kCbNumLock, &t.cbNumLock()},
+        {kCbEncryptOnContextMenu, &t.cbEncryptOnContextMenu()},
+        {kCbDesktopWizard, &t.cbDesktopWizard()},
+        {kCbClearPageFileAtShutdown, &t.cbClearPageFileAtShutdown()},
+        {kCbAdminAcctWelcomeScreen, &t.cbAdminAcctWelcomeScreen()},
+        {kCbDisplayCurrentAccountOnWelcomeScreen, &t.cbDisplayCurrentAccountOnWelcomeScreen()},
+        {kCbKeepRASOpen, &t.cbKeepRASOpen()},
+        {kCbLowSpaceChecks, &t.cbLowSpaceChecks()},
+    };
+    for (const auto& [id, box] : boxes) {
+        HWND h = Control(id);
+        box->ShowOn([h](int value) {
+            SendMessageA(h, BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+        });
+        parts_->boxes[id] = box;
+    }
+    parts_->tweakButtons = {{kCmdTwksSelectAll, &TweaksTab::cmdTwksSelectAll_Click},
+                            {kCmdTwksSelectNone, &TweaksTab::cmdTwksSelectNone_Click}};
+    parts_->runListButtons = {{kCmdMRUAll, &RunListTab::cmdMRUAll_Click},
+                              {kCmdMRUNone, &RunListTab::cmdMRUNone_Click},
+                              {kCmdMRUApply, &RunListTab::cmdMRUApply_Click}};
 }
 
 HWND frmKestrowWindow::Control(int id) const {
@@ -201,25 +273,32 @@ bool frmKestrowWindow::PreTranslate(MSG& msg) {
 }
 
 void frmKestrowWindow::Form_Load() {
-    // 1. and 2. The splash screen, shown over this window and painted before
-    //    the slow steps begin.
-    // 3. LoadBanner.
-    // 4. The tweak readers set the Tweaks tab's checkboxes.
-    // 5. LoadRunList.
-    // 6. The splash screen goes.
+    // 1. and 2. A fresh splash screen over this window, painted before the
+    //    slow steps begin.
+    auto splash = std::make_unique<frmSplash>();
+    splash->Show(hwnd_);
+    DoEvents();
+    // 3. The banner: two bounded fetches; a failure leaves the box empty.
+    parts_->banner.LoadBanner(Control(kPicture1));
+    // 4. Every setting that reads as on ticks its box, which writes it again.
+    parts_->tweaks.Load();
+    // 5. The Run dialog's history, every entry checked.
+    parts_->runList.LoadRunList();
+    // 6. The splash goes, unless the user closed it already.
+    splash->Unload();
 }
 
 void frmKestrowWindow::mnuHelpContents_Click() {
     WinHelpA(hwnd_, HelpFilePath().c_str(), HELP_FINDER, 0);
 }
 
-void frmKestrowWindow::mnuHelpAbout_Click() {}
+void frmKestrowWindow::mnuHelpAbout_Click() {
+    frmAbout::ShowModal(hwnd_);
+}
 
 void frmKestrowWindow::Label1_Click() {
-    HINSTANCE result = ShellExecuteA(hwnd_, "Open", DOVRANE_SERVER "/dovrane", nullptr, nullptr,
-                                     SW_SHOWNORMAL);
-    // Only 0 means no browser; the shell's 1..32 failures are not reported.
-    if (result == nullptr) prompter_.MsgBox(kNoBrowser, MB_OK, DOVRANE_TITLE);
+    ShellWin32 shell(hwnd_);
+    OpenLink(shell, prompter_, DOVRANE_SERVER "/dovrane");
 }
 
 void frmKestrowWindow::OnHelp(const HELPINFO& info) {
@@ -235,12 +314,34 @@ void frmKestrowWindow::OnCommand(int id, int code, HWND control) {
         if (id == IDM_HELP_ABOUT) mnuHelpAbout_Click();
         return;
     }
-    if (id == kLabel1 && code == STN_CLICKED) Label1_Click();
+    if (id == kLabel1 && code == STN_CLICKED) {
+        Label1_Click();
+    } else if (code == BN_CLICKED) {
+        if (auto box = parts_->boxes.find(id); box != parts_->boxes.end()) {
+            box->second->SetValue(1 - box->second->Value());
+        } else if (auto b = parts_->tweakButtons.find(id); b != parts_->tweakButtons.end()) {
+            (parts_->tweaks.*(b->second))();
+        } else if (auto r = parts_->runListButtons.find(id); r != parts_->runListButtons.end()) {
+            (parts_->runList.*(r->second))();
+        } else if (id == kPicture1) {
+            ShellWin32 shell(hwnd_);
+            parts_->banner.Picture1_Click(shell, prompter_);
+        }
+    }
 }
 
 LRESULT frmKestrowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+        case WM_MEASUREITEM:
+            if (parts_->lstRunMRU.OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp)))
+                return TRUE;
+            break;
+        case WM_DRAWITEM:
+            if (parts_->lstRunMRU.OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)))
+                return TRUE;
+            break;
         case WM_COMMAND:
+            if (parts_->lstRunMRU.OnCommand(wp, lp)) return 0;
             OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
             return 0;
         case WM_NOTIFY: {

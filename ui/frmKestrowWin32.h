@@ -15,7 +15,7 @@
 namespace ui {
 
 class frmKestrowWindow {
-public:
+  public:
     // The single main window, created on first use.
     static frmKestrowWindow& Instance();
 
@@ -32,7 +32,7 @@ public:
     frmKestrowWindow& operator=(const frmKestrowWindow&) = delete;
     ~frmKestrowWindow();
 
-private:
+  private:
     frmKestrowWindow();
     struct Parts;
 
@@ -40,6 +40,7 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     void CreateControls();
+    void WireHandlers();
     HWND Control(int id) const;
     void ShowPage(Page page);
     void MoveFocus(bool forward);

@@ -53,7 +53,8 @@ int main(int argc, char** argv) {
         }
     }
     if (argc - i < 2) {
-        std::fprintf(stderr, "usage: startwatch [--close] [--timeout MS] CLASS PROGRAM [ARGS...]\n");
+        std::fprintf(stderr,
+                     "usage: startwatch [--close] [--timeout MS] CLASS PROGRAM [ARGS...]\n");
         return 2;
     }
     const char* cls = argv[i];
