@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# Makes a release with scripts/release and puts its installer through a
+# throw-away Wine prefix (Windows XP): a silent install, the files, shortcuts
+# and uninstall entry it leaves, the installed program passing the OS gate, and
+# a silent uninstall that takes away all it installed (with the banner images
+# and Windows Help's index) and nothing else. The shared prefix is not touched.
+set -uo pipefail
+: "${DOVRANE_BUILD_DIR:?}" "${DOVRANE_SOURCE_DIR:?}" "${DOVRANE_WINE_RUN:?}"
+
+# One display for everything: the uninstaller goes on in a copy of itself
+# after the program we started has ended.
+if [ -z "${DISPLAY:-}" ]; then
+    exec "$DOVRANE_SOURCE_DIR/scripts/with-xvfb" bash "$0" "$@"
+fi
+
+work=$(mktemp -d)
+prefix=$work/prefix
+cleanup() {
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+wine_run() { "$DOVRANE_WINE_RUN" --prefix "$prefix" "$@"; }
+# Waits until every program in the prefix has ended.
+settle() { WINEPREFIX=$prefix timeout 120 wineserver -w; }
+
+# -- The release ------------------------------------------------------------
+out=$DOVRANE_BUILD_DIR/release
+if ! CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2} \
+    "$DOVRANE_SOURCE_DIR/scripts/release" --windows-build "$DOVRANE_BUILD_DIR" \
+    --host-build "$DOVRANE_BUILD_DIR/release-host" --out "$out" >"$work/release.log" 2>&1; then
+    cat "$work/release.log" >&2
+    echo "FAIL: scripts/release did not make a release" >&2
+    exit 1
+fi
+version=$(sed -n 's/^Release \(.*\) in .*/\1/p' "$work/release.log")
+stage=$out/Dovrane-$version
+setup=$out/Dovrane-$version-setup.exe
+[ -n "$version" ] && [ -f "$setup" ] && [ -f "$out/Dovrane-$version.zip" ] ||
+    { cat "$work/release.log" >&2; echo "FAIL: release files missing" >&2; exit 1; }
+shipped="Dovrane.exe DOVRANE.HLP README.txt"
+
+listed=$(unzip -Z1 "$out/Dovrane-$version.zip" | grep -v '/$' | sort | tr '\n' ' ')
+expected=$(for f in $shipped; do echo "Dovrane-$version/$f"; done | sort | tr '\n' ' ')
+[ "$listed" = "$expected" ] || fail "the zip holds '$listed', not '$expected'"
+
+drive_c=$prefix/drive_c
+instdir=$drive_c/Program\ Files/Dovrane
+wininst='C:\Program Files\Dovrane'
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Dovrane'
+
+# Everything under C:\ but Windows' own folders, which Wine itself keeps
+# changing, and the temporary folders.
+snapshot() {
+    (cd "$drive_c" && find . -path ./windows -prune -o -ipath '*/temp' -prune -o -print | sort)
+}
+start_menu_folder() {
+    find "$drive_c" -path "$drive_c/windows" -prune -o -type d -path '*/Start Menu/Programs/Dovrane' -print
+}
+reg_value() {  # NAME: the data of one value of the uninstall entry
+    wine_run reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' |
+        sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+install() {
+    wine_run "$setup" /S "$@"
+}
+uninstall() {
+    # Run as Add or Remove Programs does: the uninstaller copies itself to the
+    # temporary folder and goes on from there, so that it can delete itself
+    # and the folder; wait for that copy too.
+    wine_run "$wininst\\Uninstall.exe" /S
+    settle
+}
+
+wine_run cmd /c exit 0 # creates the prefix
+settle
+before=$(snapshot)
+
+# -- A folder that is not Dovrane's own is refused -------------------------
+mkdir -p "$drive_c/Photos"
+echo "not a banner" >"$drive_c/Photos/holiday.gif"
+install '/D=C:\Photos'
+rc=$?
+settle
+[ "$rc" -ne 0 ] || fail "installing into a folder of other files succeeded"
+[ "$(ls "$drive_c/Photos")" = "holiday.gif" ] || fail "the refused install wrote into C:\\Photos"
+[ -z "$(reg_value DisplayName)" ] || fail "the refused install registered itself"
+rm -rf "$drive_c/Photos"
+
+# -- Install ------------------------------------------------------------------
+install || fail "the silent install failed"
+settle
+for f in $shipped; do
+    cmp -s "$stage/$f" "$instdir/$f" || fail "$f is not installed as shipped"
+done
+[ -f "$instdir/Uninstall.exe" ] || fail "no uninstaller"
+
+menu=$(start_menu_folder)
+if [ -z "$menu" ]; then
+    fail "no Start menu folder Dovrane"
+else
+    # The shortcut names its target's full path.
+    grep -qa 'Program Files\\Dovrane\\Dovrane.exe' "$menu/Dovrane.lnk" ||
+        fail "the Start menu shortcut does not start the installed Dovrane.exe"
+    grep -qa 'Program Files\\Dovrane\\DOVRANE.HLP' "$menu/Dovrane Help.lnk" ||
+        fail "the help shortcut does not open the installed help file"
+fi
+
+declare -A want=(
+    [DisplayName]=Dovrane
+    [DisplayVersion]=$version
+    [Publisher]=Ostrabend
+    [UninstallString]="\"$wininst\\Uninstall.exe\""
+    [InstallLocation]=$wininst
+    [DisplayIcon]="$wininst\\Dovrane.exe,0"
+    [NoModify]=0x1
+    [NoRepair]=0x1
+)
+for name in "${!want[@]}"; do
+    got=$(reg_value "$name")
+    [ "$got" = "${want[$name]}" ] || fail "uninstall entry $name is '$got', not '${want[$name]}'"
+done
+
+# -- The installed program passes the OS gate --------------------------------
+wine_run "$DOVRANE_BUILD_DIR/tests/tools/startwatch.exe" --close --timeout 60000 frmKestrow \
+    "$wininst\\Dovrane.exe" >/dev/null ||
+    fail "the installed Dovrane.exe did not open its main window"
+settle
+
+# -- Uninstall: everything goes, the folder with it ---------------------------
+# What the program and Windows Help leave beside the installed files.
+for f in banner.gif ad.JPG ad.jpeg ad.bmp DOVRANE.GID; do
+    echo "left by the program" >"$instdir/$f"
+done
+uninstall
+[ ! -e "$instdir" ] || fail "the folder stays after uninstall: $(ls "$instdir" | tr '\n' ' ')"
+[ -z "$(start_menu_folder)" ] || fail "the Start menu folder stays after uninstall"
+[ -z "$(reg_value DisplayName)" ] || fail "the uninstall entry stays after uninstall"
+diff <(echo "$before") <(snapshot) >"$work/diff" ||
+    fail "uninstall leaves C:\\ changed: $(cat "$work/diff")"
+
+# -- Install over an install, then uninstall with a file of the user's ---------
+install && install || fail "installing over an installed Dovrane failed"
+settle
+[ -f "$instdir/Dovrane.exe" ] || fail "the reinstall left no Dovrane.exe"
+echo "mine" >"$instdir/notes.txt"
+echo "banner" >"$instdir/banner.gif"
+uninstall
+[ "$(ls -A "$instdir" 2>/dev/null)" = "notes.txt" ] ||
+    fail "uninstall should keep only the user's notes.txt, the folder holds: $(ls -A "$instdir" 2>/dev/null | tr '\n' ' ')"
+[ -z "$(start_menu_folder)" ] || fail "the Start menu folder stays after the second uninstall"
+[ -z "$(reg_value DisplayName)" ] || fail "the uninstall entry stays after the second uninstall"
+
+# The folder that kept the user's file is still Dovrane's to install into.
+install || fail "installing into Dovrane's folder with a file of the user's failed"
+settle
+uninstall
+[ "$(ls -A "$instdir" 2>/dev/null)" = "notes.txt" ] || fail "the user's notes.txt did not survive a second round"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed" >&2
+    exit 1
+fi
+sed -n '/^Release /,$p' "$work/release.log"
+echo "installer test passed"
