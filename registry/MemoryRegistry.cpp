@@ -116,6 +116,15 @@ NodeT* Child(NodeT* node, const std::string& name) {
 }
 
 template <class NodeT>
+NodeT* AddChild(NodeT* node, const std::string& name) {
+    node->children.push_back(std::make_unique<NodeT>());
+    NodeT* child = node->children.back().get();
+    child->name = name;
+    child->parent = node;
+    return child;
+}
+
+template <class NodeT>
 std::uint32_t Denied(const NodeT* node) {
     std::uint32_t denied = 0;
     for (; node != nullptr; node = node->parent) denied |= node->denied;
@@ -143,13 +152,7 @@ MemoryRegistry::Node* MemoryRegistry::MakePath(Key root, const std::string& path
     if (node == nullptr) return nullptr;
     for (const auto& part : Components(path)) {
         Node* child = Child(node, part);
-        if (child == nullptr) {
-            node->children.push_back(std::make_unique<Node>());
-            child = node->children.back().get();
-            child->name = part;
-            child->parent = node;
-        }
-        node = child;
+        node = child != nullptr ? child : AddChild(node, part);
     }
     return node;
 }
@@ -190,25 +193,25 @@ Status MemoryRegistry::RegCreateKeyExA(Key key, const char* subKey, std::uint32_
     std::uint32_t granted = 0;
     Node* node = Resolve(key, &granted);
     if (node == nullptr) return kInvalidHandle;
-    const std::uint32_t rights = MapAccess(samDesired);
-    bool created = false;
-    // The rights of the parent handle do not matter here, only those the
-    // keys on the way grant; Windows does the same.
-    for (const auto& part : Components(subKey != nullptr ? subKey : "")) {
-        Node* child = Child(node, part);
-        if (child == nullptr) {
-            if (Denied(node) & kKeyCreateSubKey) return kAccessDenied;
-            node->children.push_back(std::make_unique<Node>());
-            child = node->children.back().get();
-            child->name = part;
-            child->parent = node;
-            created = true;
-        }
+    // The keys of the path that exist already.
+    const std::vector<std::string> parts = Components(subKey != nullptr ? subKey : "");
+    std::size_t existing = 0;
+    for (; existing < parts.size(); ++existing) {
+        Node* child = Child(node, parts[existing]);
+        if (child == nullptr) break;
         node = child;
     }
-    if (rights & Denied(node)) return kAccessDenied;
+    // The rights of the parent handle do not matter here, only those the
+    // keys on the way grant; Windows does the same. A key that may not have
+    // keys made under it refuses before anything is made, and new keys take
+    // on what the key above them refuses: a refused create leaves no key.
+    const std::uint32_t rights = MapAccess(samDesired);
+    const std::uint32_t denied = Denied(node);
+    const bool create = existing < parts.size();
+    if ((create && (denied & kKeyCreateSubKey)) || (rights & denied)) return kAccessDenied;
+    for (std::size_t i = existing; i < parts.size(); ++i) node = AddChild(node, parts[i]);
     *result = NewHandle(node, rights);
-    if (disposition != nullptr) *disposition = created ? kCreatedNewKey : kOpenedExistingKey;
+    if (disposition != nullptr) *disposition = create ? kCreatedNewKey : kOpenedExistingKey;
     return kSuccess;
 }
 

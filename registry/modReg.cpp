@@ -124,10 +124,36 @@ void CreateKey(reg::RegistryApi& api, reg::Key root, const std::string& parentPa
     }
 }
 
-void WriteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
-                const std::string& name, const Value& value, std::uint32_t type) {
-    reg::UniqueKey key = reg::UniqueKey::Open(api, root, path, reg::kKeySetValue);
-    if (key) SetTypedValue(api, key.get(), name, type, value);
+namespace {
+
+enum class IfMissing { kLeave, kCreate };
+
+reg::Status Write(reg::RegistryApi& api, reg::Key root, const std::string& path,
+                  const std::string& name, const Value& value, std::uint32_t type,
+                  IfMissing ifMissing) {
+    reg::Status status = reg::kSuccess;
+    reg::UniqueKey key = reg::UniqueKey::Open(api, root, path, reg::kKeySetValue, &status);
+    if (!key && status == reg::kFileNotFound && ifMissing == IfMissing::kCreate) {
+        reg::Key created = reg::kNullKey;
+        status = api.RegCreateKeyExA(root, path.c_str(), 0, nullptr, reg::kOptionNonVolatile,
+                                     reg::kKeySetValue | reg::kKeyQueryValue, nullptr, &created,
+                                     nullptr);
+        if (status == reg::kSuccess) key = reg::UniqueKey(api, created);
+    }
+    if (!key) return status;
+    return SetTypedValue(api, key.get(), name, type, value);
+}
+
+}  // namespace
+
+reg::Status WriteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
+                       const std::string& name, const Value& value, std::uint32_t type) {
+    return Write(api, root, path, name, value, type, IfMissing::kLeave);
+}
+
+reg::Status WriteValueCreatingKey(reg::RegistryApi& api, reg::Key root, const std::string& path,
+                                  const std::string& name, const Value& value, std::uint32_t type) {
+    return Write(api, root, path, name, value, type, IfMissing::kCreate);
 }
 
 namespace {
@@ -157,10 +183,12 @@ bool ReadValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
     return status == reg::kSuccess;
 }
 
-void DeleteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
-                 const std::string& name) {
-    reg::UniqueKey key = reg::UniqueKey::Open(api, root, path, reg::kKeySetValue);
-    if (key) api.RegDeleteValueA(key.get(), name.c_str());
+reg::Status DeleteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
+                        const std::string& name) {
+    reg::Status status = reg::kSuccess;
+    reg::UniqueKey key = reg::UniqueKey::Open(api, root, path, reg::kKeySetValue, &status);
+    if (!key) return status;
+    return api.RegDeleteValueA(key.get(), name.c_str());
 }
 
 }  // namespace modReg

@@ -42,9 +42,18 @@ void CreateKey(reg::RegistryApi& api, reg::Key root, const std::string& parentPa
                const std::string& newName);
 
 // Stores one value (SetTypedValue's rules) in the existing key root\path. A
-// missing key is not created: nothing changes.
-void WriteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
-                const std::string& name, const Value& value, std::uint32_t type);
+// missing key is not created: nothing changes. Returns the code of the call
+// that failed (the open or the write), or 0.
+reg::Status WriteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
+                       const std::string& name, const Value& value, std::uint32_t type);
+
+// As WriteValue, but a missing root\path is made first: RegCreateKeyExA
+// creates it and every missing key above it, asked only for the rights to set
+// and query values. Nothing else is created; a key that exists, or that may
+// not be opened for writing, is never passed to RegCreateKeyExA. Returns the
+// code of the call that failed (the open, the create or the write), or 0.
+reg::Status WriteValueCreatingKey(reg::RegistryApi& api, reg::Key root, const std::string& path,
+                                  const std::string& name, const Value& value, std::uint32_t type);
 
 // Reads one value and delivers it as the caller's kind. True when it was read.
 //  - Missing key: false, and `out` is the number 0 (0, or the text "0").
@@ -61,8 +70,9 @@ bool ReadValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
                const std::string& name, std::string& out);
 
 // Removes one value of root\path; a missing key or value changes nothing.
-void DeleteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
-                 const std::string& name);
+// Returns the code of the call that failed (the open or the delete), or 0.
+reg::Status DeleteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
+                        const std::string& name);
 
 // The delivery conversions: empty is 0 or the empty text; a text becomes a
 // number only when it is a decimal 32-bit integer, spaces around it allowed.

@@ -17,31 +17,31 @@ constexpr const char* kUserList =
 // clang-format off
 const std::array<Row, kTweakCount> kRows = {{
     // root, key path, value name,
-    //   type, on, off, off deletes, keep other bits of, probe, read test, when unreadable
+    //   type, on, off, off deletes, keep other bits of, read test, when unreadable
     {reg::kUsers, ".Default\\Control Panel\\Keyboard", "InitialKeyboardIndicators",
-        kRegSz, 2, 0, false, 2, ProbeAs::kInteger, ReadTest::kBit1Set, 0},
+        kRegSz, 2, 0, false, 2, ReadTest::kBit1Set, 0},
     {reg::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
         "EncryptionContextMenu",
-        kRegDword, 1, 0, true, 0, ProbeAs::kText, ReadTest::kBit0Set, 0},
+        kRegDword, 1, 0, true, 0, ReadTest::kBit0Set, 0},
     // The box names the wizard's on state; the value is its "do not run" switch.
     {reg::kCurrentUser,
         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\CleanupWiz", "NoRun",
-        kRegDword, 0, 1, false, 0, ProbeAs::kText, ReadTest::kIsZero, 0},
+        kRegDword, 0, 1, false, 0, ReadTest::kIsZero, 0},
     {reg::kLocalMachine,
         "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
         "ClearPageFileAtShutdown",
-        kRegDword, 1, 0, false, 0, ProbeAs::kInteger, ReadTest::kBit0Set, 0},
+        kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 0},
     {reg::kLocalMachine, kUserList, "Administrator",
-        kRegDword, 1, 0, false, 0, ProbeAs::kInteger, ReadTest::kBit0Set, 0},
+        kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 0},
     // An account without a value here is shown on the Welcome screen.
     {reg::kLocalMachine, kUserList, nullptr,
-        kRegDword, 1, 0, false, 0, ProbeAs::kInteger, ReadTest::kBit0Set, 1},
+        kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 1},
     {reg::kLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
         "KeepRasConnections",
-        kRegSz, 1, 0, false, 0, ProbeAs::kText, ReadTest::kBit0Set, 0},
+        kRegSz, 1, 0, false, 0, ReadTest::kBit0Set, 0},
     {reg::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
         "NoLowDiskSpaceChecks",
-        kRegDword, 1, 0, false, 0, ProbeAs::kInteger, ReadTest::kBit0Set, 0},
+        kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 0},
 }};
 // clang-format on
 
@@ -57,10 +57,9 @@ bool ValueName(const Seams& seams, const Row& row, std::string& name) {
     return !name.empty();
 }
 
-std::int32_t ReadRow(const Seams& seams, const Row& row, const std::string& name) {
-    std::int32_t n = 0;
-    if (!modReg::ReadValue(seams.registry, row.root, row.keyPath, name, n))
-        return row.whenUnreadable;
+// The setting's state from the value read as a number, when it was read.
+std::int32_t StateOf(const Row& row, bool read, std::int32_t n) {
+    if (!read) return row.whenUnreadable;
     switch (row.test) {
         case ReadTest::kBit0Set:
             return (n & 1) != 0 ? 1 : 0;
@@ -72,13 +71,20 @@ std::int32_t ReadRow(const Seams& seams, const Row& row, const std::string& name
     return row.whenUnreadable;
 }
 
-// Why a write did not take: whether the key may be opened for writing.
-Outcome WhyNotHeld(const Seams& seams, const Row& row) {
-    reg::Status status = reg::kSuccess;
-    reg::UniqueKey::Open(seams.registry, row.root, row.keyPath, reg::kKeySetValue, &status);
+std::int32_t ReadRow(const Seams& seams, const Row& row, const std::string& name) {
+    std::int32_t n = 0;
+    const bool read = modReg::ReadValue(seams.registry, row.root, row.keyPath, name, n);
+    return StateOf(row, read, n);
+}
+
+// Why a write did not take, from the code of the call that failed: a refused
+// open or create needs administrator rights; otherwise whether the key is
+// there at all.
+Outcome WhyNotHeld(const Seams& seams, const Row& row, reg::Status status) {
     if (status == reg::kAccessDenied) return Outcome::kRefused;
-    if (status == reg::kFileNotFound) return Outcome::kKeyMissing;
-    return Outcome::kNotHeld;
+    reg::Status open = reg::kSuccess;
+    reg::UniqueKey::Open(seams.registry, row.root, row.keyPath, reg::kKeyQueryValue, &open);
+    return open == reg::kFileNotFound ? Outcome::kKeyMissing : Outcome::kNotHeld;
 }
 
 }  // namespace
@@ -117,30 +123,35 @@ WriteResult Write(const Seams& seams, Tweak tweak, bool on) {
         return {reads == wanted ? Outcome::kHeld : Outcome::kNoUserName, reads};
     }
 
+    // The probe: the value as a number gives the setting's state now, and the
+    // bits that NumLock's writer keeps.
     std::int32_t n = 0;
-    bool probed = false;
-    if (row.probe == ProbeAs::kInteger) {
-        probed = modReg::ReadValue(seams.registry, row.root, row.keyPath, name, n);
-    } else {
-        std::string text;
-        probed = modReg::ReadValue(seams.registry, row.root, row.keyPath, name, text);
-    }
+    const bool probed = modReg::ReadValue(seams.registry, row.root, row.keyPath, name, n);
+    const std::int32_t before = StateOf(row, probed, n);
     // A failed probe is not followed by CreateKey(key path, value name): that
-    // would only add an empty subkey named like the value beside it, and the
-    // write below needs nothing but the key path, which it does not create.
+    // would only add an empty subkey named like the value beside it.
 
+    reg::Status status = reg::kSuccess;
     if (!on && row.offDeletes) {
-        modReg::DeleteValue(seams.registry, row.root, row.keyPath, name);
+        status = modReg::DeleteValue(seams.registry, row.root, row.keyPath, name);
     } else {
         std::int32_t stored = on ? row.on : row.off;
         if (row.keepOtherBitsOf != 0 && probed)
             stored = on ? (n | row.keepOtherBitsOf) : (n & ~row.keepOtherBitsOf);
-        modReg::WriteValue(seams.registry, row.root, row.keyPath, name, stored, row.type);
+        // Several keys are missing on a fresh Windows XP, so a change the user
+        // asks for creates its key. A setting that already reads as asked is
+        // only written again where it is: a missing key reads as the row's
+        // default, and starting the program must not create keys to say so.
+        status =
+            before != wanted
+                ? modReg::WriteValueCreatingKey(seams.registry, row.root, row.keyPath, name, stored,
+                                                row.type)
+                : modReg::WriteValue(seams.registry, row.root, row.keyPath, name, stored, row.type);
     }
 
     const std::int32_t reads = ReadRow(seams, row, name);
     if (reads == wanted) return {Outcome::kHeld, reads};
-    return {WhyNotHeld(seams, row), reads};
+    return {WhyNotHeld(seams, row, status), reads};
 }
 
 }  // namespace modTweaks

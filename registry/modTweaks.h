@@ -32,9 +32,6 @@ enum class ReadTest {
     kIsZero,   // n == 0
 };
 
-// The kind of variable the writer's probe reads into.
-enum class ProbeAs { kInteger, kText };
-
 struct Row {
     reg::Key root;
     const char* keyPath;
@@ -46,7 +43,6 @@ struct Row {
     // Non-zero: on and off set or clear only this bit of the number the probe
     // read, keeping the others; `on` and `off` apply when the probe failed.
     std::int32_t keepOtherBitsOf;
-    ProbeAs probe;
     ReadTest test;
     std::int32_t whenUnreadable;  // the state a missing or unreadable value reads as
 };
@@ -63,10 +59,10 @@ struct Seams {
 // How a write ended, found by reading the setting back.
 enum class Outcome {
     kHeld,        // the registry now holds what was asked
-    kRefused,     // the key may not be opened for writing (administrator rights)
-    kKeyMissing,  // the key does not exist; it is not created
+    kRefused,     // the key may not be opened for writing, or created (administrator rights)
+    kKeyMissing,  // the key does not exist and could not be created
     kNoUserName,  // the logon name could not be read, so there is no value to write
-    kNotHeld,     // the write went through but does not read back as asked
+    kNotHeld,     // another failure, or the write went through but does not read back
 };
 struct WriteResult {
     Outcome outcome;
@@ -81,7 +77,10 @@ std::string CurrentLogonName(reg::UserNameApi& userName);
 // 1 when the setting is on, 0 when off; a value that cannot be read gives the
 // row's whenUnreadable.
 std::int32_t Read(const Seams& seams, Tweak tweak);
-// Stores on or off at once, then reads the setting back.
+// Stores on or off at once, then reads the setting back. When the setting
+// does not read as asked yet and its key is missing, the key (and any missing
+// key above it) is created to hold the value; switching the Encrypt item off
+// deletes its value and so never creates anything.
 WriteResult Write(const Seams& seams, Tweak tweak, bool on);
 
 inline std::int32_t GetNumLock(const Seams& s) {

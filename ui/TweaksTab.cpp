@@ -49,7 +49,7 @@ const char* Reason(Outcome outcome) {
         case Outcome::kRefused:
             return "changing it needs administrator rights";
         case Outcome::kKeyMissing:
-            return "its registry key does not exist";
+            return "its registry key could not be created";
         case Outcome::kNoUserName:
             return "your logon name could not be read";
         default:

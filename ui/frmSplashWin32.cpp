@@ -80,9 +80,10 @@ void frmSplash::CreateControls() {
         return w;
     };
 
-    // Frame1: an etched frame without caption. SS_NOTIFY makes it take
-    // clicks (a plain frame lets them through to the window).
-    make(kSplashFrame1, "STATIC", "", SS_ETCHEDFRAME | SS_NOTIFY, kFrame1Rect, 0, 0);
+    // Frame1: an etched frame without caption, drawn here with its inside
+    // (a stock etched frame draws only its edge). SS_NOTIFY makes it take
+    // clicks; a plain frame lets them through to the window.
+    make(kSplashFrame1, "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, kFrame1Rect, 0, 0);
     make(kSplashImgLogo, "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, kImgLogoRect, fx, fy);
     logo_ = LoadPictureResource(IDR_LOGO);
 
@@ -133,6 +134,12 @@ void frmSplash::Form_KeyPress() { Unload(); }
 
 void frmSplash::Frame1_Click() { Unload(); }
 
+void frmSplash::DrawFrame(const DRAWITEMSTRUCT& item) const {
+    RECT r = item.rcItem;
+    FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(item.hDC, &r, EDGE_ETCHED, BF_RECT);
+}
+
 void frmSplash::DrawLogo(const DRAWITEMSTRUCT& item) const {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     // Stretched to the control, not kept in proportion.
@@ -167,6 +174,10 @@ LRESULT CALLBACK frmSplash::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
                 if (item->CtlID == kSplashImgLogo) {
                     self->DrawLogo(*item);
+                    return TRUE;
+                }
+                if (item->CtlID == kSplashFrame1) {
+                    self->DrawFrame(*item);
                     return TRUE;
                 }
                 break;

@@ -46,6 +46,7 @@ private:
     void SetLabelText(int id, const std::string& text);
     void Form_KeyPress();
     void Frame1_Click();
+    void DrawFrame(const DRAWITEMSTRUCT& item) const;
     void DrawLogo(const DRAWITEMSTRUCT& item) const;
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 

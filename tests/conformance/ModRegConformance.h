@@ -137,10 +137,32 @@ TYPED_TEST_P(ModRegConformance, AMissingKeyReadsAsZeroAndIsNeverCreated) {
     EXPECT_EQ(this->ReadInt("V", "Nowhere"), IntRead(false, 0));
     EXPECT_EQ(this->ReadText("V", "Nowhere"), TextRead(false, "0"));
 
-    modReg::WriteValue(this->api(), this->root(), this->Path("Nowhere"), "V", 1, reg::kRegDword);
-    modReg::DeleteValue(this->api(), this->root(), this->Path("Nowhere"), "V");
+    EXPECT_EQ(modReg::WriteValue(this->api(), this->root(), this->Path("Nowhere"), "V", 1,
+                                 reg::kRegDword),
+              reg::kFileNotFound);
+    EXPECT_EQ(modReg::DeleteValue(this->api(), this->root(), this->Path("Nowhere"), "V"),
+              reg::kFileNotFound);
     modReg::CreateKey(this->api(), this->root(), this->Path("Nowhere"), "Child");
     EXPECT_FALSE(this->KeyExists("Nowhere"));
+}
+
+TYPED_TEST_P(ModRegConformance, WriteValueCreatingKeyMakesTheMissingPathForItsValueOnly) {
+    using Bytes = std::vector<std::uint8_t>;
+    EXPECT_EQ(modReg::WriteValueCreatingKey(this->api(), this->root(), this->Path("New\\Deeper"),
+                                            "V", 1, reg::kRegDword),
+              reg::kSuccess);
+    EXPECT_EQ(this->Stored("V", "New\\Deeper"),
+              std::make_pair(reg::kRegDword, Bytes({1, 0, 0, 0})));
+    EXPECT_FALSE(this->KeyExists("New\\Deeper\\V"));
+    EXPECT_EQ(this->Stored("V", "New").first, reg::kRegNone);
+
+    // An existing key is written as it is, its other values kept.
+    this->Put("Other", reg::kRegSz, {'x', 0});
+    EXPECT_EQ(modReg::WriteValueCreatingKey(this->api(), this->root(), this->Path(), "V",
+                                            std::string("2"), reg::kRegSz),
+              reg::kSuccess);
+    EXPECT_EQ(this->Stored("V"), std::make_pair(reg::kRegSz, Bytes({'2', 0})));
+    EXPECT_EQ(this->Stored("Other"), std::make_pair(reg::kRegSz, Bytes({'x', 0})));
 }
 
 TYPED_TEST_P(ModRegConformance, CreateKeyAddsADirectChildAndLeavesAnExistingOneAlone) {
@@ -164,10 +186,20 @@ TYPED_TEST_P(ModRegConformance, AKeyThatRefusesWritingIsLeftAsItIs) {
     if (!this->backend_.MakeReadOnly("Locked"))
         GTEST_SKIP() << "this registry makes no key that refuses writing (Wine grants its "
                         "administrator every right whatever a key's security)";
-    modReg::WriteValue(this->api(), this->root(), this->Path("Locked"), "V", 1, reg::kRegDword);
+    EXPECT_EQ(
+        modReg::WriteValue(this->api(), this->root(), this->Path("Locked"), "V", 1, reg::kRegDword),
+        reg::kAccessDenied);
+    EXPECT_EQ(modReg::WriteValueCreatingKey(this->api(), this->root(), this->Path("Locked"), "V", 1,
+                                            reg::kRegDword),
+              reg::kAccessDenied);
+    EXPECT_EQ(
+        modReg::WriteValueCreatingKey(this->api(), this->root(), this->Path("Locked\\New\\Deeper"),
+                                      "V", 1, reg::kRegDword),
+        reg::kAccessDenied);
     modReg::CreateKey(this->api(), this->root(), this->Path("Locked"), "Child");
     EXPECT_EQ(this->Stored("V", "Locked").first, reg::kRegNone);
     EXPECT_FALSE(this->KeyExists("Locked\\Child"));
+    EXPECT_FALSE(this->KeyExists("Locked\\New"));
     EXPECT_EQ(this->ReadInt("V", "Locked"), std::make_pair(false, 0));
 }
 
@@ -175,6 +207,7 @@ REGISTER_TYPED_TEST_SUITE_P(ModRegConformance, WriteValueStoresTheExactLayoutOfE
                             ReadValueDeliversInTheCallersKind,
                             UnhandledAndMalformedValuesReadAsFalseAndEmpty,
                             AMissingKeyReadsAsZeroAndIsNeverCreated,
+                            WriteValueCreatingKeyMakesTheMissingPathForItsValueOnly,
                             CreateKeyAddsADirectChildAndLeavesAnExistingOneAlone,
                             DeleteValueRemovesThatValueOnly, AKeyThatRefusesWritingIsLeftAsItIs);
 

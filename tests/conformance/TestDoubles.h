@@ -36,9 +36,13 @@ class RecordingRegistry final : public reg::RegistryApi {
                                 const char* keyClass, std::uint32_t options, std::uint32_t sam,
                                 const void* sa, reg::Key* result,
                                 std::uint32_t* disposition) override {
-        return Note("create " + std::string(subKey ? subKey : "") + " " + Hex(sam),
-                    inner_.RegCreateKeyExA(key, subKey, reserved, keyClass, options, sam, sa,
-                                           result, disposition));
+        const std::string line = "create " + std::string(subKey ? subKey : "") + " " + Hex(sam);
+        if (createFails != reg::kSuccess) {
+            if (result != nullptr) *result = reg::kNullKey;
+            return Note(line, createFails);
+        }
+        return Note(line, inner_.RegCreateKeyExA(key, subKey, reserved, keyClass, options, sam, sa,
+                                                 result, disposition));
     }
     reg::Status RegQueryValueExA(reg::Key key, const char* name, std::uint32_t* reserved,
                                  std::uint32_t* type, std::uint8_t* data,
@@ -62,6 +66,11 @@ class RecordingRegistry final : public reg::RegistryApi {
     reg::Status RegCloseKey(reg::Key key) override {
         return Note("close", inner_.RegCloseKey(key));
     }
+
+    // Non-zero: every create fails with this code and makes nothing, as
+    // Windows does for reasons other than rights (1021: a key under a
+    // volatile one must be volatile too).
+    reg::Status createFails = reg::kSuccess;
 
     static std::string Show(std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
         if (type == reg::kRegSz) {

@@ -56,6 +56,38 @@ TEST(MemoryRegistry, DeniedRightsCoverTheKeyAndEverythingBelowIt) {
     EXPECT_EQ(memory.RegCloseKey(key), reg::kSuccess);
 }
 
+TEST(MemoryRegistry, ARefusedCreateMakesNoKeyOnTheWay) {
+    reg::MemoryRegistry memory;
+    memory.AddKey(reg::kLocalMachine, "SOFTWARE\\Vendor");
+    memory.Deny(reg::kLocalMachine, "SOFTWARE\\Vendor", reg::kKeyCreateSubKey);
+    memory.Deny(reg::kLocalMachine, "SOFTWARE\\Sealed", reg::kKeySetValue);
+    reg::Key key = 0x1234;
+    std::uint32_t disposition = 0;
+    const std::uint32_t setAndQuery = reg::kKeySetValue | reg::kKeyQueryValue;
+    EXPECT_EQ(memory.RegCreateKeyExA(reg::kLocalMachine, "SOFTWARE\\Vendor\\A\\B", 0, nullptr, 0,
+                                     setAndQuery, nullptr, &key, &disposition),
+              reg::kAccessDenied);
+    EXPECT_EQ(key, reg::kNullKey);
+    EXPECT_EQ(disposition, 0u);
+    EXPECT_FALSE(memory.HasKey(reg::kLocalMachine, "SOFTWARE\\Vendor\\A"));
+    // A new key would refuse what is asked as the key above it does.
+    EXPECT_EQ(memory.RegCreateKeyExA(reg::kLocalMachine, "SOFTWARE\\Sealed\\A", 0, nullptr, 0,
+                                     setAndQuery, nullptr, &key, nullptr),
+              reg::kAccessDenied);
+    EXPECT_FALSE(memory.HasKey(reg::kLocalMachine, "SOFTWARE\\Sealed\\A"));
+    // What the keys do allow still works.
+    ASSERT_EQ(memory.RegCreateKeyExA(reg::kLocalMachine, "SOFTWARE\\Vendor", 0, nullptr, 0,
+                                     setAndQuery, nullptr, &key, &disposition),
+              reg::kSuccess);
+    EXPECT_EQ(disposition, reg::kOpenedExistingKey);
+    EXPECT_EQ(memory.RegCloseKey(key), reg::kSuccess);
+    ASSERT_EQ(memory.RegCreateKeyExA(reg::kLocalMachine, "SOFTWARE\\Sealed\\A", 0, nullptr, 0,
+                                     reg::kKeyQueryValue, nullptr, &key, &disposition),
+              reg::kSuccess);
+    EXPECT_EQ(disposition, reg::kCreatedNewKey);
+    EXPECT_EQ(memory.RegCloseKey(key), reg::kSuccess);
+}
+
 TEST(MemoryRegistry, GenericRightsGrantTheirKeyRights) {
     reg::MemoryRegistry memory;
     memory.PutDword(reg::kCurrentUser, "K", "V", 1);

@@ -31,10 +31,16 @@ TEST_F(ModRegTest, EachOperationOpensWithOnlyTheAccessItNeedsAndClosesWhatItOpen
     modReg::WriteValue(api, reg::kCurrentUser, kKey, "V", 1, reg::kRegDword);
     modReg::DeleteValue(api, reg::kCurrentUser, kKey, "V");
     modReg::CreateKey(api, reg::kCurrentUser, kKey, "Child");
+    modReg::WriteValueCreatingKey(api, reg::kCurrentUser, kKey, "V", 1, reg::kRegDword);
+    modReg::WriteValueCreatingKey(api, reg::kCurrentUser, "Software\\New\\Key", "V", 1,
+                                  reg::kRegDword);
     EXPECT_EQ(log, (Log{"open Software\\Test 0x1", "close",                   //
                         "open Software\\Test 0x2", "set V=dword:1", "close",  //
                         "open Software\\Test 0x2", "delete V", "close",       //
-                        "open Software\\Test 0x2", "create Child 0x3F", "close", "close"}));
+                        "open Software\\Test 0x2", "create Child 0x3F", "close", "close",
+                        "open Software\\Test 0x2", "set V=dword:1", "close",  //
+                        "open Software\\New\\Key 0x2 -> 2", "create Software\\New\\Key 0x3",
+                        "set V=dword:1", "close"}));
 }
 
 TEST_F(ModRegTest, AFailedOpenIsNeverFollowedByUseOfTheHandle) {

@@ -252,13 +252,74 @@ TEST_F(Catalogue, AWriteRefusedForLackOfRightsChangesNothingAndSaysSo) {
     EXPECT_TRUE(Write(Tweak::kLowSpaceChecks, true).held());
 }
 
-TEST_F(Catalogue, AMissingKeyIsReportedAndNotCreated) {
-    reg::MemoryRegistry bare;
-    modTweaks::Seams bareSeams{bare, user};
-    const modTweaks::WriteResult r = modTweaks::Write(bareSeams, Tweak::kCleanupWizard, true);
+// A registry with none of the settings' keys, as a fresh Windows XP lacks
+// several of them.
+class FreshSystem : public ::testing::Test {
+  protected:
+    ~FreshSystem() override { EXPECT_EQ(memory.OpenHandles(), 0u); }
+    modTweaks::WriteResult Write(Tweak t, bool on) { return modTweaks::Write(seams, t, on); }
+    Log Creates() { return Only(log, {"create"}); }
+
+    reg::MemoryRegistry memory;
+    Log log;
+    RecordingRegistry api{memory, log};
+    FakeUserName user{"alice"};
+    modTweaks::Seams seams{api, user};
+};
+
+TEST(FreshSystemWrites, AChangeCreatesTheMissingKeyPathForItsValueAndNothingElse) {
+    for (Tweak t : kAll) {
+        const Place& p = PlaceOf(t);
+        reg::MemoryRegistry memory;
+        Log log;
+        RecordingRegistry api{memory, log};
+        FakeUserName user{"alice"};
+        const modTweaks::Seams seams{api, user};
+        const bool on = t != Tweak::kCurrentUserOnWelcome;  // that one reads on already
+
+        const modTweaks::WriteResult r = modTweaks::Write(seams, t, on);
+        EXPECT_TRUE(r.held()) << p.name;
+        EXPECT_EQ(Only(log, {"create"}), Log{"create " + std::string(p.path) + " 0x3"}) << p.name;
+        EXPECT_EQ(memory.ValueNames(p.root, p.path), std::vector<std::string>{p.name});
+        EXPECT_FALSE(memory.HasKey(p.root, std::string(p.path) + "\\" + p.name)) << p.name;
+        EXPECT_EQ(memory.OpenHandles(), 0u);
+
+        // Once there, the key is only written to.
+        log.clear();
+        EXPECT_TRUE(modTweaks::Write(seams, t, !on).held()) << p.name;
+        EXPECT_TRUE(Only(log, {"create"}).empty()) << p.name;
+    }
+}
+
+TEST_F(FreshSystem, ASettingThatAlreadyReadsAsAskedCreatesNoKey) {
+    // The load writes every setting that reads on, and the current account
+    // reads on while its key is missing; switching the Encrypt item off deletes.
+    EXPECT_TRUE(Write(Tweak::kCurrentUserOnWelcome, true).held());
+    EXPECT_TRUE(Write(Tweak::kEncryptMenu, false).held());
+    EXPECT_TRUE(Write(Tweak::kNumLock, false).held());
+    EXPECT_TRUE(Write(Tweak::kCleanupWizard, false).held());
+    EXPECT_TRUE(Creates().empty());
+    for (const Place& p : kPlaces) EXPECT_FALSE(memory.HasKey(p.root, p.path)) << p.name;
+}
+
+TEST_F(FreshSystem, ARefusedCreateNeedsAdministratorRightsAndLeavesNoKey) {
+    memory.Deny(reg::kLocalMachine, kWinlogon, reg::kKeyWrite);
+    for (Tweak t : {Tweak::kAdminOnWelcome, Tweak::kCurrentUserOnWelcome}) {
+        const modTweaks::WriteResult r = Write(t, t == Tweak::kAdminOnWelcome);
+        EXPECT_EQ(r.outcome, Outcome::kRefused) << int(t);
+        EXPECT_EQ(r.reads, t == Tweak::kAdminOnWelcome ? 0 : 1) << int(t);
+    }
+    EXPECT_EQ(Only(log, {"create", "set"}),
+              Log(2, "create " + std::string(kUserList) + " 0x3 -> 5"));
+    EXPECT_FALSE(memory.HasKey(reg::kLocalMachine, std::string(kWinlogon) + "\\SpecialAccounts"));
+}
+
+TEST_F(FreshSystem, AKeyThatCannotBeCreatedForAnotherReasonIsReportedMissing) {
+    api.createFails = 1021;
+    const modTweaks::WriteResult r = Write(Tweak::kLowSpaceChecks, true);
     EXPECT_EQ(r.outcome, Outcome::kKeyMissing);
     EXPECT_EQ(r.reads, 0);
-    EXPECT_FALSE(bare.HasKey(reg::kCurrentUser, kCleanupWiz));
+    EXPECT_FALSE(memory.HasKey(reg::kCurrentUser, kPolicies));
 }
 
 }  // namespace

@@ -44,8 +44,10 @@ const Log kAllOn = {
 
 class TweaksTabTest : public ::testing::Test {
   protected:
-    TweaksTabTest() {
-        for (const auto& row : modTweaks::Rows()) memory.AddKey(row.root, row.keyPath);
+    // withKeys false: none of the settings' keys, as on a fresh Windows XP.
+    explicit TweaksTabTest(bool withKeys = true) {
+        if (withKeys)
+            for (const auto& row : modTweaks::Rows()) memory.AddKey(row.root, row.keyPath);
     }
     ~TweaksTabTest() override { EXPECT_EQ(memory.OpenHandles(), 0u); }
 
@@ -57,7 +59,7 @@ class TweaksTabTest : public ::testing::Test {
         }
         log.clear();
     }
-    Log Events() { return Only(log, {"set", "delete", "ask"}); }
+    Log Events() { return Only(log, {"create", "set", "delete", "ask"}); }
     std::vector<int> Values() {
         std::vector<int> values;
         for (Tweak t : kAll) values.push_back(tab.Box(t).Value());
@@ -230,6 +232,53 @@ TEST_F(TweaksTabTest, WithoutALogonNameNothingIsWrittenForTheCurrentAccount) {
     EXPECT_EQ(Events(), (Log{kConfirm, kFailure}));
     EXPECT_THAT(prompter.boxes[1].text, HasSubstr("your logon name could not be read"));
     EXPECT_TRUE(memory.ValueNames(reg::kLocalMachine, kUserList).empty());
+}
+
+class FreshTweaksTab : public TweaksTabTest {
+  protected:
+    FreshTweaksTab() : TweaksTabTest(false) {}
+};
+
+TEST_F(FreshTweaksTab, TheLoadCreatesNoKeyAndATickCreatesItsOwn) {
+    tab.Load();
+    EXPECT_EQ(Values(), (std::vector<int>{0, 0, 0, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(Events(), Log{});
+    EXPECT_FALSE(memory.HasKey(reg::kLocalMachine, kUserList));
+
+    tab.cbAdminAcctWelcomeScreen().SetValue(1);
+    prompter.answers = {ui::kIdYes};
+    tab.cbDisplayCurrentAccountOnWelcomeScreen().SetValue(0);
+    EXPECT_EQ(Events(), (Log{"create " + std::string(kUserList) + " 0x3",
+                             "set Administrator=dword:1", kConfirm, "set alice=dword:0"}));
+    EXPECT_EQ(Values(), (std::vector<int>{0, 0, 0, 0, 1, 0, 0, 0}));
+}
+
+TEST_F(FreshTweaksTab, SelectAllForALimitedAccountCreatesOnlyItsOwnKeysAndSaysWhichStayed) {
+    LimitedAccount();
+    tab.cmdTwksSelectAll_Click();
+    EXPECT_EQ(Values(), (std::vector<int>{0, 0, 1, 0, 0, 1, 0, 1}));
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    const std::string& text = prompter.boxes[0].text;
+    for (const char* caption :
+         {"Enable NumLock @ Startup", "Add Encrypt Item to Context Menu",
+          "Enable Clear Page File @ Shutdown", "Display Adminstrator Account on Welcome Screen",
+          "Keep Dial-Up Internet Connections Open During Fast User Switch"})
+        EXPECT_THAT(text, HasSubstr(std::string(caption) + " - changing it needs administrator"));
+    EXPECT_TRUE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kCleanupWizard).keyPath));
+    EXPECT_TRUE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath));
+    EXPECT_FALSE(memory.HasKey(reg::kLocalMachine, "SOFTWARE"));
+    EXPECT_FALSE(memory.HasKey(reg::kUsers, ".Default"));
+}
+
+TEST_F(FreshTweaksTab, AKeyThatCannotBeCreatedPutsTheBoxBackAndSaysSo) {
+    api.createFails = 1021;
+    tab.cbLowSpaceChecks().SetValue(1);
+    EXPECT_EQ(tab.cbLowSpaceChecks().Value(), 0);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text,
+              "This setting could not be changed:\n\n"
+              "Disable Low Space Warnings - its registry key could not be created.\n\n"
+              "The boxes show the settings as Windows holds them now.");
 }
 
 }  // namespace

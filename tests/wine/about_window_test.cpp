@@ -3,6 +3,7 @@
 // and the start of System Information from Wine's real registry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <thread>
 
@@ -68,8 +69,10 @@ TEST(AboutBox, ShowsItsTextsInTheDesignedPlaces) {
         HWND okButton = GetDlgItem(box, ui::kAboutCmdOK);
         ok = TextOf(okButton);
         okStyle = GetWindowLongA(okButton, GWL_STYLE) & 0x0F;
-        okHasFocus = GetWindowThreadProcessId(box, nullptr) != 0 &&
-                     SendMessageA(box, DM_GETDEFID, 0, 0) == MAKELONG(ui::kAboutCmdOK, DC_HASDEFID);
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof gui;
+        GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &gui);
+        okHasFocus = gui.hwndFocus == okButton;
         afterOk = GetNextDlgTabItem(box, okButton, FALSE);
         client = ClientSize(box);
         GetWindowRect(okButton, &okRect);
@@ -175,16 +178,24 @@ protected:
         std::string message;
         bool aboutStillOpen = false;
     };
-    Outcome PressSysInfo() {
+    // byKeyboard: Tab to the button, then Enter, which then presses it
+    // rather than "OK".
+    Outcome PressSysInfo(bool byKeyboard = false) {
         Outcome out;
+        const std::vector<HWND> before = ForeignWindows();
         WithAboutBox([&](HWND box) {
-            Click(GetDlgItem(box, ui::kAboutCmdSysInfo));
+            if (byKeyboard) {
+                PressKey(VK_TAB);
+                PressKey(VK_RETURN);
+            } else {
+                Click(GetDlgItem(box, ui::kAboutCmdSysInfo));
+            }
             HWND started = nullptr;
             HWND message = nullptr;
             WaitFor(
                 [&] {
                     message = FindBox("Dovrane", 0);
-                    started = message ? nullptr : ForeignWindowNow("Notepad");
+                    started = message ? nullptr : NewForeignWindow(before);
                     return message || started;
                 },
                 milliseconds(10000));
@@ -203,13 +214,21 @@ protected:
         });
         return out;
     }
-    static HWND ForeignWindowNow(const char* cls) {
-        for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w;
-             w = FindWindowExA(nullptr, w, cls, nullptr)) {
+    // Visible top-level windows of other processes: a started program shows
+    // up among them (Wine runs a copy of a builtin program as the builtin its
+    // file is named after, so the window class says nothing).
+    static std::vector<HWND> ForeignWindows() {
+        std::vector<HWND> all;
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
-            if (pid != GetCurrentProcessId() && IsWindowVisible(w)) return w;
+            if (pid != GetCurrentProcessId() && IsWindowVisible(w)) all.push_back(w);
         }
+        return all;
+    }
+    static HWND NewForeignWindow(const std::vector<HWND>& before) {
+        for (HWND w : ForeignWindows())
+            if (std::find(before.begin(), before.end(), w) == before.end()) return w;
         return nullptr;
     }
     std::string folder;
@@ -242,6 +261,13 @@ TEST_F(SysInfo, NeitherLocationTellsTheUser) {
     const Outcome out = PressSysInfo();
     EXPECT_FALSE(out.started);
     EXPECT_EQ(out.message, ui::kSysInfoUnavailable);
+    EXPECT_TRUE(out.aboutStillOpen);
+}
+
+TEST_F(SysInfo, EnterOnTheFocusedButtonPressesIt) {
+    const Outcome out = PressSysInfo(true);
+    EXPECT_EQ(out.message, ui::kSysInfoUnavailable);
+    EXPECT_TRUE(out.aboutStillOpen);
 }
 
 TEST_F(SysInfo, EmptyPathValueFailsWithoutFault) {

@@ -116,10 +116,16 @@ inline Response Ok(const std::string& body, const std::string& type = "text/plai
 
 class TestServer {
 public:
-    // Listens on 127.0.0.1:port; port 0 takes a free one.
+    // Listens on 127.0.0.1:port; port 0 takes a free one. A fixed port is
+    // taken even while connections of an earlier server linger on it.
     explicit TestServer(int port = 0) : ws_(Winsock::Get()) {
         stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         listener_ = ws_.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        if (port != 0) {
+            BOOL reuse = TRUE;
+            ws_.setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
+                           sizeof reuse);
+        }
         sockaddr_in a = Loopback(port);
         if (ws_.bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
             ws_.listen(listener_, 16) != 0) {
@@ -253,7 +259,7 @@ private:
 // programs but cannot wait for them, so callers poll for the effect).
 inline void RunServeScript(const char* verb) {
     std::string cmd = std::string("/bin/sh -c \"exec '") + DOVRANE_SOURCE_DIR + "/scripts/serve' " +
-                      verb + " >/dev/null 2>&1\"";
+                      verb + " --server " DOVRANE_SERVER " >/dev/null 2>&1\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};

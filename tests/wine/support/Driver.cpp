@@ -283,3 +283,302 @@ void RegDeleteValue(const std::string& key, const std::string& value) {
 }
 
 }  // namespace wine_test
+
+// --- Controls of another process ---
+namespace wine_test {
+
+LRESULT SendWithBuffer(HWND hwnd, UINT msg, WPARAM wp, void* data, std::size_t size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId())
+        return SendMessageA(hwnd, msg, wp, reinterpret_cast<LPARAM>(data));
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) throw std::runtime_error("OpenProcess");
+    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    LRESULT result = 0;
+    if (remote) {
+        WriteProcessMemory(process, remote, data, size, nullptr);
+        result = SendMessageA(hwnd, msg, wp, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, data, size, nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    if (!remote) throw std::runtime_error("VirtualAllocEx");
+    return result;
+}
+
+RECT TabItemRect(HWND tabControl, int index) {
+    RECT r = {};
+    SendWithBuffer(tabControl, 0x130A /* TCM_GETITEMRECT */, index, &r, sizeof r);
+    return r;
+}
+
+std::vector<std::string> ListBoxTexts(HWND list) {
+    std::vector<std::string> texts;
+    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+        std::string text(length == LB_ERR ? 0 : static_cast<std::size_t>(length) + 1, '\0');
+        if (!text.empty()) SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(std::char_traits<char>::length(text.c_str()));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+int ListBoxIndexOf(HWND list, const std::string& text) {
+    const std::vector<std::string> texts = ListBoxTexts(list);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        if (texts[i] == text) return static_cast<int>(i);
+    return -1;
+}
+
+RECT ListBoxItemRect(HWND list, int index) {
+    RECT r = {};
+    SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+bool ClickMessageBoxButton(HWND box, int buttonId, std::chrono::milliseconds timeout) {
+    HWND button = GetDlgItem(box, buttonId);
+    if (!button) return false;
+    Activate(box);
+    Click(button);
+    return WaitFor([box] { return !IsWindow(box); }, timeout);
+}
+
+}  // namespace wine_test
+
+namespace wine_test {
+
+namespace {
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+const char kAppDefaults[] = "HKCU\\Software\\Wine\\AppDefaults\\Dovrane.exe";
+}  // namespace
+
+StagedDovrane::StagedDovrane(const std::string& tag) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "dovrane-" + tag + "-" + std::to_string(GetCurrentProcessId());
+    RemoveTree(folder_);
+    if (!CreateDirectoryA(folder_.c_str(), nullptr))
+        throw std::runtime_error("cannot create " + folder_);
+    if (!CopyFileA(DovraneExe().c_str(), exe().c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + DovraneExe() + " to " + folder_);
+}
+
+StagedDovrane::~StagedDovrane() {
+    RemoveTree(folder_);
+}
+
+bool StagedDovrane::Add(const std::string& from, const std::string& name) {
+    return CopyFileA(from.c_str(), (folder_ + "\\" + name).c_str(), FALSE) != FALSE;
+}
+
+DovraneWinVersion::DovraneWinVersion(const std::string& version) {
+    RegLine line;
+    had_ = RegQuery(kAppDefaults, "Version", &line);
+    previous_ = line.data;
+    RegAdd(kAppDefaults, "Version", "REG_SZ", version);
+}
+
+DovraneWinVersion::~DovraneWinVersion() {
+    if (had_)
+        RegAdd(kAppDefaults, "Version", "REG_SZ", previous_);
+    else
+        RegDeleteValue(kAppDefaults, "Version");
+}
+
+std::string BuiltHelpFile(std::string* reason) {
+    std::string path;
+    if (const char* env = std::getenv("DOVRANE_HLP"); env && *env) {
+        path = env;
+    } else if (const char* src = std::getenv("DOVRANE_SOURCE_DIR"); src && *src) {
+        path = std::string(src) + "/build/host/help/DOVRANE.HLP";
+    } else {
+        *reason = "neither DOVRANE_HLP nor DOVRANE_SOURCE_DIR is set";
+        return "";
+    }
+    std::string windows = path[0] == '/' ? WindowsPath(path) : path;
+    if (GetFileAttributesA(windows.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        *reason = path + " does not exist: build the host preset first (it compiles the help)";
+        return "";
+    }
+    return windows;
+}
+
+std::string HelpViewerTitle() {
+    HWND viewer = FindWindowA("MS_WINHELP", nullptr);
+    if (!viewer) return "";
+    for (HWND child : Children(viewer)) {
+        if (ClassOf(child).find("RichEdit") == std::string::npos) continue;
+        std::string text = TextOf(child);
+        return text.substr(0, text.find_first_of("\r\n"));
+    }
+    return "";
+}
+
+void CloseHelpViewers() {
+    for (int round = 0; round < 3; ++round) {
+        HWND viewer = FindWindowA("MS_WINHELP", nullptr);
+        if (!viewer) return;
+        PostMessageA(viewer, WM_CLOSE, 0, 0);
+        WaitFor([] { return FindWindowA("MS_WINHELP", nullptr) == nullptr; },
+                std::chrono::seconds(5));
+    }
+}
+
+void PressChord(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> in;
+    for (WORD vk : keys) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+        in.push_back(i);
+    }
+    for (auto it = keys.end(); it != keys.begin();) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = *--it;
+        i.ki.dwFlags = KEYEVENTF_KEYUP;
+        in.push_back(i);
+    }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+}
+
+HWND FocusOf(HWND top) {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gui)) return nullptr;
+    return gui.hwndFocus;
+}
+
+RECT PlacementIn(HWND hwnd, HWND parent) {
+    RECT r = {};
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(HWND_DESKTOP, parent ? parent : GetParent(hwnd), reinterpret_cast<POINT*>(&r),
+                    2);
+    return r;
+}
+
+}  // namespace wine_test
+
+// --- Registry values a test borrows ---
+#include "conformance/WineScratch.h"
+
+namespace wine_test {
+
+bool RegKeyExists(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::pair<DWORD, DWORD> RegValuesAndSubkeys(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    DWORD values = 0, subkeys = 0;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return {0, 0};
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                     nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    return {values, subkeys};
+}
+
+std::optional<RawValue> RegRead(HKEY root, const std::string& path, const std::string& name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    RawValue value;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
+        value.data.resize(size);
+        status =
+            RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.data.data(), &size);
+        value.data.resize(size);
+    }
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    return value;
+}
+
+BorrowedValue::BorrowedValue(HKEY root, std::string path, std::string name)
+    : root_(root), path_(std::move(path)), name_(std::move(name)) {
+    for (std::size_t end = 0; end != std::string::npos;) {
+        end = path_.find('\\', end + 1);
+        const std::string upTo = path_.substr(0, end);
+        if (!RegKeyExists(root_, upTo)) {
+            firstMissing_ = upTo;
+            return;
+        }
+    }
+    saved_ = RegRead(root_, path_, name_);
+}
+
+BorrowedValue::~BorrowedValue() {
+    if (!firstMissing_.empty()) {
+        conformance::DeleteTree(root_, firstMissing_);
+        return;
+    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root_, path_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (saved_)
+        RegSetValueExA(key, name_.c_str(), 0, saved_->type, saved_->data.data(),
+                       static_cast<DWORD>(saved_->data.size()));
+    else
+        RegDeleteValueA(key, name_.c_str());
+    RegCloseKey(key);
+}
+
+bool BorrowedValue::Set(DWORD type, const std::vector<BYTE>& data) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG status =
+        RegSetValueExA(key, name_.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+bool BorrowedValue::SetSz(const std::string& text) {
+    std::vector<BYTE> data(text.begin(), text.end());
+    data.push_back(0);
+    return Set(REG_SZ, data);
+}
+
+bool BorrowedValue::SetDword(DWORD number) {
+    return Set(REG_DWORD,
+               {BYTE(number), BYTE(number >> 8), BYTE(number >> 16), BYTE(number >> 24)});
+}
+
+void BorrowedValue::Delete() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root_, path_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key, name_.c_str());
+    RegCloseKey(key);
+}
+
+}  // namespace wine_test

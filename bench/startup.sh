@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Start-up time of Dovrane.exe under Wine: from the process's start to its
+# main window being visible, the median of N runs, beside the same time for
+# an empty window (minimal_window.exe) measured in the same run, turn about.
+#   bench/startup.sh [--runs N] [--no-server]
+#     --runs N       runs of each program (default 10), after one warm-up each
+#     --no-server    measure with the maker's server down (default: up, started
+#                    with scripts/serve and stopped afterwards if we started it)
+# Works with or without $DISPLAY (a private Xvfb when there is none).
+# Env: DOVRANE_WINEPREFIX (default build/bench-wineprefix).
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo=$(cd "$here/.." && pwd)
+
+runs=10
+want_server=yes
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --runs) runs=$2; shift 2 ;;
+        --no-server) want_server=no; shift ;;
+        *) echo "usage: startup.sh [--runs N] [--no-server]" >&2; exit 2 ;;
+    esac
+done
+[[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "startup.sh: --runs takes a positive number" >&2; exit 2; }
+
+# One display for every run, so that no run pays for starting one.
+if [ -z "${DISPLAY:-}" ]; then
+    export DOVRANE_BENCH_XVFB=1
+    again=(--runs "$runs")
+    [ $want_server = no ] && again+=(--no-server)
+    exec "$repo/scripts/with-xvfb" "$0" "${again[@]}"
+fi
+
+cd "$repo"
+build=$repo/build/windows
+[ -f "$build/build.ninja" ] || cmake --preset windows >/dev/null
+echo "building Dovrane, startwatch and minimal_window ..." >&2
+cmake --build --preset windows -j2 --target Dovrane startwatch minimal_window >&2
+
+export DOVRANE_WINEPREFIX=${DOVRANE_WINEPREFIX:-$repo/build/bench-wineprefix}
+wine_run() { "$repo/scripts/wine-run" --prefix "$DOVRANE_WINEPREFIX" "$@"; }
+
+# Dovrane writes its banner beside itself: run a copy in a folder of its own.
+stage=$(mktemp -d "$repo/build/bench-startup.XXXXXX")
+mkdir "$stage/unmanaged"
+# Without a window manager (Xvfb), Wine waits up to 2 s for one each time a
+# managed window is hidden, as the splash screen is. A second copy, under a
+# name of its own, runs with Wine managing no window, which shows what the
+# program itself costs.
+unmanaged_key='HKCU\Software\Wine\AppDefaults\Dovrane-unmanaged.exe\X11 Driver'
+server_started=no
+cleanup() {
+    wine_run reg delete "$unmanaged_key" /f >/dev/null 2>&1 || true
+    rm -rf "$stage"
+    if [ $server_started = yes ]; then "$repo/scripts/serve" stop --server "$server" >/dev/null || true; fi
+}
+trap cleanup EXIT
+cp "$build/app/Dovrane.exe" "$stage/"
+cp "$build/tests/tools/minimal_window.exe" "$stage/"
+cp "$build/app/Dovrane.exe" "$stage/unmanaged/Dovrane-unmanaged.exe"
+wine_run reg add "$unmanaged_key" /v Managed /d N /f >/dev/null 2>&1
+
+# The address the program was built to fetch its banner from.
+server=$(sed -n 's/^DOVRANE_SERVER:STRING=//p' "$build/CMakeCache.txt")
+server=${server:-http://127.0.0.1:8917}
+# Up means: the banner description is served there, by whoever runs it.
+server_answers() {
+    [[ $server =~ ^http://([^:/]+):([0-9]+) ]] || return 1
+    local reply
+    reply=$(timeout 5 bash -c 'exec 3<>"/dev/tcp/$0/$1" &&
+        printf "GET /dovrane/dovrane.php HTTP/1.0\r\nHost: %s\r\n\r\n" "$0" >&3 && head -n 1 <&3' \
+        "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}" 2>/dev/null) || return 1
+    [[ $reply == "HTTP/1."?" 200"* ]]
+}
+if server_answers; then
+    server_state="up at $server (already running, not started here; left running)"
+    [ $want_server = no ] && server_state="UP at $server although --no-server was asked (not ours; left running)"
+elif [ $want_server = yes ]; then
+    if "$repo/scripts/serve" start --server "$server" >/dev/null && server_answers; then
+        server_started=yes
+        server_state="up at $server (started for this run with scripts/serve, stopped after)"
+    else
+        server_started=yes  # whatever of it did start goes again
+        server_state="DOWN: scripts/serve could not start it at $server"
+    fi
+else
+    server_state="down (--no-server)"
+fi
+
+# Milliseconds from CreateProcess to a visible window of the class; the
+# window is then closed and the program waited for.
+measure() {  # measure CLASS EXE
+    local out
+    out=$(wine_run "$build/tests/tools/startwatch.exe" --close --timeout 60000 "$1" \
+        "$("$repo/scripts/winpath" "$2")" 2>/dev/null | tr -d '\r') || true
+    [[ $out =~ ^[0-9]+(\.[0-9]+)?$ ]] || { echo "startup.sh: no $1 window from $2" >&2; return 1; }
+    echo "$out"
+}
+
+# Median, min and max of the numbers on standard input.
+stats() {
+    sort -n | awk '{ v[NR] = $1 } END {
+        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+        printf "%9.1f %9.1f %9.1f", m, v[1], v[NR] }'
+}
+
+# The prefix is made on first use; that and the first loads of the DLLs
+# belong to no start-up.
+measure MinimalWindow "$stage/minimal_window.exe" >/dev/null
+measure frmKestrow "$stage/Dovrane.exe" >/dev/null
+measure frmKestrow "$stage/unmanaged/Dovrane-unmanaged.exe" >/dev/null
+
+floor=() dovrane=() unmanaged=()
+for i in $(seq 1 "$runs"); do
+    floor+=("$(measure MinimalWindow "$stage/minimal_window.exe")")
+    dovrane+=("$(measure frmKestrow "$stage/Dovrane.exe")")
+    unmanaged+=("$(measure frmKestrow "$stage/unmanaged/Dovrane-unmanaged.exe")")
+    printf '  run %2d: minimal_window %8s ms   Dovrane %8s ms   unmanaged %8s ms\n' \
+        "$i" "${floor[-1]}" "${dovrane[-1]}" "${unmanaged[-1]}" >&2
+done
+banner=$(cd "$stage" && ls -p | grep -v -E '^(Dovrane|minimal_window)\.exe$|/$' | tr '\n' ' ' || true)
+
+echo "Start-up under Wine: process start to main window visible (ms), median of $runs runs each, one warm-up run each not counted"
+echo "  $(wine --version), display ${DISPLAY}$([ -n "${DOVRANE_BENCH_XVFB:-}" ] && echo ' (private Xvfb)'), prefix $DOVRANE_WINEPREFIX"
+echo "  maker's server: $server_state; banner file written: ${banner:-none}"
+printf '  %-22s %9s %9s %9s\n' program median min max
+printf '  %-22s %s\n' "minimal_window.exe" "$(printf '%s\n' "${floor[@]}" | stats)"
+printf '  %-22s %s\n' "Dovrane.exe" "$(printf '%s\n' "${dovrane[@]}" | stats)"
+printf '  %-22s %s\n' "Dovrane.exe, unmanaged" "$(printf '%s\n' "${unmanaged[@]}" | stats)"
+median() { printf '%s\n' "$@" | stats | awk '{ print $1 }'; }
+fm=$(median "${floor[@]}")
+printf '  %-22s %9.1f\n' "Dovrane - floor" "$(awk -v a="$(median "${dovrane[@]}")" -v b="$fm" 'BEGIN { print a - b }')"
+printf '  %-22s %9.1f\n' "unmanaged - floor" "$(awk -v a="$(median "${unmanaged[@]}")" -v b="$fm" 'BEGIN { print a - b }')"
+echo "  (unmanaged: Wine's X11 \"Managed\"=\"N\" for that copy; with no window manager, Wine otherwise"
+echo "   waits up to 2 s for one when the splash screen is hidden)"

@@ -1,0 +1,49 @@
+// libFuzzer target over the banner description: whatever the server sends,
+// the split never crashes, and a file name the rule lets through always
+// names a file directly inside the program's folder.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "ui/Banner.h"
+
+namespace {
+
+const std::string kFolder = "C:\\Program Files\\Dovrane";
+const std::string kAddr = "http://127.0.0.1:8917/dovrane/dovrane.php";
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string reply(reinterpret_cast<const char*>(data), size);
+    const ui::BannerFields f = ui::SplitDescription(reply, kAddr);
+
+    // The fields are pieces of the reply, none with a line feed in it.
+    for (const std::string* field : {&f.imageAddress, &f.fileName})
+        Require(field->size() <= size && field->find('\n') == std::string::npos);
+    Require(f.link == kAddr || f.link.find('\n') == std::string::npos);
+    Require(reply.compare(0, f.imageAddress.size(), f.imageAddress) == 0);
+
+    if (ui::IsBannerFileName(f.fileName)) {
+        const std::string path = ui::JoinBannerPath(kFolder, f.fileName);
+        const std::string rest = path.substr(kFolder.size() + 1);
+        // Nothing but a plain name after the folder and its backslash: no
+        // separator, drive, stream, parent reference or device.
+        Require(path.compare(0, kFolder.size() + 1, kFolder + "\\") == 0);
+        Require(rest == f.fileName);
+        Require(rest.find_first_of("\\/:") == std::string::npos);
+        Require(rest != "." && rest != ".." && rest.find("..") == std::string::npos);
+        for (char c : rest) Require(static_cast<unsigned char>(c) >= 0x20);
+        const std::string ext = rest.substr(rest.rfind('.') + 1);
+        Require(ext.size() == 3 || ext.size() == 4);
+    }
+    if (ui::IsWebAddress(f.link)) {
+        Require(f.link.find_first_of("\r\n\" ") == std::string::npos);
+    }
+    return 0;
+}

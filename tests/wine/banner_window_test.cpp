@@ -1,0 +1,329 @@
+// The real Dovrane.exe against a banner server that answers normally,
+// refuses, never answers, trickles, cuts short, sends too much, sends an
+// error page or names a hostile file. Whatever it does, the window comes up,
+// the banner shows only in the normal case and no file appears anywhere but
+// the program's folder. Also the order of the load (the splash up and
+// painted while the description is fetched, gone after) and Help > About.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/resource.h"
+#include "banner_test_server.h"
+#include "ui/AboutBox.h"
+#include "ui/SplashScreen.h"
+#include "ui/frmKestrowLayout.h"
+#include "wine/support/Driver.h"
+
+namespace {
+
+using namespace wine_test;
+using banner_test::HttpReply;
+using banner_test::Ok;
+using banner_test::ProgramPortLease;
+using banner_test::Response;
+using banner_test::TestServer;
+using std::chrono::milliseconds;
+using Clock = std::chrono::steady_clock;
+
+const std::string kServer = DOVRANE_SERVER;
+const std::string kDescription = "/dovrane/dovrane.php";
+const std::string kImage = "/dovrane/banner.gif";
+const COLORREF kBannerCorner = RGB(0x33, 0x66, 0x99);  // the served banner's top-left
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Description(const std::string& name, const std::string& link = "") {
+    return kServer + kImage + "\n" + (link.empty() ? kServer + "/dovrane" : link) + "\n" + name +
+           "\n";
+}
+
+class BannerWindow : public testing::Test {
+protected:
+    static void SetUpTestSuite() { lease_ = std::make_unique<ProgramPortLease>(); }
+    static void TearDownTestSuite() { lease_.reset(); }
+
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        root = std::string(temp) + "dovrane-banner";
+        app = root + "\\app";
+        Clean();
+        CreateDirectoryA(root.c_str(), nullptr);
+        CreateDirectoryA(app.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(DovraneExe().c_str(), (app + "\\Dovrane.exe").c_str(), FALSE));
+        gif = ReadFile(WindowsPath(DOVRANE_SOURCE_DIR) + "\\server\\www\\dovrane\\banner.gif");
+        ASSERT_GT(gif.size(), 100u);
+    }
+    void TearDown() override { Clean(); }
+    void Clean() {
+        for (const auto& name : FilesIn(app)) DeleteFileA((app + "\\" + name).c_str());
+        RemoveDirectoryA(app.c_str());
+        for (const auto& name : FilesIn(root)) DeleteFileA((root + "\\" + name).c_str());
+        RemoveDirectoryA(root.c_str());
+        DeleteFileA("C:\\x.gif");
+    }
+
+    std::unique_ptr<TestServer> Serve(const Response& description) {
+        auto server = std::make_unique<TestServer>(lease_->port());
+        server->On(kDescription, description);
+        server->On(kImage, Ok(gif, "image/gif"));
+        return server;
+    }
+
+    struct Outcome {
+        bool windowUp = false;
+        long long ms = 0;  // from start to the visible main window
+        bool banner = false;
+    };
+
+    // Starts the program, waits for its main window, looks at the banner
+    // area, then (unless `keep`) closes it.
+    Outcome StartAndLook(std::function<void(HWND, const Process&)> alsoDo = nullptr) {
+        Outcome out;
+        const auto start = Clock::now();
+        Process dovrane = StartDovrane(app + "\\Dovrane.exe");
+        HWND main = WaitForWindow(dovrane.id(), "frmKestrow", nullptr, milliseconds(30000));
+        out.ms = std::chrono::duration_cast<milliseconds>(Clock::now() - start).count();
+        out.windowUp = main != nullptr;
+        if (!main) return out;
+        Activate(main);
+        HWND box = FindChildById(main, ui::kPicture1);
+        out.banner = box && WaitFor([&] { return Corner(box) == kBannerCorner; }, milliseconds(3000));
+        if (alsoDo) alsoDo(main, dovrane);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        dovrane.WaitExit(milliseconds(10000));
+        return out;
+    }
+    // The banner area's pixel just inside its sunken edge.
+    static COLORREF Corner(HWND box) {
+        POINT p = {4, 4};
+        ClientToScreen(box, &p);
+        HDC dc = GetDC(nullptr);
+        const COLORREF c = GetPixel(dc, p.x, p.y);
+        ReleaseDC(nullptr, dc);
+        return c;
+    }
+    // Nothing but the program and, when given, the banner file.
+    void ExpectFolders(const std::vector<std::string>& appFiles) {
+        EXPECT_EQ(FilesIn(app), appFiles);
+        EXPECT_EQ(FilesIn(root), std::vector<std::string>{"app"});
+        EXPECT_FALSE(Exists("C:\\x.gif"));
+    }
+
+    static std::unique_ptr<ProgramPortLease> lease_;
+    std::string root, app, gif;
+};
+
+std::unique_ptr<ProgramPortLease> BannerWindow::lease_;
+
+TEST_F(BannerWindow, NormalBannerIsStoredAndShownFromTheProgramsFolder) {
+    auto server = Serve(Ok(Description("banner.gif")));
+    const Outcome out = StartAndLook();
+    ASSERT_TRUE(out.windowUp);
+    EXPECT_TRUE(out.banner);
+    EXPECT_EQ(server->Requests(), (std::vector<std::string>{kDescription, kImage}));
+    EXPECT_EQ(ReadFile(app + "\\banner.gif"), gif);
+    ExpectFolders({"Dovrane.exe", "banner.gif"});
+}
+
+TEST_F(BannerWindow, OlderLongerImageIsReplacedWhole) {
+    {
+        std::ofstream old(app + "\\banner.gif", std::ios::binary);
+        old << std::string(100000, 'Z');
+    }
+    auto server = Serve(Ok(Description("banner.gif")));
+    EXPECT_TRUE(StartAndLook().banner);
+    EXPECT_EQ(ReadFile(app + "\\banner.gif"), gif);
+}
+
+TEST_F(BannerWindow, RefusingServerStartsWithoutBanner) {
+    const Outcome out = StartAndLook();  // nothing listens
+    ASSERT_TRUE(out.windowUp);
+    EXPECT_FALSE(out.banner);
+    EXPECT_LT(out.ms, 10000);
+    ExpectFolders({"Dovrane.exe"});
+}
+
+TEST_F(BannerWindow, SilentServerHoldsTheStartOnlyForTheTimeLimit) {
+    Response hang;
+    hang.hang = true;
+    auto server = Serve(hang);
+    const Outcome out = StartAndLook();
+    ASSERT_TRUE(out.windowUp);
+    EXPECT_FALSE(out.banner);
+    // 4 s for the description, the rest is starting and Wine's window
+    // handling; the benchmark prints the real figure.
+    EXPECT_LT(out.ms, 12000);
+    ExpectFolders({"Dovrane.exe"});
+}
+
+TEST_F(BannerWindow, BrokenDescriptionsGiveNoBanner) {
+    Response slow = Ok(Description("banner.gif"));
+    slow.byteDelayMs = 300;
+    Response cut = Ok(Description("banner.gif"));
+    cut.closeAfter = cut.bytes.size() - 20;
+    const Response huge = Ok(Description("banner.gif") + std::string(64 * 1024, '#'));
+    const Response error{HttpReply(500, Description("banner.gif"))};
+    const Response crlf = Ok(kServer + kImage + "\r\n" + kServer + "/dovrane\r\nbanner.gif\r\n");
+    int i = 0;
+    for (const Response& r : {slow, cut, huge, error, crlf}) {
+        auto server = Serve(r);
+        const Outcome out = StartAndLook();
+        EXPECT_TRUE(out.windowUp) << i;
+        EXPECT_FALSE(out.banner) << i;
+        EXPECT_LT(out.ms, 14000) << i;
+        // Not even the image was asked for.
+        EXPECT_EQ(std::count(server->Requests().begin(), server->Requests().end(), kImage), 0)
+            << i;
+        ExpectFolders({"Dovrane.exe"});
+        ++i;
+    }
+}
+
+TEST_F(BannerWindow, BrokenImagesGiveNoBanner) {
+    Response slow = Ok(gif, "image/gif");
+    slow.byteDelayMs = 50;  // 2.8 KB at 20 bytes a second
+    Response cut = Ok(gif, "image/gif");
+    cut.closeAfter = cut.bytes.size() / 2;
+    const Response huge = Ok(gif + std::string(2 << 20, '\0'), "image/gif");
+    const Response missing{HttpReply(404, "<html>Not Found</html>", "text/html")};
+    int i = 0;
+    for (const Response& r : {slow, cut, huge, missing}) {
+        auto server = Serve(Ok(Description("banner.gif")));
+        server->On(kImage, r);
+        const Outcome out = StartAndLook();
+        EXPECT_TRUE(out.windowUp) << i;
+        EXPECT_FALSE(out.banner) << i;
+        EXPECT_LT(out.ms, 18000) << i;
+        ExpectFolders({"Dovrane.exe"});
+        ++i;
+    }
+}
+
+TEST_F(BannerWindow, ErrorPageServedAsTheImageIsStoredButNotShown) {
+    auto server = Serve(Ok(Description("banner.gif")));
+    server->On(kImage, Ok("<html><body>Sorry</body></html>", "text/html"));
+    const Outcome out = StartAndLook();
+    ASSERT_TRUE(out.windowUp);
+    EXPECT_FALSE(out.banner);
+    EXPECT_EQ(ReadFile(app + "\\banner.gif"), "<html><body>Sorry</body></html>");
+}
+
+TEST_F(BannerWindow, HostileFileNamesWriteNothingAnywhere) {
+    for (const char* name : {"..\\x.gif", "C:\\x.gif", "version.dll", "CON", "CON.gif",
+                             "..\\app\\x.gif", "x.gif:stream", "x.exe"}) {
+        auto server = Serve(Ok(Description(name)));
+        const Outcome out = StartAndLook();
+        EXPECT_TRUE(out.windowUp) << name;
+        EXPECT_FALSE(out.banner) << name;
+        EXPECT_EQ(server->Requests(), std::vector<std::string>{kDescription}) << name;
+        ExpectFolders({"Dovrane.exe"});
+    }
+}
+
+TEST_F(BannerWindow, ClickOpensNoLocalProgram) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    auto server = Serve(Ok(Description("banner.gif", std::string(windows) + "\\notepad.exe")));
+    bool opened = true;
+    const Outcome out = StartAndLook([&](HWND main, const Process&) {
+        Click(FindChildById(main, ui::kPicture1));
+        opened = WaitFor([] { return FindWindowA("Notepad", nullptr) != nullptr; },
+                         milliseconds(2000));
+    });
+    EXPECT_TRUE(out.banner);
+    EXPECT_FALSE(opened);
+}
+
+TEST_F(BannerWindow, SplashIsUpAndPaintedWhileTheDescriptionIsFetched) {
+    auto server = Serve(Ok(Description("banner.gif")));
+    std::atomic<bool> splashUp{false}, splashPainted{false}, mainShown{true};
+    // Runs while the program waits for the description: only Dovrane makes
+    // splash windows, so the class finds it.
+    server->OnRequest([&](const std::string& path) {
+        if (path != kDescription) return;
+        HWND splash = nullptr;
+        WaitFor(
+            [&] {
+                splash = FindWindowA("frmSplash", nullptr);
+                return splash && IsWindowVisible(splash);
+            },
+            milliseconds(2000));
+        splashUp = splash && IsWindowVisible(splash);
+        if (!splashUp) return;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(splash, &pid);
+        mainShown = WaitForWindow(pid, "frmKestrow", nullptr, milliseconds(0)) != nullptr;
+        // The product name in large dark letters, already on the screen.
+        RECT r;
+        GetWindowRect(GetDlgItem(splash, ui::kSplashLblProductName), &r);
+        HDC dc = GetDC(nullptr);
+        int dark = 0;
+        for (int y = r.top; y < r.bottom; y += 2)
+            for (int x = r.left; x < r.right; x += 2)
+                if (GetRValue(GetPixel(dc, x, y)) < 80) ++dark;
+        ReleaseDC(nullptr, dc);
+        splashPainted = dark > 20;
+    });
+    bool splashGone = false;
+    const Outcome out = StartAndLook([&](HWND, const Process& p) {
+        splashGone = WaitForWindow(p.id(), "frmSplash", nullptr, milliseconds(0)) == nullptr;
+    });
+    EXPECT_TRUE(out.banner);
+    EXPECT_TRUE(splashUp);
+    EXPECT_TRUE(splashPainted);
+    EXPECT_FALSE(mainShown);
+    EXPECT_TRUE(splashGone);
+}
+
+TEST_F(BannerWindow, HelpAboutShowsTheAboutBoxModallyEachTime) {
+    auto server = Serve(Ok(Description("banner.gif")));
+    std::string first, second;
+    bool mainBlocked = false;
+    StartAndLook([&](HWND main, const Process& p) {
+        for (std::string* version : {&first, &second}) {
+            Activate(main);
+            PostMessageA(main, WM_COMMAND, IDM_HELP_ABOUT, 0);
+            HWND about = WaitForWindow(p.id(), "#32770", "About Dovrane", milliseconds(5000));
+            if (!about) return;
+            *version = TextOf(GetDlgItem(about, ui::kAboutLblVersion));
+            mainBlocked = !IsWindowEnabled(main);
+            Activate(about);
+            PressKey(VK_ESCAPE);
+            WaitFor([about] { return !IsWindow(about); }, milliseconds(5000));
+        }
+    });
+    EXPECT_EQ(first, "Version 1.0.0");
+    EXPECT_EQ(second, "Version 1.0.0");
+    EXPECT_TRUE(mainBlocked);
+}
+
+}  // namespace

@@ -1,0 +1,287 @@
+// The resources of the built Dovrane.exe, read back from the file with the
+// calls Windows itself uses on them: the manifest through an activation
+// context, the version block through the version API, the icon, the cursor
+// and the menu through the resource loader.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "wine/support/Driver.h"
+
+namespace {
+
+using wine_test::DovraneExe;
+
+// The executable opened as data: its resources, none of its code.
+class Resources : public testing::Test {
+  protected:
+    void SetUp() override {
+        exe_ = LoadLibraryExA(DovraneExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(exe_, nullptr) << DovraneExe();
+    }
+    void TearDown() override {
+        if (exe_) FreeLibrary(exe_);
+    }
+    std::string Bytes(LPCSTR type, LPCSTR name) {
+        HRSRC found = FindResourceA(exe_, name, type);
+        if (!found) return "";
+        const char* data = static_cast<const char*>(LockResource(LoadResource(exe_, found)));
+        return data ? std::string(data, SizeofResource(exe_, found)) : "";
+    }
+    HMODULE exe_ = nullptr;
+};
+
+// The attributes of each element named `tag` in a small XML text.
+std::vector<std::map<std::string, std::string>> Elements(const std::string& xml,
+                                                         const std::string& tag) {
+    std::vector<std::map<std::string, std::string>> out;
+    for (size_t at = xml.find("<" + tag); at != std::string::npos;
+         at = xml.find("<" + tag, at + 1)) {
+        const size_t end = xml.find('>', at);
+        const std::string body = xml.substr(at + tag.size() + 1, end - at - tag.size() - 1);
+        std::map<std::string, std::string> attrs;
+        for (size_t eq = body.find("=\""); eq != std::string::npos; eq = body.find("=\"", eq + 2)) {
+            const size_t nameStart = body.find_last_of(" \t\r\n", eq) + 1;
+            const size_t close = body.find('"', eq + 2);
+            attrs[body.substr(nameStart, eq - nameStart)] = body.substr(eq + 2, close - eq - 2);
+        }
+        out.push_back(attrs);
+    }
+    return out;
+}
+
+TEST_F(Resources, ManifestNamesTheProgramAndAsksForCommonControls6) {
+    const std::string xml = Bytes(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));  // RT_MANIFEST
+    ASSERT_FALSE(xml.empty()) << "no manifest";
+    EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>", 0), 0u);
+    for (unsigned char ch : xml) EXPECT_LT(ch, 0x80) << "not plain ASCII, so not plain UTF-8";
+
+    const auto ids = Elements(xml, "assemblyIdentity");
+    ASSERT_EQ(ids.size(), 2u);
+    const std::map<std::string, std::string> program = {{"version", "1.0.0.0"},
+                                                        {"processorArchitecture", "X86"},
+                                                        {"name", "Ostrabend.Kestrow.Kestrow"},
+                                                        {"type", "win32"}};
+    const std::map<std::string, std::string> controls = {
+        {"type", "win32"},
+        {"name", "Microsoft.Windows.Common-Controls"},
+        {"version", "6.0.0.0"},
+        {"processorArchitecture", "X86"},
+        {"publicKeyToken", "6595b64144ccf1df"},
+        {"language", "*"}};
+    EXPECT_EQ(ids[0], program);
+    EXPECT_EQ(ids[1], controls);
+    EXPECT_EQ(Elements(xml, "dependency").size(), 1u);
+    EXPECT_NE(xml.find("<description></description>"), std::string::npos) << "description";
+    EXPECT_LT(xml.find("<dependency"), xml.find("<assemblyIdentity", xml.find("<dependency")));
+
+    // What the loader does with it: an activation context whose comctl32 is
+    // the side-by-side version 6.
+    ACTCTXA ctx = {};
+    ctx.cbSize = sizeof ctx;
+    ctx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    std::string path = DovraneExe();
+    ctx.lpSource = path.c_str();
+    ctx.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE actx = CreateActCtxA(&ctx);
+    ASSERT_NE(actx, INVALID_HANDLE_VALUE) << "the manifest does not parse: " << GetLastError();
+    ULONG_PTR cookie = 0;
+    ASSERT_TRUE(ActivateActCtx(actx, &cookie));
+    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    char loaded[MAX_PATH] = {};
+    GetModuleFileNameA(comctl, loaded, MAX_PATH);
+    DeactivateActCtx(0, cookie);
+    ReleaseActCtx(actx);
+    std::string lower = loaded;
+    CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));
+    EXPECT_NE(lower.find("common-controls_6595b64144ccf1df_6.0"), std::string::npos) << loaded;
+    if (comctl) FreeLibrary(comctl);
+}
+
+// The version API, loaded where it lives.
+class VersionInfo {
+  public:
+    explicit VersionInfo(const std::string& file) {
+        HMODULE dll = LoadLibraryA("version.dll");
+        auto size = reinterpret_cast<DWORD(WINAPI*)(LPCSTR, LPDWORD)>(
+            reinterpret_cast<void*>(GetProcAddress(dll, "GetFileVersionInfoSizeA")));
+        auto get = reinterpret_cast<BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID)>(
+            reinterpret_cast<void*>(GetProcAddress(dll, "GetFileVersionInfoA")));
+        query_ = reinterpret_cast<BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT)>(
+            reinterpret_cast<void*>(GetProcAddress(dll, "VerQueryValueA")));
+        DWORD ignored = 0;
+        if (!size || !get || !query_) return;
+        block_.resize(size(file.c_str(), &ignored));
+        if (block_.empty() ||
+            !get(file.c_str(), 0, static_cast<DWORD>(block_.size()), block_.data()))
+            block_.clear();
+    }
+    bool ok() const { return !block_.empty(); }
+    const void* Query(const std::string& path, UINT* len) const {
+        void* value = nullptr;
+        return query_(block_.data(), path.c_str(), &value, len) ? value : nullptr;
+    }
+    std::string String(const std::string& name) const {
+        UINT len = 0;
+        const char* s =
+            static_cast<const char*>(Query("\\StringFileInfo\\040904B0\\" + name, &len));
+        return s ? std::string(s) : "<missing>";
+    }
+
+  private:
+    std::vector<char> block_;
+    BOOL(WINAPI* query_)(LPCVOID, LPCSTR, LPVOID*, PUINT) = nullptr;
+};
+
+TEST(VersionBlock, CarriesTheProductsNamesAndVersion) {
+    VersionInfo info(DovraneExe());
+    ASSERT_TRUE(info.ok()) << "no version block";
+    EXPECT_EQ(info.String("CompanyName"), "Ostrabend");
+    EXPECT_EQ(info.String("ProductName"), "Dovrane");
+    EXPECT_EQ(info.String("InternalName"), "Dovrane");
+    EXPECT_EQ(info.String("OriginalFilename"), "Dovrane.exe");
+    EXPECT_EQ(info.String("FileVersion"), "1.00");
+    EXPECT_EQ(info.String("ProductVersion"), "1.00");
+
+    UINT len = 0;
+    const auto* translation = static_cast<const WORD*>(info.Query("\\VarFileInfo\\Translation", &len));
+    ASSERT_NE(translation, nullptr);
+    ASSERT_EQ(len, 4u) << "one language only";
+    EXPECT_EQ(translation[0], 0x0409);
+    EXPECT_EQ(translation[1], 0x04B0);
+
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(info.Query("\\", &len));
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);  // 1.0
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);           // .0.0
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+    EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u) << "marked debug or pre-release";
+}
+
+#pragma pack(push, 2)
+struct GroupEntry {  // an RT_GROUP_ICON / RT_GROUP_CURSOR directory entry
+    BYTE width, height, colors, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+struct CursorGroupEntry {
+    WORD width, height;  // the height counts the mask too
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+struct GroupHeader {
+    WORD reserved, type, count;
+};
+#pragma pack(pop)
+
+BOOL CALLBACK CountName(HMODULE, LPCSTR, LPSTR, LONG_PTR count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+TEST_F(Resources, IconIsOne32x32SixteenColourDial) {
+    int groups = 0;
+    EnumResourceNamesA(exe_, MAKEINTRESOURCEA(14), CountName, reinterpret_cast<LONG_PTR>(&groups));
+    EXPECT_EQ(groups, 1) << "Explorer shows the first icon group: there must be only ours";
+
+    const std::string group = Bytes(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_DOVRANE));
+    ASSERT_GE(group.size(), sizeof(GroupHeader) + sizeof(GroupEntry));
+    const auto* head = reinterpret_cast<const GroupHeader*>(group.data());
+    EXPECT_EQ(head->type, 1);
+    ASSERT_EQ(head->count, 1) << "one image";
+    const auto* entry = reinterpret_cast<const GroupEntry*>(group.data() + sizeof(GroupHeader));
+    EXPECT_EQ(entry->width, 32);
+    EXPECT_EQ(entry->height, 32);
+    EXPECT_EQ(entry->colors, 16);
+    const std::string image = Bytes(MAKEINTRESOURCEA(3), MAKEINTRESOURCEA(entry->id));
+    ASSERT_GE(image.size(), sizeof(BITMAPINFOHEADER));
+    const auto* bmi = reinterpret_cast<const BITMAPINFOHEADER*>(image.data());
+    EXPECT_EQ(bmi->biWidth, 32);
+    EXPECT_EQ(bmi->biHeight, 64);  // image and mask
+    EXPECT_EQ(bmi->biBitCount, 4);
+
+    // Drawn: a white dial, black lines, a red needle.
+    HICON icon = static_cast<HICON>(
+        LoadImageA(exe_, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, 32, 32, 0));
+    ASSERT_NE(icon, nullptr);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 32, 32);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    RECT all = {0, 0, 32, 32};
+    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+    FillRect(dc, &all, green);
+    DeleteObject(green);
+    DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    std::map<std::string, int> counts;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+            if (c == RGB(0, 255, 0)) ++counts["transparent"];
+            else if (r > 200 && g > 200 && b > 200) ++counts["white"];
+            else if (r < 60 && g < 60 && b < 60) ++counts["black"];
+            else if (r > 120 && g < 60 && b < 60) ++counts["red"];
+        }
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    DestroyIcon(icon);
+    EXPECT_GT(counts["transparent"], 100) << "a half-circle leaves corners free";
+    EXPECT_GT(counts["white"], 100);
+    EXPECT_GT(counts["black"], 30);
+    EXPECT_GT(counts["red"], 5);
+}
+
+TEST_F(Resources, HandCursorIs32x32MonochromeWithItsHotSpotTopLeft) {
+    const std::string group = Bytes(MAKEINTRESOURCEA(12), MAKEINTRESOURCEA(IDC_HAND_POINTER));
+    ASSERT_GE(group.size(), sizeof(GroupHeader) + sizeof(CursorGroupEntry));
+    const auto* head = reinterpret_cast<const GroupHeader*>(group.data());
+    EXPECT_EQ(head->type, 2);
+    ASSERT_EQ(head->count, 1);
+    const auto* entry =
+        reinterpret_cast<const CursorGroupEntry*>(group.data() + sizeof(GroupHeader));
+    EXPECT_EQ(entry->width, 32);
+    EXPECT_EQ(entry->height, 64);
+    EXPECT_EQ(entry->bitCount, 1);
+    const std::string image = Bytes(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(entry->id));
+    ASSERT_GE(image.size(), 4 + sizeof(BITMAPINFOHEADER));
+    const auto* hotspot = reinterpret_cast<const WORD*>(image.data());
+    EXPECT_EQ(hotspot[0], 0);
+    EXPECT_EQ(hotspot[1], 0);
+    const auto* bmi = reinterpret_cast<const BITMAPINFOHEADER*>(image.data() + 4);
+    EXPECT_EQ(bmi->biWidth, 32);
+    EXPECT_EQ(bmi->biBitCount, 1);
+}
+
+TEST_F(Resources, MenuIsHelpWithContentsAndAbout) {
+    HMENU bar = LoadMenuA(exe_, MAKEINTRESOURCEA(IDM_MAIN));
+    ASSERT_NE(bar, nullptr);
+    const auto text = [](HMENU menu, int pos) {
+        char buf[64] = {};
+        GetMenuStringA(menu, static_cast<UINT>(pos), buf, sizeof buf, MF_BYPOSITION);
+        return std::string(buf);
+    };
+    ASSERT_EQ(GetMenuItemCount(bar), 1);
+    EXPECT_EQ(text(bar, 0), "&Help");
+    HMENU help = GetSubMenu(bar, 0);
+    ASSERT_NE(help, nullptr);
+    // Exactly these, no separator, no shortcut key shown after a tab.
+    ASSERT_EQ(GetMenuItemCount(help), 2);
+    EXPECT_EQ(text(help, 0), "&Contents");
+    EXPECT_EQ(text(help, 1), "&About");
+    EXPECT_EQ(GetMenuItemID(help, 0), static_cast<UINT>(IDM_HELP_CONTENTS));
+    EXPECT_EQ(GetMenuItemID(help, 1), static_cast<UINT>(IDM_HELP_ABOUT));
+    DestroyMenu(bar);
+}
+
+}  // namespace
