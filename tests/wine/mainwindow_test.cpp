@@ -28,7 +28,9 @@ using ui::ControlKind;
 using ui::ControlSpec;
 using ui::Page;
 
-int Px(int twips) { return ui::TwipsToPixels(twips, ui::ScreenDpi()); }
+int Px(int twips) {
+    return ui::TwipsToPixels(twips, ui::ScreenDpi());
+}
 
 // A piece of the screen, copied at once.
 struct Image {
@@ -331,8 +333,8 @@ TEST(MainWindowIcon, CaptionShowsTheProgramsIcon) {
 
     HMODULE exe = LoadLibraryExA(staged.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(exe, nullptr);
-    HICON ours = static_cast<HICON>(
-        LoadImageA(exe, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, cx, cy, 0));
+    HICON ours =
+        static_cast<HICON>(LoadImageA(exe, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, cx, cy, 0));
     ASSERT_NE(ours, nullptr) << "no icon resource in the executable";
     // Each icon drawn over black and over white: pixels that come out the
     // same are the icon's own, the others show the background.

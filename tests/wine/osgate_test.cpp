@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 // What one run of the program did with windows.
 struct Watch {
     DWORD pid = 0;
-    std::set<HWND> created;               // every window it created
+    std::set<HWND> created;                // every window it created
     std::set<std::string> createdClasses;  // of those still there when we looked
     int boxesCreated = 0;                  // dialog windows (message boxes)
     std::vector<HWND> shown;               // top-level windows seen visible, in order

@@ -149,7 +149,8 @@ TEST(VersionBlock, CarriesTheProductsNamesAndVersion) {
     EXPECT_EQ(info.String("ProductVersion"), "1.00");
 
     UINT len = 0;
-    const auto* translation = static_cast<const WORD*>(info.Query("\\VarFileInfo\\Translation", &len));
+    const auto* translation =
+        static_cast<const WORD*>(info.Query("\\VarFileInfo\\Translation", &len));
     ASSERT_NE(translation, nullptr);
     ASSERT_EQ(len, 4u) << "one language only";
     EXPECT_EQ(translation[0], 0x0409);
@@ -209,8 +210,8 @@ TEST_F(Resources, IconIsOne32x32SixteenColourDial) {
     EXPECT_EQ(bmi->biBitCount, 4);
 
     // Drawn: a white dial, black lines, a red needle.
-    HICON icon = static_cast<HICON>(
-        LoadImageA(exe_, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, 32, 32, 0));
+    HICON icon =
+        static_cast<HICON>(LoadImageA(exe_, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, 32, 32, 0));
     ASSERT_NE(icon, nullptr);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
@@ -227,10 +228,14 @@ TEST_F(Resources, IconIsOne32x32SixteenColourDial) {
         for (int x = 0; x < 32; ++x) {
             const COLORREF c = GetPixel(dc, x, y);
             const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-            if (c == RGB(0, 255, 0)) ++counts["transparent"];
-            else if (r > 200 && g > 200 && b > 200) ++counts["white"];
-            else if (r < 60 && g < 60 && b < 60) ++counts["black"];
-            else if (r > 120 && g < 60 && b < 60) ++counts["red"];
+            if (c == RGB(0, 255, 0))
+                ++counts["transparent"];
+            else if (r > 200 && g > 200 && b > 200)
+                ++counts["white"];
+            else if (r < 60 && g < 60 && b < 60)
+                ++counts["black"];
+            else if (r > 120 && g < 60 && b < 60)
+                ++counts["red"];
         }
     SelectObject(dc, old);
     DeleteObject(bmp);
