@@ -9,7 +9,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -159,6 +161,40 @@ class RunListE2e : public ::testing::Test {
         const RECT item = ListBoxItemRect(list, IndexOf(text));
         ClickAt(list, item.left + 60, (item.top + item.bottom) / 2);
     }
+    // The colours of a list row on the screen, row by row, across the
+    // list's client width.
+    std::vector<COLORREF> RowPixels(int index) const {
+        RECT client;
+        GetClientRect(list, &client);
+        const RECT row = ListBoxItemRect(list, index);
+        const int width = client.right;
+        const int height = row.bottom - row.top;
+        POINT origin = {0, row.top};
+        ClientToScreen(list, &origin);
+        std::vector<COLORREF> pixels(static_cast<std::size_t>(width) * height);
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top row first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        GdiFlush();
+        const auto* bgrx = static_cast<const std::uint32_t*>(bits);
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            pixels[i] = RGB((bgrx[i] >> 16) & 0xFF, (bgrx[i] >> 8) & 0xFF, bgrx[i] & 0xFF);
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+        return pixels;
+    }
     // Presses Apply and answers the restart question with No, with the mouse.
     void ApplyAndAnswerNo() {
         Click(Button(ui::kCmdMRUApply));
@@ -244,6 +280,10 @@ TEST_F(RunListE2e, TheListScrollsSidewaysToTheEndOfTheLongestEntry) {
     ASSERT_GT(extent, client.right) << "the long entry fits: nothing to scroll";
 
     ClickText(kLong);
+    ASSERT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), IndexOf(kLong));
+    // The scroll position of another process's list is not to be had: the
+    // screen shows where the selected long entry stands.
+    const auto before = RowPixels(IndexOf(kLong));
     // Page right with the mouse, on the horizontal scroll bar left of its
     // right arrow, until the list goes no further.
     RECT frame;
@@ -251,14 +291,23 @@ TEST_F(RunListE2e, TheListScrollsSidewaysToTheEndOfTheLongestEntry) {
     POINT bar = {frame.right - GetSystemMetrics(SM_CXBORDER) - GetSystemMetrics(SM_CXHSCROLL) - 3,
                  frame.bottom - GetSystemMetrics(SM_CYBORDER) - GetSystemMetrics(SM_CYHSCROLL) / 2};
     ScreenToClient(list, &bar);
-    const int pages = extent / (client.right / 2) + 2;
+    const int pages = extent / (client.right / 2) + 1;
     for (int i = 0; i < pages; ++i) ClickAt(list, bar.x, bar.y);
+    const auto scrolled = RowPixels(IndexOf(kLong));
+    EXPECT_TRUE(scrolled != before) << "the list did not scroll";
+    ClickAt(list, bar.x, bar.y);
+    EXPECT_TRUE(RowPixels(IndexOf(kLong)) == scrolled) << "the list scrolls further still";
 
-    SCROLLINFO info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SIF_ALL;
-    ASSERT_TRUE(GetScrollInfo(list, SB_HORZ, &info));
-    EXPECT_EQ(info.nPos, extent - client.right);
+    // As far as it goes, the entry's last letter stands just inside the right
+    // edge, in highlight text.
+    const COLORREF ink = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    int lastInked = -1;
+    for (std::size_t i = 0; i < scrolled.size(); ++i) {
+        if (scrolled[i] == ink)
+            lastInked = std::max<int>(lastInked, static_cast<int>(i) % client.right);
+    }
+    EXPECT_GE(lastInked, client.right - 12);
+    EXPECT_LT(lastInked, client.right - 2);
     HoldForPicture("runlist-scrolled");
 }
 

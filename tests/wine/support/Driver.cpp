@@ -221,8 +221,10 @@ void ClickAt(HWND hwnd, int x, int y) {
         i.mi.dy = static_cast<LONG>((p.y * 65535.0) / (sh - 1));
     }
     in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    // The button events carry the position too: under a virtual desktop Wine
+    // may otherwise deliver them where the pointer was before the move.
+    in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    in[2].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &in[0], sizeof(INPUT));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     SendInput(2, &in[1], sizeof(INPUT));
@@ -318,10 +320,19 @@ std::vector<std::string> ListBoxTexts(HWND list) {
     std::vector<std::string> texts;
     const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
-        std::string text(length == LB_ERR ? 0 : static_cast<std::size_t>(length) + 1, '\0');
-        if (!text.empty()) SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(std::char_traits<char>::length(text.c_str()));
+        // Asked in UTF-16: Wine brings an ANSI LB_GETTEXT back from another
+        // process as UTF-16 too, and overruns a buffer sized in bytes.
+        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        if (length == LB_ERR) {
+            texts.emplace_back();
+            continue;
+        }
+        std::wstring wide(static_cast<std::size_t>(length) * 2 + 2, L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
+        wide.resize(std::char_traits<wchar_t>::length(wide.c_str()));
+        std::string text(wide.size() * 2, '\0');
+        text.resize(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                        &text[0], static_cast<int>(text.size()), nullptr, nullptr));
         texts.push_back(text);
     }
     return texts;
