@@ -11,6 +11,6 @@
 #define DOVRANE_COMPANY "Ostrabend"
 #define DOVRANE_FILE_VERSION_TEXT "1.00"
 #define DOVRANE_EXE_NAME "Dovrane.exe"
-#define DOVRANE_COPYRIGHT "Copyright (C) 2026 Ostrabend"
+#define DOVRANE_COPYRIGHT "(C) 2026 Ostrabend"
 #define DOVRANE_DOMAIN "ostrabend.example"
 #define DOVRANE_SUPPORT_MAIL "support@ostrabend.example"

@@ -94,7 +94,7 @@ bool GetKeyValue(reg::RegistryApi& registry, reg::Key keyRoot, const std::string
 
 // Starting a program and the file test, as StartSysInfo needs them.
 class Programs {
-public:
+  public:
     virtual ~Programs() = default;
     // True when `path` names an existing plain file (not a folder, not hidden
     // or system).

@@ -45,8 +45,8 @@ bool IsDeviceName(const std::string& name) {
     std::string base = name.substr(0, name.find('.'));
     while (!base.empty() && base.back() == ' ') base.pop_back();
     base = Lower(base);
-    static const char* const kDevices[] = {"con", "prn", "aux", "nul", "conin$", "conout$",
-                                           "clock$"};
+    static const char* const kDevices[] = {"con",    "prn",     "aux",   "nul",
+                                           "conin$", "conout$", "clock$"};
     for (const char* device : kDevices)
         if (base == device) return true;
     return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&

@@ -58,7 +58,7 @@ std::string JoinBannerPath(const std::string& folder, const std::string& name);
 
 // Stores the banner image. The Win32 side writes through CreateFileA.
 class FileWriter {
-public:
+  public:
     virtual ~FileWriter() = default;
     // Creates or replaces the file so that it holds exactly `bytes`: an older,
     // longer file leaves no tail. False when the file could not be written
@@ -68,7 +68,7 @@ public:
 
 // The picture box that shows the banner (Picture1).
 class PictureBox {
-public:
+  public:
     virtual ~PictureBox() = default;
     // Loads a picture from the file with the platform's picture loader and
     // shows it in place of what the box showed. False when the file is no
@@ -77,7 +77,7 @@ public:
 };
 
 class Banner {
-public:
+  public:
     // `inet1` makes both fetches; `files` stores the image in `programFolder`.
     Banner(Http& inet1, FileWriter& files, std::string programFolder,
            std::string descriptionAddress = kDescriptionAddress);
@@ -98,7 +98,7 @@ public:
 
     const std::string& BannerLink() const { return bannerLink_; }
 
-private:
+  private:
     Http& inet1_;
     FileWriter& files_;
     std::string programFolder_;

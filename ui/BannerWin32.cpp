@@ -101,7 +101,7 @@ void RegisterBox() {
 
 // The image file, written through CreateFileA.
 class FileWriterWin32 final : public FileWriter {
-public:
+  public:
     bool WriteWhole(const std::string& path, const std::string& bytes) override {
         // CREATE_ALWAYS cuts an existing file to nothing first: an older,
         // longer banner leaves no tail behind the new one.
@@ -119,7 +119,7 @@ public:
 };
 
 class BoxPicture final : public PictureBox {
-public:
+  public:
     explicit BoxPicture(HWND box) : box_(box) {}
     bool LoadPicture(const std::string& path) override {
         Picture picture = LoadPictureFile(path);
@@ -128,7 +128,7 @@ public:
         return true;
     }
 
-private:
+  private:
     HWND box_;
 };
 
@@ -136,11 +136,10 @@ private:
 
 HWND CreateBannerBox(HWND parent, int id, const RECT& pixels) {
     RegisterBox();
-    return CreateWindowExA(WS_EX_CLIENTEDGE, kBannerClass, "",
-                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pixels.left, pixels.top,
-                           pixels.right - pixels.left, pixels.bottom - pixels.top, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(
+        WS_EX_CLIENTEDGE, kBannerClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, pixels.left,
+        pixels.top, pixels.right - pixels.left, pixels.bottom - pixels.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
 }
 
 void SetBannerPicture(HWND box, Picture picture) {
@@ -173,6 +172,8 @@ void BannerWin32::Picture1_Click(Shell& shell, Prompter& prompter) const {
     parts_->banner.Picture1_Click(shell, prompter);
 }
 
-const std::string& BannerWin32::BannerLink() const { return parts_->banner.BannerLink(); }
+const std::string& BannerWin32::BannerLink() const {
+    return parts_->banner.BannerLink();
+}
 
 }  // namespace ui

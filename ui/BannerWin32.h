@@ -33,7 +33,7 @@ HWND CreateBannerBox(HWND parent, int id, const RECT& pixels);
 void SetBannerPicture(HWND box, Picture picture);
 
 class BannerWin32 {
-public:
+  public:
     BannerWin32();
     ~BannerWin32();
     BannerWin32(const BannerWin32&) = delete;
@@ -46,7 +46,7 @@ public:
     void Picture1_Click(Shell& shell, Prompter& prompter) const;
     const std::string& BannerLink() const;
 
-private:
+  private:
     struct Parts;
     std::unique_ptr<Parts> parts_;
 };

@@ -9,12 +9,12 @@ namespace ui {
 // Bounds of one fetch. A server that is slow, silent or too generous must not
 // keep the program from starting, so every fetch has both.
 struct FetchLimits {
-    std::size_t maxBytes;   // a longer body is a failed fetch
+    std::size_t maxBytes;     // a longer body is a failed fetch
     unsigned totalTimeoutMs;  // from the call to the last byte, connecting included
 };
 
 class Http {
-public:
+  public:
     virtual ~Http() = default;
     // A blocking GET of `url`. True with the whole body when the server
     // answered with a success status and sent all it announced within the

@@ -15,7 +15,7 @@ namespace ui {
 namespace {
 
 class InternetHandle {
-public:
+  public:
     explicit InternetHandle(HINTERNET h) : h_(h) {}
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
@@ -25,12 +25,12 @@ public:
     HINTERNET get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
 
-private:
+  private:
     HINTERNET h_;
 };
 
 class Event {
-public:
+  public:
     Event() : h_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
     Event(const Event&) = delete;
     Event& operator=(const Event&) = delete;
@@ -39,7 +39,7 @@ public:
     }
     HANDLE get() const { return h_; }
 
-private:
+  private:
     HANDLE h_;
 };
 

@@ -11,7 +11,7 @@ namespace ui {
 // end by itself at its next time-out (it owns its handles and its buffer),
 // and the caller goes on without a banner.
 class HttpWin32 final : public Http {
-public:
+  public:
     bool Get(const std::string& url, const FetchLimits& limits, std::string* body) override;
 };
 

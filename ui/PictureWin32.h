@@ -1,9 +1,9 @@
 // Pictures through the OLE picture loader (IPicture), which reads GIF, JPEG
 // and BMP on every Windows we run on, and the COM set-up it needs.
 #pragma once
-#include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
+#include <windows.h>
 
 #include <string>
 
@@ -12,7 +12,7 @@ namespace ui {
 // Owns one reference to a COM object and releases it once.
 template <typename T>
 class ComRef {
-public:
+  public:
     ComRef() = default;
     explicit ComRef(T* p) : p_(p) {}  // takes over a reference
     ComRef(const ComRef& other) : p_(other.p_) {
@@ -32,7 +32,7 @@ public:
     T* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 
@@ -42,13 +42,13 @@ using Picture = ComRef<IPicture>;
 // reads files through URL monikers on some systems, which need it; a thread
 // that already has COM keeps its own set-up.
 class ComScope {
-public:
+  public:
     ComScope();
     ~ComScope();
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
 
-private:
+  private:
     bool initialised_ = false;
 };
 

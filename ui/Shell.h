@@ -9,7 +9,7 @@
 namespace ui {
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     // ShellExecuteA(owner, operation, file, null, null, SW_SHOWNORMAL); the
     // shell's own result: above 32 on success, 0 to 32 for its failures.

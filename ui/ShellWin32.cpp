@@ -5,8 +5,8 @@
 namespace ui {
 
 std::intptr_t ShellWin32::ShellExecuteA(const std::string& operation, const std::string& file) {
-    HINSTANCE result = ::ShellExecuteA(owner_, operation.c_str(), file.c_str(), nullptr, nullptr,
-                                       SW_SHOWNORMAL);
+    HINSTANCE result =
+        ::ShellExecuteA(owner_, operation.c_str(), file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<std::intptr_t>(result);
 }
 

@@ -7,11 +7,11 @@
 namespace ui {
 
 class ShellWin32 final : public Shell {
-public:
+  public:
     explicit ShellWin32(HWND owner = nullptr) : owner_(owner) {}
     std::intptr_t ShellExecuteA(const std::string& operation, const std::string& file) override;
 
-private:
+  private:
     HWND owner_;
 };
 

@@ -11,8 +11,8 @@ std::string VersionText(int major, int minor, int revision) {
 
 std::vector<std::pair<int, std::string>> SplashLoadTexts() {
     return {
-        {kSplashLblVersion, VersionText(DOVRANE_VERSION_MAJOR, DOVRANE_VERSION_MINOR,
-                                        DOVRANE_VERSION_REVISION)},
+        {kSplashLblVersion,
+         VersionText(DOVRANE_VERSION_MAJOR, DOVRANE_VERSION_MINOR, DOVRANE_VERSION_REVISION)},
         {kSplashLblProductName, DOVRANE_TITLE},
         {kSplashLblCompany, DOVRANE_COMPANY},
         {kSplashLblCopyright, DOVRANE_COPYRIGHT},

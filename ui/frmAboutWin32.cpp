@@ -13,11 +13,13 @@ namespace ui {
 
 namespace {
 
-int Px(int twips) { return TwipsToPixels(twips, ScreenDpi()); }
+int Px(int twips) {
+    return TwipsToPixels(twips, ScreenDpi());
+}
 
 // Starting System Information on the real system.
 class ProgramsWin32 final : public Programs {
-public:
+  public:
     bool FileExists(const std::string& path) override {
         // A plain search: folders, hidden and system files do not count.
         const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -63,7 +65,9 @@ frmAbout& frmAbout::Instance() {
     return instance;
 }
 
-void frmAbout::ShowModal(HWND owner) { Instance().Show(owner); }
+void frmAbout::ShowModal(HWND owner) {
+    Instance().Show(owner);
+}
 
 void frmAbout::Show(HWND owner) {
     if (hwnd_) return;  // already up: a modal box is shown once at a time
@@ -115,11 +119,11 @@ void frmAbout::CreateControls() {
                 ctlStyle |= SS_LEFT | SS_NOPREFIX;
                 break;
         }
-        HWND w = CreateWindowExA(0, cls, spec.designText, ctlStyle, TwipsToPixels(spec.left, dpi),
-                                 TwipsToPixels(spec.top, dpi), TwipsToPixels(spec.width, dpi),
-                                 TwipsToPixels(spec.height, dpi), hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), inst,
-                                 nullptr);
+        HWND w =
+            CreateWindowExA(0, cls, spec.designText, ctlStyle, TwipsToPixels(spec.left, dpi),
+                            TwipsToPixels(spec.top, dpi), TwipsToPixels(spec.width, dpi),
+                            TwipsToPixels(spec.height, dpi), hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), inst, nullptr);
         SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (spec.kind == AboutKind::Icon) {
             // Icons from the executable are shared: never destroyed.
@@ -137,7 +141,9 @@ void frmAbout::Form_Load() {
     SetDlgItemTextA(hwnd_, kAboutLblTitle, texts.title.c_str());
 }
 
-void frmAbout::cmdOK_Click() { EndDialog(hwnd_, IDOK); }
+void frmAbout::cmdOK_Click() {
+    EndDialog(hwnd_, IDOK);
+}
 
 void frmAbout::cmdSysInfo_Click() {
     reg::RegistryWin32 registry;

@@ -9,7 +9,7 @@
 namespace ui {
 
 class frmAbout {
-public:
+  public:
     // Shows the single shared About box modally, owned by `owner`.
     static void ShowModal(HWND owner);
     static frmAbout& Instance();
@@ -17,7 +17,7 @@ public:
     frmAbout(const frmAbout&) = delete;
     frmAbout& operator=(const frmAbout&) = delete;
 
-private:
+  private:
     frmAbout() = default;
     void Show(HWND owner);
     void CreateControls();

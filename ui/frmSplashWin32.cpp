@@ -12,7 +12,9 @@ namespace {
 
 constexpr char kSplashClass[] = "frmSplash";
 
-int Px(int twips, int dpi) { return TwipsToPixels(twips, dpi); }
+int Px(int twips, int dpi) {
+    return TwipsToPixels(twips, dpi);
+}
 
 const SplashLabelSpec* FindLabel(int id) {
     for (const auto& spec : kSplashLabels)
@@ -35,7 +37,9 @@ frmSplash::frmSplash() {
     }
 }
 
-frmSplash::~frmSplash() { Unload(); }
+frmSplash::~frmSplash() {
+    Unload();
+}
 
 void frmSplash::Show(HWND owner) {
     if (shown_) return;
@@ -111,7 +115,8 @@ void frmSplash::SetLabelText(int id, const std::string& text) {
     // A self-sizing label takes the size of its text and keeps the edge its
     // text is aligned to.
     HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     RECT need = {0, 0, 0, 0};
     DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX);
     SelectObject(dc, old);
@@ -130,9 +135,13 @@ void frmSplash::Unload() {
     if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY forgets the handle
 }
 
-void frmSplash::Form_KeyPress() { Unload(); }
+void frmSplash::Form_KeyPress() {
+    Unload();
+}
 
-void frmSplash::Frame1_Click() { Unload(); }
+void frmSplash::Frame1_Click() {
+    Unload();
+}
 
 void frmSplash::DrawFrame(const DRAWITEMSTRUCT& item) const {
     RECT r = item.rcItem;

@@ -24,7 +24,7 @@
 namespace ui {
 
 class frmSplash {
-public:
+  public:
     frmSplash();
     ~frmSplash();  // unloads
     frmSplash(const frmSplash&) = delete;
@@ -40,7 +40,7 @@ public:
     bool IsLoaded() const { return hwnd_ != nullptr; }
     HWND hwnd() const { return hwnd_; }
 
-private:
+  private:
     void CreateControls();
     void Form_Load();
     void SetLabelText(int id, const std::string& text);

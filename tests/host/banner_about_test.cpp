@@ -46,7 +46,7 @@ TEST(AboutLoad, CaptionVersionAndTitle) {
 constexpr reg::Key kHklm = reg::kLocalMachine;
 
 class KeyValue : public testing::Test {
-protected:
+  protected:
     reg::MemoryRegistry registry;
     std::string val = "before";
     bool Get(const std::string& name) {
@@ -138,7 +138,7 @@ struct Boxes : ui::Prompter {
 };
 
 class SysInfo : public testing::Test {
-protected:
+  protected:
     reg::MemoryRegistry registry;
     FakePrograms programs;
     Boxes boxes;

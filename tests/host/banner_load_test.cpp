@@ -82,7 +82,7 @@ struct FakePrompter : ui::Prompter {
 };
 
 class BannerTest : public testing::Test {
-protected:
+  protected:
     Log log;
     FakeHttp http{log};
     FakeFiles files{log};
@@ -92,9 +92,7 @@ protected:
     ui::Banner banner{http, files, kFolder, kAddr};
 
     void Serve(const std::string& description) { http.replies[kAddr] = description; }
-    void ServeImage(const std::string& url, const std::string& bytes) {
-        http.replies[url] = bytes;
-    }
+    void ServeImage(const std::string& url, const std::string& bytes) { http.replies[url] = bytes; }
 };
 
 TEST_F(BannerTest, NormalDescriptionStoresShowsAndLinks) {
@@ -102,9 +100,9 @@ TEST_F(BannerTest, NormalDescriptionStoresShowsAndLinks) {
     ServeImage("http://maker.example/b.gif", "GIF89a-bytes");
     banner.LoadBanner(picture);
     const std::string path = kFolder + "\\banner.gif";
-    EXPECT_EQ(log.events, (std::vector<std::string>{"get " + kAddr,
-                                                    "get http://maker.example/b.gif",
-                                                    "write " + path, "load " + path}));
+    EXPECT_EQ(log.events,
+              (std::vector<std::string>{"get " + kAddr, "get http://maker.example/b.gif",
+                                        "write " + path, "load " + path}));
     EXPECT_EQ(files.files[path], "GIF89a-bytes");
     EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
 }
@@ -195,8 +193,8 @@ TEST_F(BannerTest, UnwritableFolderShowsNothing) {
 }
 
 TEST_F(BannerTest, ClickOpensOnlyWebLinks) {
-    for (const char* link : {"C:\\Windows\\notepad.exe", "file:///C:/x", "mailto:a@b", "", " ",
-                             "http://a\"-osint"}) {
+    for (const char* link :
+         {"C:\\Windows\\notepad.exe", "file:///C:/x", "mailto:a@b", "", " ", "http://a\"-osint"}) {
         Serve(std::string("x\n") + link + "\nx");
         banner.LoadBanner(picture);
         banner.Picture1_Click(shell, prompter);

@@ -18,7 +18,9 @@ namespace {
 using namespace wine_test;
 using std::chrono::milliseconds;
 
-int Px(int twips) { return ui::TwipsToPixels(twips, ui::ScreenDpi()); }
+int Px(int twips) {
+    return ui::TwipsToPixels(twips, ui::ScreenDpi());
+}
 
 HWND FindBox(const char* caption, int ms = 10000) {
     return WaitForWindow(GetCurrentProcessId(), "#32770", caption, milliseconds(ms));
@@ -131,7 +133,7 @@ TEST(AboutBox, IsLoadedAfreshOnEveryShowing) {
 // The two registry locations of System Information, set up per case and
 // removed afterwards.
 class SysInfo : public testing::Test {
-protected:
+  protected:
     void SetUp() override { Clear(); }
     void TearDown() override {
         Clear();

@@ -18,7 +18,7 @@ using Clock = std::chrono::steady_clock;
 constexpr ui::FetchLimits kLimits{1000, 1500};
 
 class HttpTest : public testing::Test {
-protected:
+  protected:
     TestServer server;
     ui::HttpWin32 http;
     std::string body = "untouched";
@@ -27,7 +27,8 @@ protected:
     bool Get(const std::string& path, ui::FetchLimits limits = kLimits) {
         const auto start = Clock::now();
         const bool ok = http.Get(server.Url(path), limits, &body);
-        lastMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        lastMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
         return ok;
     }
 };
@@ -75,7 +76,8 @@ TEST_F(HttpTest, SizeCapHoldsWithAndWithoutAnnouncedLength) {
     server.On("/exact", Ok(std::string(1000, 'x')));
     server.On("/over", Ok(std::string(1001, 'x')));
     server.On("/huge", Ok(std::string(4 << 20, 'x')));
-    server.On("/unannounced", Response{HttpReply(200, std::string(5000, 'x'), "text/plain", false)});
+    server.On("/unannounced",
+              Response{HttpReply(200, std::string(5000, 'x'), "text/plain", false)});
     EXPECT_TRUE(Get("/exact"));
     EXPECT_EQ(body.size(), 1000u);
     EXPECT_FALSE(Get("/over"));

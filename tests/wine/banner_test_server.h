@@ -40,7 +40,7 @@ struct Winsock {
         return api;
     }
 
-private:
+  private:
     static Winsock Load() {
         HMODULE dll = LoadLibraryA("ws2_32.dll");
         if (!dll) throw std::runtime_error("no ws2_32.dll");
@@ -95,10 +95,10 @@ inline int ProgramPort() {
 
 // What the server does for one path.
 struct Response {
-    std::string bytes;        // everything sent: status line, headers, body
-    bool hang = false;        // read the request, then answer nothing until stopped
-    int delayMs = 0;          // wait before answering
-    int byteDelayMs = 0;      // pause between bytes: a server that trickles
+    std::string bytes;                      // everything sent: status line, headers, body
+    bool hang = false;                      // read the request, then answer nothing until stopped
+    int delayMs = 0;                        // wait before answering
+    int byteDelayMs = 0;                    // pause between bytes: a server that trickles
     size_t closeAfter = std::string::npos;  // drop the connection after so many bytes
 };
 
@@ -115,7 +115,7 @@ inline Response Ok(const std::string& body, const std::string& type = "text/plai
 }
 
 class TestServer {
-public:
+  public:
     // Listens on 127.0.0.1:port; port 0 takes a free one. A fixed port is
     // taken even while connections of an earlier server linger on it.
     explicit TestServer(int port = 0) : ws_(Winsock::Get()) {
@@ -123,8 +123,8 @@ public:
         listener_ = ws_.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         if (port != 0) {
             BOOL reuse = TRUE;
-            ws_.setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
-                           sizeof reuse);
+            ws_.setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR,
+                           reinterpret_cast<const char*>(&reuse), sizeof reuse);
         }
         sockaddr_in a = Loopback(port);
         if (ws_.bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
@@ -173,7 +173,7 @@ public:
         hook_ = std::move(hook);
     }
 
-private:
+  private:
     void AcceptLoop() {
         for (;;) {
             SOCKET s = ws_.accept(listener_, nullptr, nullptr);
@@ -199,8 +199,7 @@ private:
             request.append(buf, static_cast<size_t>(got));
         }
         std::string path;
-        if (request.compare(0, 4, "GET ") == 0)
-            path = request.substr(4, request.find(' ', 4) - 4);
+        if (request.compare(0, 4, "GET ") == 0) path = request.substr(4, request.find(' ', 4) - 4);
         Response r{HttpReply(404, "<html><body>Not Found</body></html>", "text/html")};
         std::function<void(const std::string&)> hook;
         {
@@ -283,7 +282,7 @@ inline bool WaitUntil(const std::function<bool()>& done, int ms) {
 // nginx (scripts/serve) holds it, stops it for the while and starts it again
 // afterwards.
 class ProgramPortLease {
-public:
+  public:
     ProgramPortLease() : port_(ProgramPort()) {
         if (!PortAnswers(port_)) return;
         paused_ = true;
@@ -300,7 +299,7 @@ public:
     ProgramPortLease& operator=(const ProgramPortLease&) = delete;
     int port() const { return port_; }
 
-private:
+  private:
     int port_;
     bool paused_ = false;
 };

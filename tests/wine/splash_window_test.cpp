@@ -29,7 +29,9 @@ void Pump(int ms) {
     } while (std::chrono::steady_clock::now() < until);
 }
 
-int Px(int twips) { return ui::TwipsToPixels(twips, ui::ScreenDpi()); }
+int Px(int twips) {
+    return ui::TwipsToPixels(twips, ui::ScreenDpi());
+}
 
 // The rectangle of a control in its parent's client coordinates.
 RECT Placement(HWND control) {
@@ -40,7 +42,7 @@ RECT Placement(HWND control) {
 }
 
 class SplashTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -181,7 +183,7 @@ TEST_F(SplashTest, ClickOnFrameLogoOrAnyLabelCloses) {
 }
 
 TEST_F(SplashTest, ClickOnTheMarginDoesNothing) {
-    ClickAt(splash->hwnd(), Px(60), Px(2000));  // left of the frame
+    ClickAt(splash->hwnd(), Px(60), Px(2000));    // left of the frame
     ClickAt(splash->hwnd(), Px(3000), Px(4200));  // below it
     EXPECT_FALSE(ClosedAfter());
 }
