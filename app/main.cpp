@@ -1,9 +1,17 @@
 #include <windows.h>
 
+#include <exception>
+
 #include "app/modMain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    if (!modMain::Main()) return 0;
+    // The main window's load runs inside Main, before any message loop: an
+    // exception from it ends the program here rather than in the runtime.
+    try {
+        if (!modMain::Main()) return 0;
+    } catch (const std::exception&) {
+        return 1;
+    }
     // The program runs for as long as the main window is open; closing it
     // posts WM_QUIT.
     MSG msg;

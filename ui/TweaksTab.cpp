@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/frmKestrowLayout.h"
+
 namespace ui {
 
 using modTweaks::Outcome;
@@ -9,24 +11,17 @@ using modTweaks::Tweak;
 
 namespace {
 
-struct BoxRow {
-    const char* caption;
-    void (TweaksTab::*handler)();
+// The click handlers in tab order, matching modTweaks::Tweak.
+const std::array<void (TweaksTab::*)(), modTweaks::kTweakCount> kHandlers = {
+    &TweaksTab::cbNumLock_Click,
+    &TweaksTab::cbEncryptOnContextMenu_Click,
+    &TweaksTab::cbDesktopWizard_Click,
+    &TweaksTab::cbClearPageFileAtShutdown_Click,
+    &TweaksTab::cbAdminAcctWelcomeScreen_Click,
+    &TweaksTab::cbDisplayCurrentAccountOnWelcomeScreen_Click,
+    &TweaksTab::cbKeepRASOpen_Click,
+    &TweaksTab::cbLowSpaceChecks_Click,
 };
-
-// In tab order, matching modTweaks::Tweak.
-const std::array<BoxRow, modTweaks::kTweakCount> kBoxes = {{
-    {"Enable NumLock @ Startup", &TweaksTab::cbNumLock_Click},
-    {"Add Encrypt Item to Context Menu", &TweaksTab::cbEncryptOnContextMenu_Click},
-    {"Enable Desktop Cleanup Wizard", &TweaksTab::cbDesktopWizard_Click},
-    {"Enable Clear Page File @ Shutdown", &TweaksTab::cbClearPageFileAtShutdown_Click},
-    {"Display Adminstrator Account on Welcome Screen", &TweaksTab::cbAdminAcctWelcomeScreen_Click},
-    {"Display Current Account on Welcome Screen",
-     &TweaksTab::cbDisplayCurrentAccountOnWelcomeScreen_Click},
-    {"Keep Dial-Up Internet Connections Open During Fast User Switch",
-     &TweaksTab::cbKeepRASOpen_Click},
-    {"Disable Low Space Warnings", &TweaksTab::cbLowSpaceChecks_Click},
-}};
 
 // The order in which Select All and Select None go through the boxes.
 constexpr std::array<Tweak, modTweaks::kTweakCount> kSelectOrder = {
@@ -62,13 +57,14 @@ const char* Reason(Outcome outcome) {
 TweaksTab::TweaksTab(reg::RegistryApi& registry, reg::UserNameApi& userName, Prompter& prompter)
     : seams_{registry, userName}, prompter_(prompter) {
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
-        const auto handler = kBoxes[i].handler;
+        const auto handler = kHandlers[i];
         boxes_[i].OnClick([this, handler] { (this->*handler)(); });
     }
 }
 
 const char* TweaksTab::Caption(Tweak tweak) {
-    return kBoxes[static_cast<std::size_t>(tweak)].caption;
+    // The boxes stand in the window's layout in the same order as the tweaks.
+    return FindControl(kCbNumLock + static_cast<int>(tweak))->caption;
 }
 
 template <class Body>
