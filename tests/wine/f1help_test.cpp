@@ -41,27 +41,6 @@ const std::map<std::string, int> kTopicOf = {
     {"cmdTwksSelectNone", 7},
 };
 
-// The title each topic has in the help file.
-const std::map<int, std::string> kTitleOf = {
-    {1, "The Dovrane window"},
-    {2, "Enable NumLock @ Startup"},
-    {3, "Add Encrypt Item to Context Menu"},
-    {4, "Enable Desktop Cleanup Wizard"},
-    {5, "Enable Clear Page File @ Shutdown"},
-    {6, "Tweaks: Select All"},
-    {7, "Tweaks: Select None"},
-    {8, "The Run List"},
-    {9, "Run List: Select All"},
-    {10, "Run List: Select None"},
-    {11, "Run List: Apply"},
-    {12, "Display Administrator Account on Welcome Screen"},
-    {13, "Keep Dial-Up Internet Connections Open During Fast User Switch"},
-    {14, "Disable Low Space Warnings"},
-    {15, "Display Current Account on Welcome Screen"},
-    {17, "The banner"},
-};
-const char kContentsTitle[] = "Dovrane Help";
-
 std::string WaitForHelpTitle(const std::string& expected) {
     std::string shown;
     WaitFor(
@@ -169,7 +148,7 @@ TEST_F(F1Help, EachControlShowsItsOwnTopic) {
         }
         ASSERT_TRUE(dovrane.Focus(c->id)) << "Tab never reached it";
         PressKey(VK_F1);
-        const std::string expected = kTitleOf.at(kTopicOf.at(c->name));
+        const std::string expected = HelpTopicTitles().at(kTopicOf.at(c->name));
         EXPECT_EQ(WaitForHelpTitle(expected), expected);
         ASSERT_TRUE(dovrane.process().Running());
     }
@@ -181,7 +160,7 @@ TEST_F(F1Help, ContentsShowsTheContentsOfTheFileBesideTheProgram) {
     Activate(dovrane.main());
     PressChord({VK_MENU, 'H'});
     PressKey('C');
-    EXPECT_EQ(WaitForHelpTitle(kContentsTitle), kContentsTitle);
+    EXPECT_EQ(WaitForHelpTitle(kHelpContentsTitle), kHelpContentsTitle);
 }
 
 // No help file beside the program: whatever the help viewer makes of that is

@@ -18,57 +18,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Where the host build leaves the help file, as Wine sees the path.
-std::string HelpFile(std::string* reason) {
-    std::string path;
-    if (const char* env = std::getenv("DOVRANE_HLP"); env && *env) {
-        path = env;
-    } else if (const char* src = std::getenv("DOVRANE_SOURCE_DIR"); src && *src) {
-        path = std::string(src) + "/build/host/help/DOVRANE.HLP";
-    } else {
-        *reason = "neither DOVRANE_HLP nor DOVRANE_SOURCE_DIR is set";
-        return "";
-    }
-    std::string windows = path[0] == '/' ? wine_test::WindowsPath(path) : path;
-    if (GetFileAttributesA(windows.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        *reason = path + " does not exist: build the host preset first (it compiles the help)";
-        return "";
-    }
-    return windows;
-}
-
-struct Topic {
-    DWORD number;
-    const char* title;
-};
-
-// The topic numbers the main window's controls carry, with the titles the
-// help gives them.
-const Topic kTopics[] = {
-    {1, "The Dovrane window"},
-    {2, "Enable NumLock @ Startup"},
-    {3, "Add Encrypt Item to Context Menu"},
-    {4, "Enable Desktop Cleanup Wizard"},
-    {5, "Enable Clear Page File @ Shutdown"},
-    {6, "Tweaks: Select All"},
-    {7, "Tweaks: Select None"},
-    {8, "The Run List"},
-    {9, "Run List: Select All"},
-    {10, "Run List: Select None"},
-    {11, "Run List: Apply"},
-    {12, "Display Administrator Account on Welcome Screen"},
-    {13, "Keep Dial-Up Internet Connections Open During Fast User Switch"},
-    {14, "Disable Low Space Warnings"},
-    {15, "Display Current Account on Welcome Screen"},
-    {17, "The banner"},
-};
-const char kContentsTitle[] = "Dovrane Help";
-
 class HelpViewer : public ::testing::Test {
   protected:
     void SetUp() override {
         std::string reason;
-        path_ = HelpFile(&reason);
+        path_ = wine_test::BuiltHelpFile(&reason);
         if (path_.empty()) GTEST_SKIP() << reason;
         // An ordinary window of ours to ask for help, as the main window does.
         owner_ = CreateWindowExA(0, "STATIC", "help caller", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
@@ -127,20 +81,20 @@ class HelpViewer : public ::testing::Test {
 
 TEST_F(HelpViewer, ContentsOpensTheContentsPage) {
     ASSERT_TRUE(Help(HELP_CONTENTS, 0));
-    EXPECT_EQ(WaitForTitle(kContentsTitle), kContentsTitle);
+    EXPECT_EQ(WaitForTitle(wine_test::kHelpContentsTitle), wine_test::kHelpContentsTitle);
 }
 
 TEST_F(HelpViewer, FinderOpensTheContentsPage) {
     // What Help > Contents asks for.
     ASSERT_TRUE(Help(HELP_FINDER, 0));
-    EXPECT_EQ(WaitForTitle(kContentsTitle), kContentsTitle);
+    EXPECT_EQ(WaitForTitle(wine_test::kHelpContentsTitle), wine_test::kHelpContentsTitle);
 }
 
 TEST_F(HelpViewer, EachContextNumberShowsItsTopic) {
-    for (const Topic& t : kTopics) {
-        SCOPED_TRACE("topic " + std::to_string(t.number));
-        ASSERT_TRUE(Help(HELP_CONTEXT, t.number));
-        EXPECT_EQ(WaitForTitle(t.title), t.title);
+    for (const auto& [number, title] : wine_test::HelpTopicTitles()) {
+        SCOPED_TRACE("topic " + std::to_string(number));
+        ASSERT_TRUE(Help(HELP_CONTEXT, static_cast<DWORD>(number)));
+        EXPECT_EQ(WaitForTitle(title), title);
     }
 }
 
@@ -151,7 +105,8 @@ TEST_F(HelpViewer, AnUnmappedNumberCrashesNothing) {
     for (DWORD unmapped : {16ul, 0ul, 0xFFFFFFFFul}) {
         SCOPED_TRACE("number " + std::to_string(unmapped));
         ASSERT_TRUE(Help(HELP_CONTEXT, 15));
-        ASSERT_EQ(WaitForTitle(kTopics[14].title), kTopics[14].title);
+        ASSERT_EQ(WaitForTitle(wine_test::HelpTopicTitles().at(15)),
+                  wine_test::HelpTopicTitles().at(15));
         DWORD pid = 0;
         GetWindowThreadProcessId(Viewer(), &pid);
         HANDLE viewer = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
@@ -162,7 +117,7 @@ TEST_F(HelpViewer, AnUnmappedNumberCrashesNothing) {
             GetExitCodeProcess(viewer, &code);
             EXPECT_EQ(code, 0u) << "the viewer ended abnormally";
         } else {
-            EXPECT_EQ(ShownTitle(), kTopics[14].title);
+            EXPECT_EQ(ShownTitle(), wine_test::HelpTopicTitles().at(15));
         }
         CloseHandle(viewer);
         ASSERT_TRUE(Help(HELP_CONTEXT, 17));
@@ -176,7 +131,7 @@ TEST_F(HelpViewer, AnUnmappedNumberFirstDoesNotStopLaterHelp) {
     Help(HELP_CONTEXT, 16);
     wine_test::WaitFor([] { return Viewer() == nullptr; }, 5s);
     ASSERT_TRUE(Help(HELP_CONTEXT, 2));
-    EXPECT_EQ(WaitForTitle(kTopics[1].title), kTopics[1].title);
+    EXPECT_EQ(WaitForTitle(wine_test::HelpTopicTitles().at(2)), wine_test::HelpTopicTitles().at(2));
 }
 
 }  // namespace

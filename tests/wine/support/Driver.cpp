@@ -420,6 +420,28 @@ DovraneWinVersion::~DovraneWinVersion() {
         RegDeleteValue(kAppDefaults, "Version");
 }
 
+const std::map<int, std::string>& HelpTopicTitles() {
+    static const std::map<int, std::string> titles = {
+        {1, "The Dovrane window"},
+        {2, "Enable NumLock @ Startup"},
+        {3, "Add Encrypt Item to Context Menu"},
+        {4, "Enable Desktop Cleanup Wizard"},
+        {5, "Enable Clear Page File @ Shutdown"},
+        {6, "Tweaks: Select All"},
+        {7, "Tweaks: Select None"},
+        {8, "The Run List"},
+        {9, "Run List: Select All"},
+        {10, "Run List: Select None"},
+        {11, "Run List: Apply"},
+        {12, "Display Administrator Account on Welcome Screen"},
+        {13, "Keep Dial-Up Internet Connections Open During Fast User Switch"},
+        {14, "Disable Low Space Warnings"},
+        {15, "Display Current Account on Welcome Screen"},
+        {17, "The banner"},
+    };
+    return titles;
+}
+
 std::string BuiltHelpFile(std::string* reason) {
     std::string path;
     if (const char* env = std::getenv("DOVRANE_HLP"); env && *env) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,10 @@ class DovraneWinVersion {
 // build/host/help/DOVRANE.HLP under $DOVRANE_SOURCE_DIR. "" with the reason
 // when there is none.
 std::string BuiltHelpFile(std::string* reason);
+
+// The title the help file gives each numbered topic, and its contents page's.
+const std::map<int, std::string>& HelpTopicTitles();
+inline constexpr const char kHelpContentsTitle[] = "Dovrane Help";
 
 // The text of the help viewer's topic on show: the first line of its rich
 // edit child; "" when no viewer or no text is up.
