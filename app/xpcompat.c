@@ -2,20 +2,25 @@
  *
  * The static winpthread that mingw's POSIX thread model links in calls
  * GetTickCount64, which kernel32 only has from Vista on; importing it would
- * make XP refuse to start the program. We never start a thread, but the
- * import is there all the same. Defining the import slot ourselves keeps the
- * linker from pulling the kernel32 stub: winpthread calls this instead. */
+ * make XP refuse to start the program. Defining the import slot ourselves
+ * keeps the linker from pulling the kernel32 stub: winpthread calls this
+ * instead. */
 #include <windows.h>
 
 static ULONGLONG WINAPI TickCount64(void) {
-    /* GetTickCount wraps after 49.7 days; carry the wraps into the upper half.
-     * The program is single-threaded, so no lock is needed. */
-    static DWORD last;
-    static ULONGLONG high;
-    DWORD now = GetTickCount();
-    if (now < last) high += 0x100000000ULL;
-    last = now;
-    return high | now;
+    /* GetTickCount wraps after 49.7 days; the last value seen carries the
+     * wraps in its upper half. The banner's fetch runs on a thread of its own,
+     * so the update is one atomic compare-and-swap (cmpxchg8b on i686). */
+    static volatile ULONGLONG last;
+    ULONGLONG seen = __atomic_load_n(&last, __ATOMIC_ACQUIRE);
+    for (;;) {
+        DWORD now = GetTickCount();
+        ULONGLONG next = (seen & ~0xFFFFFFFFULL) | now;
+        if (now < (DWORD)seen) next += 0x100000000ULL;
+        if (__atomic_compare_exchange_n(&last, &seen, next, 0, __ATOMIC_ACQ_REL,
+                                        __ATOMIC_ACQUIRE))
+            return next;
+    }
 }
 
 /* The import slot GCC calls through for a __declspec(dllimport) function. */

@@ -1,6 +1,7 @@
 #include "ui/GdiWin32.h"
 
 #include <cmath>
+#include <vector>
 
 namespace ui {
 
@@ -27,9 +28,14 @@ Font MakeFont(const char* face, double points, int weight, bool underline, bool 
 }
 
 std::string ProgramFolder() {
-    char path[MAX_PATH + 1] = {};
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
+    // XP cuts a path that does not fit without saying so (no error, no
+    // terminator): a cut path would name a folder above ours. Room for the
+    // longest path Windows has, and a result that fills it all is no path.
+    std::vector<char> path(32768);
+    const DWORD size = static_cast<DWORD>(path.size());
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), size);
+    if (n == 0 || n >= size) return ".";
+    std::string folder(path.data(), n);
     size_t slash = folder.find_last_of("\\/");
     return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
 }

@@ -121,7 +121,13 @@ bool HttpWin32::Get(const std::string& url, const FetchLimits& limits, std::stri
     if (!transfer->done.get()) return false;
     try {
         std::thread([transfer] {
-            Fetch(*transfer);
+            // An exception leaving a thread ends the program: running out of
+            // memory on the way is a failed fetch like any other.
+            try {
+                Fetch(*transfer);
+            } catch (...) {
+                transfer->ok = false;
+            }
             SetEvent(transfer->done.get());
         }).detach();
     } catch (const std::system_error&) {

@@ -6,12 +6,19 @@ namespace ui {
 
 namespace {
 // The Help button of a message box lands here; the box stays open while the
-// help viewer shows the topic.
+// help viewer shows the topic. The item is the Help button (or whatever had
+// the focus for F1), a child of the box: the viewer is asked for on behalf of
+// the box's owner, which outlives the box and closes the viewer at the end.
+// Called by Windows: nothing may unwind out of it.
 void CALLBACK OnMessageBoxHelp(LPHELPINFO info) {
-    HWND box = static_cast<HWND>(info->hItemHandle);
-    HWND owner = box ? GetWindow(box, GW_OWNER) : nullptr;
-    WinHelpA(owner ? owner : box, HelpFilePath().c_str(), HELP_CONTEXT,
-             static_cast<ULONG_PTR>(info->dwContextId));
+    try {
+        HWND item = static_cast<HWND>(info->hItemHandle);
+        HWND box = item ? GetAncestor(item, GA_ROOT) : nullptr;
+        HWND owner = box ? GetWindow(box, GW_OWNER) : nullptr;
+        WinHelpA(owner ? owner : box, HelpFilePath().c_str(), HELP_CONTEXT,
+                 static_cast<ULONG_PTR>(info->dwContextId));
+    } catch (...) {
+    }
 }
 }  // namespace
 

@@ -375,8 +375,10 @@ LRESULT frmKestrowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:
-            WinHelpA(hwnd_, HelpFilePath().c_str(), HELP_QUIT, 0);
+            // The quit first: should closing the help viewer throw, the
+            // program must still end rather than run on without a window.
             PostQuitMessage(0);
+            WinHelpA(hwnd_, HelpFilePath().c_str(), HELP_QUIT, 0);
             return 0;
         case WM_NCDESTROY:
             controls_.clear();
