@@ -17,12 +17,11 @@ static ULONGLONG WINAPI TickCount64(void) {
         DWORD now = GetTickCount();
         ULONGLONG next = (seen & ~0xFFFFFFFFULL) | now;
         if (now < (DWORD)seen) next += 0x100000000ULL;
-        if (__atomic_compare_exchange_n(&last, &seen, next, 0, __ATOMIC_ACQ_REL,
-                                        __ATOMIC_ACQUIRE))
+        if (__atomic_compare_exchange_n(&last, &seen, next, 0, __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE))
             return next;
     }
 }
 
 /* The import slot GCC calls through for a __declspec(dllimport) function. */
-ULONGLONG(WINAPI* const dovrane_imp_GetTickCount64)(void) __asm__("__imp__GetTickCount64@0") =
-    TickCount64;
+ULONGLONG(WINAPI* const dovrane_imp_GetTickCount64)
+(void) __asm__("__imp__GetTickCount64@0") = TickCount64;
