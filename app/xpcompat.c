@@ -23,5 +23,7 @@ static ULONGLONG WINAPI TickCount64(void) {
 }
 
 /* The import slot GCC calls through for a __declspec(dllimport) function. */
-ULONGLONG(WINAPI* const dovrane_imp_GetTickCount64)
-(void)__asm__("__imp__GetTickCount64@0") = TickCount64;
+/* clang-format off */
+ULONGLONG (WINAPI *const dovrane_imp_GetTickCount64)(void) __asm__("__imp__GetTickCount64@0") =
+    TickCount64;
+/* clang-format on */
