@@ -100,10 +100,10 @@ void frmAbout::CreateControls() {
                  over.top + (over.bottom - over.top - height) / 2, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 
-    for (const auto& spec : kAboutControls) {
+    for (const auto& row : kAboutControls) {
         const char* cls = "STATIC";
         DWORD ctlStyle = WS_CHILD | WS_VISIBLE;
-        switch (spec.kind) {
+        switch (row.kind) {
             case AboutKind::DefaultButton:
                 cls = "BUTTON";
                 ctlStyle |= BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP;
@@ -120,12 +120,12 @@ void frmAbout::CreateControls() {
                 break;
         }
         HWND w =
-            CreateWindowExA(0, cls, spec.designText, ctlStyle, TwipsToPixels(spec.left, dpi),
-                            TwipsToPixels(spec.top, dpi), TwipsToPixels(spec.width, dpi),
-                            TwipsToPixels(spec.height, dpi), hwnd_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), inst, nullptr);
+            CreateWindowExA(0, cls, row.designText, ctlStyle, TwipsToPixels(row.left, dpi),
+                            TwipsToPixels(row.top, dpi), TwipsToPixels(row.width, dpi),
+                            TwipsToPixels(row.height, dpi), hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), inst, nullptr);
         SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (spec.kind == AboutKind::Icon) {
+        if (row.kind == AboutKind::Icon) {
             // Icons from the executable are shared: never destroyed.
             HICON icon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_DOVRANE));
             SendMessageA(w, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);

@@ -17,8 +17,8 @@ int Px(int twips, int dpi) {
 }
 
 const SplashLabelSpec* FindLabel(int id) {
-    for (const auto& spec : kSplashLabels)
-        if (spec.id == id) return &spec;
+    for (const auto& row : kSplashLabels)
+        if (row.id == id) return &row;
     return nullptr;
 }
 
@@ -91,12 +91,12 @@ void frmSplash::CreateControls() {
     make(kSplashImgLogo, "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, kImgLogoRect, fx, fy);
     logo_ = LoadPictureResource(IDR_LOGO);
 
-    for (const auto& spec : kSplashLabels) {
-        const DWORD align = spec.align == LabelAlign::Right ? SS_RIGHT : SS_LEFT;
+    for (const auto& row : kSplashLabels) {
+        const DWORD align = row.align == LabelAlign::Right ? SS_RIGHT : SS_LEFT;
         // SS_NOPREFIX: an "&" in a text is shown, not taken as an accelerator.
-        HWND label = make(spec.id, "STATIC", spec.designText, align | SS_NOTIFY | SS_NOPREFIX,
-                          spec.rect, fx, fy);
-        fonts_.push_back(MakeFont("Arial", spec.points, spec.bold ? FW_BOLD : FW_NORMAL));
+        HWND label = make(row.id, "STATIC", row.designText, align | SS_NOTIFY | SS_NOPREFIX,
+                          row.rect, fx, fy);
+        fonts_.push_back(MakeFont("Arial", row.points, row.bold ? FW_BOLD : FW_NORMAL));
         SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.back().get()), FALSE);
     }
 }
@@ -107,10 +107,10 @@ void frmSplash::Form_Load() {
 
 void frmSplash::SetLabelText(int id, const std::string& text) {
     HWND label = controls_[id];
-    const SplashLabelSpec* spec = FindLabel(id);
-    if (!label || !spec) return;
+    const SplashLabelSpec* row = FindLabel(id);
+    if (!label || !row) return;
     SetWindowTextA(label, text.c_str());
-    if (!spec->autoSize) return;
+    if (!row->autoSize) return;
 
     // A self-sizing label takes the size of its text and keeps the edge its
     // text is aligned to.
@@ -126,7 +126,7 @@ void frmSplash::SetLabelText(int id, const std::string& text) {
     GetWindowRect(label, &now);
     MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&now), 2);
     const int width = need.right - need.left;
-    const int left = spec->align == LabelAlign::Right ? now.right - width : now.left;
+    const int left = row->align == LabelAlign::Right ? now.right - width : now.left;
     SetWindowPos(label, nullptr, left, now.top, width, need.bottom - need.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }

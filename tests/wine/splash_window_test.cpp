@@ -91,28 +91,28 @@ TEST_F(SplashTest, WindowHasNoTitleBarAndTheDesignedSizeCentred) {
 
 TEST_F(SplashTest, LabelsCarryTheLoadTextsInTheirFonts) {
     for (const auto& [id, text] : ui::SplashLoadTexts()) EXPECT_EQ(TextOf(Control(id)), text);
-    for (const auto& spec : ui::kSplashLabels) {
-        HWND label = Control(spec.id);
+    for (const auto& row : ui::kSplashLabels) {
+        HWND label = Control(row.id);
         LOGFONTA lf = {};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-        EXPECT_STREQ(lf.lfFaceName, "Arial") << spec.name;
-        EXPECT_EQ(lf.lfWeight, spec.bold ? FW_BOLD : FW_NORMAL) << spec.name;
-        EXPECT_EQ(lf.lfCharSet, ANSI_CHARSET) << spec.name;
-        EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut) << spec.name;
+        EXPECT_STREQ(lf.lfFaceName, "Arial") << row.name;
+        EXPECT_EQ(lf.lfWeight, row.bold ? FW_BOLD : FW_NORMAL) << row.name;
+        EXPECT_EQ(lf.lfCharSet, ANSI_CHARSET) << row.name;
+        EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut) << row.name;
         const LONG align = GetWindowLongA(label, GWL_STYLE) & SS_TYPEMASK;
-        EXPECT_EQ(align, spec.align == ui::LabelAlign::Right ? SS_RIGHT : SS_LEFT) << spec.name;
+        EXPECT_EQ(align, row.align == ui::LabelAlign::Right ? SS_RIGHT : SS_LEFT) << row.name;
 
         const RECT r = Placement(label);
         const int fx = Px(ui::kFrame1Rect.left), fy = Px(ui::kFrame1Rect.top);
-        EXPECT_EQ(r.top, fy + Px(spec.rect.top)) << spec.name;
-        if (!spec.autoSize) {
-            EXPECT_EQ(r.left, fx + Px(spec.rect.left)) << spec.name;
-            EXPECT_EQ(r.right - r.left, Px(spec.rect.width)) << spec.name;
-        } else if (spec.align == ui::LabelAlign::Right) {
+        EXPECT_EQ(r.top, fy + Px(row.rect.top)) << row.name;
+        if (!row.autoSize) {
+            EXPECT_EQ(r.left, fx + Px(row.rect.left)) << row.name;
+            EXPECT_EQ(r.right - r.left, Px(row.rect.width)) << row.name;
+        } else if (row.align == ui::LabelAlign::Right) {
             // Sized to the text, the right edge kept.
-            EXPECT_EQ(r.right, fx + Px(spec.rect.left + spec.rect.width)) << spec.name;
+            EXPECT_EQ(r.right, fx + Px(row.rect.left + row.rect.width)) << row.name;
         } else {
-            EXPECT_EQ(r.left, fx + Px(spec.rect.left)) << spec.name;
+            EXPECT_EQ(r.left, fx + Px(row.rect.left)) << row.name;
         }
     }
     // The empty label keeps its place.
@@ -168,7 +168,7 @@ TEST_F(SplashTest, KeysWithoutCharacterDoNotClose) {
 
 TEST_F(SplashTest, ClickOnFrameLogoOrAnyLabelCloses) {
     std::vector<int> ids = {ui::kSplashFrame1, ui::kSplashImgLogo};
-    for (const auto& spec : ui::kSplashLabels) ids.push_back(spec.id);
+    for (const auto& row : ui::kSplashLabels) ids.push_back(row.id);
     for (int id : ids) {
         Reopen();
         HWND target = Control(id);
