@@ -9,7 +9,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // exception from it ends the program here rather than in the runtime.
     try {
         if (!modMain::Main()) return 0;
-    } catch (const std::exception&) {
+    } catch (...) {
         return 1;
     }
     // The program runs for as long as the main window is open; closing it

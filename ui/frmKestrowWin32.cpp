@@ -74,7 +74,7 @@ LRESULT CALLBACK frmKestrowWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
     if (hwnd != self.hwnd_) return DefWindowProcA(hwnd, msg, wp, lp);
     try {
         return self.HandleMessage(msg, wp, lp);
-    } catch (const std::exception&) {
+    } catch (...) {
         // Nothing may unwind into Windows; the message is dropped.
         return 0;
     }
