@@ -12,9 +12,30 @@
 
 #include "registry/RegistryApi.h"
 #include "registry/UserName.h"
+#include "system/ShutdownApi.h"
 #include "ui/Prompter.h"
 
 namespace testing_doubles {
+
+// A restart that never happens: it only counts the requests. Reports a
+// non-NT Windows so that no token call is made.
+class CountingShutdown : public sys::ShutdownApi {
+  public:
+    int restarts = 0;
+    std::uint32_t GetVersion() override { return 0x80000000u; }
+    sys::Handle GetCurrentProcess() override { return 0; }
+    bool OpenProcessToken(sys::Handle, std::uint32_t, sys::Handle*) override { return false; }
+    bool LookupPrivilegeValueA(const char*, const char*, sys::Luid*) override { return false; }
+    bool AdjustTokenPrivileges(sys::Handle, bool, const sys::TokenPrivileges*, std::uint32_t,
+                               sys::TokenPrivileges*, std::uint32_t*) override {
+        return false;
+    }
+    bool ExitWindowsEx(std::uint32_t, std::uint32_t) override {
+        ++restarts;
+        return false;
+    }
+    bool CloseHandle(sys::Handle) override { return true; }
+};
 
 using Log = std::vector<std::string>;
 

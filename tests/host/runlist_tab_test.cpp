@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "conformance/TestDoubles.h"
 #include "registry/MemoryRegistry.h"
 #include "system/ShutdownApi.h"
 #include "ui/RunListTab.h"
@@ -34,25 +35,6 @@ class RecordingPrompter : public ui::Prompter {
         prompts.push_back({text, style, caption});
         return answer;
     }
-};
-
-// Only counts restart requests; the sequence itself is tested with modShutdown.
-class CountingShutdown : public sys::ShutdownApi {
-  public:
-    int restarts = 0;
-    std::uint32_t GetVersion() override { return 0x80000000u; }  // no token work
-    sys::Handle GetCurrentProcess() override { return 0; }
-    bool OpenProcessToken(sys::Handle, std::uint32_t, sys::Handle*) override { return false; }
-    bool LookupPrivilegeValueA(const char*, const char*, sys::Luid*) override { return false; }
-    bool AdjustTokenPrivileges(sys::Handle, bool, const sys::TokenPrivileges*, std::uint32_t,
-                               sys::TokenPrivileges*, std::uint32_t*) override {
-        return false;
-    }
-    bool ExitWindowsEx(std::uint32_t, std::uint32_t) override {
-        ++restarts;
-        return false;
-    }
-    bool CloseHandle(sys::Handle) override { return true; }
 };
 
 // A list whose entries are 7 pixels a character plus 20 for the check box.
@@ -102,7 +84,7 @@ class RunListTabTest : public ::testing::Test {
 
     reg::MemoryRegistry registry;
     RecordingPrompter prompter;
-    CountingShutdown shutdown;
+    testing_doubles::CountingShutdown shutdown;
     FakeView view;
     ui::RunListTab tab{registry, prompter, shutdown};
 };

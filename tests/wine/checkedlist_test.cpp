@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "conformance/TestDoubles.h"
 #include "registry/RegistryWin32.h"
 #include "system/ShutdownApi.h"
 #include "ui/CheckedListWin32.h"
@@ -33,25 +34,6 @@ class AnswerNo : public ui::Prompter {
         ++asked;
         return ui::kIdNo;
     }
-};
-
-// Never restarts anything: only counts what would have been asked.
-class NoRestart : public sys::ShutdownApi {
-  public:
-    int exits = 0;
-    std::uint32_t GetVersion() override { return 0x80000000u; }
-    sys::Handle GetCurrentProcess() override { return 0; }
-    bool OpenProcessToken(sys::Handle, std::uint32_t, sys::Handle*) override { return false; }
-    bool LookupPrivilegeValueA(const char*, const char*, sys::Luid*) override { return false; }
-    bool AdjustTokenPrivileges(sys::Handle, bool, const sys::TokenPrivileges*, std::uint32_t,
-                               sys::TokenPrivileges*, std::uint32_t*) override {
-        return false;
-    }
-    bool ExitWindowsEx(std::uint32_t, std::uint32_t) override {
-        ++exits;
-        return false;
-    }
-    bool CloseHandle(sys::Handle) override { return true; }
 };
 
 // What the parent window knows: the control to route to, and the item
@@ -115,13 +97,7 @@ void Press(WORD vk) {
 }
 
 void PutSz(const std::string& name, const std::string& text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kRunMru, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
+    ASSERT_TRUE(wine_test::PutCurrentUserSz(kRunMru, name, text));
 }
 
 // The value's text as stored, or "<missing>".
@@ -237,7 +213,7 @@ class CheckedListTest : public ::testing::Test {
 
     reg::RegistryWin32 registry;
     AnswerNo prompter;
-    NoRestart shutdown;
+    testing_doubles::CountingShutdown shutdown;
     ui::RunListTab tab{registry, prompter, shutdown};
     ui::CheckedListWin32 list{tab};
     Harness harness;
@@ -347,7 +323,7 @@ TEST_F(CheckedListTest, ApplyDeletesExactlyTheUncheckedValueFromTheRegistry) {
     ASSERT_FALSE(Checked("b"));
     tab.cmdMRUApply_Click();
     EXPECT_EQ(prompter.asked, 1);
-    EXPECT_EQ(shutdown.exits, 0);
+    EXPECT_EQ(shutdown.restarts, 0);
     EXPECT_EQ(QuerySz("b"), "<missing>");
     EXPECT_EQ(QuerySz("a"), "notepad\\1");
     EXPECT_EQ(QuerySz("c"), "calc\\1");

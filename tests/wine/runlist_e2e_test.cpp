@@ -91,13 +91,7 @@ class SavedRunMru {
 };
 
 void PutSz(const std::string& name, const std::string& text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kRunMru, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
+    ASSERT_TRUE(wine_test::PutCurrentUserSz(kRunMru, name, text));
 }
 
 // The value's data as `reg query` prints it, or "<missing>".

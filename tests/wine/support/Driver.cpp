@@ -614,4 +614,16 @@ void BorrowedValue::Delete() {
     RegCloseKey(key);
 }
 
+bool PutCurrentUserSz(const char* key, const std::string& name, const std::string& text) {
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG status =
+        RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(handle);
+    return status == ERROR_SUCCESS;
+}
+
 }  // namespace wine_test

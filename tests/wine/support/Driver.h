@@ -225,4 +225,8 @@ class BorrowedValue {
     std::optional<RawValue> saved_;
 };
 
+// Stores a REG_SZ value (with its terminating zero) under HKEY_CURRENT_USER,
+// creating the key when needed. False when the key cannot be opened.
+bool PutCurrentUserSz(const char* key, const std::string& name, const std::string& text);
+
 }  // namespace wine_test
