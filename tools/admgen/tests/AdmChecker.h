@@ -1,8 +1,10 @@
-// A small reader of the .adm language, strict where the Group Policy editor
-// of Windows XP refuses a file: blocks that do not close, a !!name with no
-// string, a policy without its key or value, an over-long line.
+// A small reader of the part of the .adm language that the generator writes,
+// strict where the Group Policy editor of Windows XP refuses a file: blocks
+// that do not close, a keyword out of place, a !!name with no string, a
+// policy without its key or value, an over-long line or string.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <string_view>
@@ -10,19 +12,17 @@
 
 namespace admgen {
 
-// A policy as the file states it; values are as written after the keyword
-// (`NUMERIC 1`, `"1"`, `DELETE`), names with their quotes removed.
+// A policy as the file states it; on and off data as written after the
+// keyword (`NUMERIC 1`, `"1"`, `DELETE`), names without quotes or !!.
 struct AdmPolicy {
-    std::string cls;   // MACHINE or USER
-    std::string name;  // the !!name of its title
-    std::string keyName, valueName, valueOn, valueOff, explain;
+    std::string cls;  // MACHINE or USER
+    std::string name, keyName, valueName, valueOn, valueOff, explain;
 };
 
 struct AdmReading {
     std::vector<std::string> faults;  // "line N: what", in file order
     std::vector<AdmPolicy> policies;
     std::map<std::string, std::string> strings;  // [strings], escapes as written
-    std::vector<std::string> categoryExplains;   // the !!names of the categories' explanations
 };
 
 // The longest line outside [strings] (a registry key path is at most 255
