@@ -236,6 +236,7 @@ std::string MakeTemplate(const std::vector<Setting>& settings, const hlpc::HelpP
     std::vector<Policy> machine;
     std::vector<Policy> user;
     std::vector<std::string> leftOut;
+    std::vector<std::string> leftOutTitles;
     for (const Setting& s : settings) {
         const modTweaks::Row& row = *s.row;
         const hlpc::Topic& topic = TopicOf(help, s.helpTopic);
@@ -246,6 +247,7 @@ std::string MakeTemplate(const std::vector<Setting>& settings, const hlpc::HelpP
             if (row.valueName != nullptr)
                 line += " Settings profiles (Dovrane.exe /export and /import) carry it.";
             leftOut.push_back(std::move(line));
+            leftOutTitles.push_back(topic.title);
             continue;
         }
         const Policy policy{&row, Identifier(row.valueName)};
@@ -270,6 +272,9 @@ std::string MakeTemplate(const std::vector<Setting>& settings, const hlpc::HelpP
     out.Line("; In the editor, Administrative Templates, Add/Remove Templates adds it;");
     out.Line("; most settings are preferences, which the editor lists only when View,");
     out.Line("; Filtering, 'Only show policy settings that can be fully managed' is cleared.");
+    // For whoever reads the file rather than the editor's explanation.
+    if (!leftOutTitles.empty()) out.Line("; Not in it (the category's explanation says why):");
+    for (const std::string& title : leftOutTitles) out.Line(";   " + title);
     out.Line();
     out.Class("MACHINE", machine);
     out.Class("USER", user);
