@@ -276,8 +276,11 @@ reg::Status BackedUpRegistry::BackUpValue(reg::Key key, const char* valueName, b
     if (!Widen(place.path, path) || !Widen(valueName != nullptr ? valueName : "", name) ||
         !WidenData(prior.type, prior.data, wide))
         return Refuse(kNotExact, "its name or text has characters the backup cannot keep exactly");
-    return Save(prior.exists ? Entry::Value(place.root, path, name, prior.type, wide)
-                             : Entry::DeleteValue(place.root, path, name));
+    const Entry before = prior.exists ? Entry::Value(place.root, path, name, prior.type, wide)
+                                      : Entry::DeleteValue(place.root, path, name);
+    if (!regfile::Writable(before))
+        return Refuse(kNotExact, "its name has a line break, which a backup file cannot hold");
+    return Save(before);
 }
 
 reg::Status BackedUpRegistry::RegOpenKeyExA(reg::Key key, const char* subKey, std::uint32_t options,

@@ -51,6 +51,14 @@ class BackupFile {
 // does: a box's change, Select All or None, a Run List Apply, a restore. The
 // states of one action are kept once per value or key, as they were before
 // its first change; an action that changed nothing is not kept.
+//
+// The current-account box's question needs no rule of its own: the action is
+// what the registry saw. Unticked and answered No, the box goes back on and
+// its writer writes what is already there, so nothing is kept and there is
+// nothing to undo; answered Yes, the account's value is kept and Undo puts it
+// back (shown again) without asking, since it returns to the state the user
+// had. Undoing a tick that showed the account hides it again, likewise
+// without a question: it is the state the user had before.
 class UndoStack {
   public:
     // Begin/End pairs nest; the outermost pair makes the action.

@@ -4,6 +4,8 @@
 #include <array>
 
 #include "registry/Backup.h"
+#include "registry/MemoryRegistry.h"
+#include "registry/Restore.h"
 
 namespace managed {
 
@@ -220,6 +222,24 @@ std::vector<Entry> ExportProfile(reg::RegistryApi& registry) {
                                             std::uint8_t(bits >> 16), std::uint8_t(bits >> 24)}));
     }
     return entries;
+}
+
+std::vector<Tweak> NotHeld(reg::RegistryApi& registry, const std::vector<Entry>& profile) {
+    reg::MemoryRegistry expected;
+    for (const Entry& e : profile) backup::Apply(expected, e, backup::ApplyContext{});
+    NoUserName noUser;
+    const modTweaks::Seams wanted{expected, noUser}, actual{registry, noUser};
+    std::vector<Tweak> missed;
+    Tweak tweak{};
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
+        const Tweak t = static_cast<Tweak>(i);
+        const bool named = std::any_of(profile.begin(), profile.end(), [&](const Entry& e) {
+            return (e.kind == Entry::Kind::kValue || e.kind == Entry::Kind::kDeleteValue) &&
+                   RowFor(e, u"", &tweak) != nullptr && tweak == t;
+        });
+        if (named && modTweaks::Read(wanted, t) != modTweaks::Read(actual, t)) missed.push_back(t);
+    }
+    return missed;
 }
 
 }  // namespace managed

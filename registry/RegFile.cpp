@@ -160,6 +160,16 @@ std::u16string ValueLine(const Entry& e) {
     return line;
 }
 
+bool Writable(const Entry& e) {
+    auto breaks = [](const std::u16string& t) {
+        return t.find_first_of(u"\r\n") != std::u16string::npos;
+    };
+    const std::u16string& p = e.path;
+    const bool emptyPart = !p.empty() && (p.front() == u'\\' || p.back() == u'\\' ||
+                                          p.find(u"\\\\") != std::u16string::npos);
+    return !breaks(e.path) && !breaks(e.name) && !emptyPart;
+}
+
 std::vector<std::uint8_t> FileHeader() {
     std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
     const std::vector<std::uint8_t> first = LittleEndian(std::u16string(kSignature) + u"\r\n\r\n");

@@ -56,6 +56,10 @@ std::vector<std::uint8_t> FileHeader();
 // continuations), a blank line after each key's block. Appended after the
 // header or after earlier blocks, the file stays one the editor imports.
 std::vector<std::uint8_t> Blocks(const std::vector<Entry>& entries);
+// False for an entry no line can hold: a key path or value name with a line
+// break (the editor reads a file line by line), or a key path with an empty
+// part. Such an entry is never written; callers refuse the change instead.
+bool Writable(const Entry& entry);
 // A whole file: FileHeader() + Blocks(entries).
 std::vector<std::uint8_t> Write(const std::vector<Entry>& entries);
 

@@ -241,6 +241,16 @@ TEST_F(BackupTest, AnUndoThatCannotBeCompletedNamesWhatItCouldNotRestoreAndKeeps
     EXPECT_TRUE(undo.CanUndo());
 }
 
+TEST_F(BackupTest, AValueTheFileCannotNameExactlyIsLeftAlone) {
+    memory.PutSz(reg::kCurrentUser, kRunMru, "a\nb", "x");       // a line break
+    memory.PutSz(reg::kCurrentUser, kRunMru, "c", "\xe9t\xe9");  // not ASCII yet
+    EXPECT_EQ(modReg::DeleteValue(backed, reg::kCurrentUser, kRunMru, "a\nb"), backup::kNotExact);
+    EXPECT_EQ(modReg::DeleteValue(backed, reg::kCurrentUser, kRunMru, "c"), backup::kNotExact);
+    EXPECT_FALSE(backed.TakeFailure().empty());
+    EXPECT_EQ(memory.ValueNames(reg::kCurrentUser, kRunMru).size(), 2u);
+    EXPECT_TRUE(files.files.empty());
+}
+
 TEST(BackupFileName, NeverOverwritesAnotherRunsFile) {
     MemoryFiles files;
     files.files[kFile] = {};

@@ -97,6 +97,11 @@ TEST(Profile, ExportsTheSevenSettingsSoThatTheyReadTheSameElsewhere) {
         EXPECT_EQ(modTweaks::Read(fresh, t), modTweaks::Read(seams, t)) << i;
     }
     EXPECT_EQ(modTweaks::Read(fresh, Tweak::kCurrentUserOnWelcome), 1);
+    EXPECT_TRUE(managed::NotHeld(target, read.entries).empty());
+    // A setting that did not take is counted.
+    target.PutDword(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath,
+                    "NoLowDiskSpaceChecks", 0);
+    EXPECT_EQ(managed::NotHeld(target, read.entries), (std::vector<Tweak>{Tweak::kLowSpaceChecks}));
     // The comment saying so comes first.
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_NE(text.find(std::string("W\0e\0l\0c\0o\0m\0e", 13)), std::string::npos);
