@@ -1,0 +1,263 @@
+// Backups before changes and Undo, through the settings' own writers and the
+// Run List's deletion on the in-memory registry, with the files in memory.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "conformance/TestDoubles.h"
+#include "registry/Backup.h"
+#include "registry/MemoryRegistry.h"
+#include "registry/Restore.h"
+#include "registry/modReg.h"
+#include "registry/modTweaks.h"
+
+namespace {
+
+using modTweaks::Tweak;
+using regfile::Entry;
+
+// Files held in memory; a write can be made to fail, and a hook sees the
+// moment the bytes reach the disk.
+class MemoryFiles final : public backup::BackupFilesApi {
+  public:
+    std::map<std::u16string, std::vector<std::uint8_t>> files;
+    backup::Error failWith = backup::kOk;
+    std::function<void()> onWrite;
+
+    backup::LocalTime Now() override { return {2026, 12, 7, 9, 5, 1}; }
+    backup::Error CreateFolders(const std::u16string&) override { return failWith; }
+    backup::Error CreateNew(const std::u16string& path,
+                            const std::vector<std::uint8_t>& bytes) override {
+        if (failWith != backup::kOk) return failWith;
+        if (files.count(path) != 0) return backup::kFileExists;
+        if (onWrite) onWrite();
+        files[path] = bytes;
+        return backup::kOk;
+    }
+    backup::Error Append(const std::u16string& path,
+                         const std::vector<std::uint8_t>& bytes) override {
+        if (failWith != backup::kOk) return failWith;
+        if (files.count(path) == 0) return backup::kFileNotFound;
+        if (onWrite) onWrite();
+        files[path].insert(files[path].end(), bytes.begin(), bytes.end());
+        return backup::kOk;
+    }
+    backup::Error ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) override {
+        if (files.count(path) == 0) return backup::kFileNotFound;
+        bytes = files[path];
+        return backup::kOk;
+    }
+};
+
+const std::u16string kFolder = u"C:\\Data\\Dovrane\\Backups";
+const std::u16string kFile = kFolder + u"\\Dovrane 2026-12-07 090501.reg";
+const std::string kRunMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+
+std::u16string U(const char* text) {
+    return regfile::FromAscii(text);
+}
+
+class BackupTest : public ::testing::Test {
+  protected:
+    std::optional<reg::MemoryRegistry::Value> Get(Tweak t) {
+        const modTweaks::Row& row = modTweaks::RowOf(t);
+        return memory.Get(row.root, row.keyPath, row.valueName ? row.valueName : "jo");
+    }
+    modTweaks::WriteResult Set(Tweak t, bool on) {
+        const modTweaks::Seams seams{backed, user};
+        return modTweaks::Write(seams, t, on);
+    }
+    // The file's entries after the header, as read back.
+    std::vector<Entry> Saved() {
+        const regfile::ReadResult read = regfile::Read(files.files[kFile]);
+        EXPECT_TRUE(read.ok) << read.errorLine << ": " << read.error;
+        std::vector<Entry> entries;
+        for (const Entry& e : read.entries)
+            if (e.kind != Entry::Kind::kKey) entries.push_back(e);
+        return entries;
+    }
+    Entry StateOf(Tweak t, std::uint32_t type, std::vector<std::uint8_t> data) {
+        const modTweaks::Row& row = modTweaks::RowOf(t);
+        return Entry::Value(row.root, U(row.keyPath), U(row.valueName), type, std::move(data));
+    }
+
+    reg::MemoryRegistry memory;
+    MemoryFiles files;
+    backup::BackupFile file{files, kFolder};
+    backup::UndoStack undo;
+    backup::BackedUpRegistry backed{memory, file, &undo};
+    testing_doubles::FakeUserName user{"jo"};
+    std::vector<std::pair<reg::Key, std::u16string>> removedKeys;
+    backup::ApplyContext context{u"jo", [this](reg::Key root, const std::u16string& path) {
+                                     removedKeys.emplace_back(root, path);
+                                     return reg::kSuccess;
+                                 }};
+};
+
+TEST_F(BackupTest, TheStateBeforeAChangeIsOnTheDiskBeforeTheChange) {
+    memory.PutDword(reg::kLocalMachine, modTweaks::RowOf(Tweak::kClearPageFile).keyPath,
+                    "ClearPageFileAtShutdown", 0);
+    int writes = 0;
+    files.onWrite = [&] {
+        ++writes;
+        EXPECT_EQ(Get(Tweak::kClearPageFile)->data, (std::vector<std::uint8_t>{0, 0, 0, 0}));
+    };
+    EXPECT_TRUE(Set(Tweak::kClearPageFile, true).held());
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(file.Path(), kFile);
+    EXPECT_EQ(Saved(),
+              (std::vector<Entry>{StateOf(Tweak::kClearPageFile, reg::kRegDword, {0, 0, 0, 0})}));
+    EXPECT_EQ(memory.OpenHandles(), 0u);
+}
+
+TEST_F(BackupTest, AWriteThatLeavesTheValueAsItWasMakesNoFile) {
+    memory.PutSz(reg::kUsers, modTweaks::RowOf(Tweak::kNumLock).keyPath,
+                 "InitialKeyboardIndicators", "2");
+    EXPECT_TRUE(Set(Tweak::kNumLock, true).held());       // the load's rewrite
+    EXPECT_TRUE(Set(Tweak::kEncryptMenu, false).held());  // deletes a value that is not there
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_TRUE(file.Path().empty());
+}
+
+TEST_F(BackupTest, ABackupThatCannotBeWrittenStopsTheChangeAndSaysWhy) {
+    memory.PutDword(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath,
+                    "NoLowDiskSpaceChecks", 0);
+    files.failWith = backup::kDiskFull;
+    {
+        backup::UndoStack::Action action(undo);
+        const modTweaks::WriteResult result = Set(Tweak::kLowSpaceChecks, true);
+        EXPECT_FALSE(result.held());
+        EXPECT_EQ(result.reads, 0);
+    }
+    EXPECT_EQ(Get(Tweak::kLowSpaceChecks)->data, (std::vector<std::uint8_t>{0, 0, 0, 0}));
+    EXPECT_NE(backed.TakeFailure().find("the disk is full"), std::string::npos);
+    EXPECT_TRUE(backed.TakeFailure().empty());  // told once
+    EXPECT_FALSE(undo.CanUndo());
+    // A missing key is not created either.
+    EXPECT_FALSE(Set(Tweak::kCleanupWizard, true).held());
+    EXPECT_FALSE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kCleanupWizard).keyPath));
+
+    files.failWith = backup::kOk;
+    EXPECT_TRUE(Set(Tweak::kLowSpaceChecks, true).held());
+    EXPECT_EQ(Saved().size(), 1u);
+}
+
+TEST_F(BackupTest, AKeyAWriterMakesIsSavedAsItsRemovalAndEachThingOnceARun) {
+    const char* wiz = modTweaks::RowOf(Tweak::kCleanupWizard).keyPath;
+    memory.AddKey(reg::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer");
+    memory.PutSz(reg::kUsers, modTweaks::RowOf(Tweak::kNumLock).keyPath,
+                 "InitialKeyboardIndicators", "0");
+    EXPECT_TRUE(Set(Tweak::kCleanupWizard, true).held());  // makes Desktop\CleanupWiz
+    EXPECT_TRUE(Set(Tweak::kCleanupWizard, false).held());
+    EXPECT_TRUE(Set(Tweak::kNumLock, true).held());
+    EXPECT_TRUE(Set(Tweak::kNumLock, false).held());
+    // Desktop is missing too, but a writer makes only CleanupWiz on purpose:
+    // a key Dovrane does not own is never removed, at worst left empty.
+    EXPECT_EQ(Saved(),
+              (std::vector<Entry>{Entry::RemoveKey(reg::kCurrentUser, U(wiz)),
+                                  StateOf(Tweak::kNumLock, reg::kRegSz, regfile::SzData(u"0"))}));
+}
+
+TEST_F(BackupTest, UndoTakesBackActionsNewestFirstWithTypeAndData) {
+    const modTweaks::Row& numLock = modTweaks::RowOf(Tweak::kNumLock);
+    const modTweaks::Row& encrypt = modTweaks::RowOf(Tweak::kEncryptMenu);
+    const modTweaks::Row& lowSpace = modTweaks::RowOf(Tweak::kLowSpaceChecks);
+    memory.PutSz(reg::kUsers, numLock.keyPath, numLock.valueName, "0");
+    memory.PutDword(reg::kLocalMachine, encrypt.keyPath, encrypt.valueName, 1);
+    memory.AddKey(reg::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies");
+    // Run history as the shell stores it, one with a type of its own.
+    const std::vector<std::uint8_t> cmd = {'c', 'm', 'd', '\\', '1', 0};
+    const std::vector<std::uint8_t> odd = {'x', 0, 'y'};
+    memory.Put(reg::kCurrentUser, kRunMru, "a", reg::kRegSz, cmd);
+    memory.Put(reg::kCurrentUser, kRunMru, "b", reg::kRegExpandSz, odd);
+
+    {
+        backup::UndoStack::Action tick(undo);
+        Set(Tweak::kNumLock, true);
+    }
+    {
+        backup::UndoStack::Action selectNone(undo);
+        Set(Tweak::kEncryptMenu, false);
+        Set(Tweak::kLowSpaceChecks, true);  // makes Policies\Explorer
+    }
+    {
+        backup::UndoStack::Action apply(undo);
+        modReg::DeleteValue(backed, reg::kCurrentUser, kRunMru, "a");
+        modReg::DeleteValue(backed, reg::kCurrentUser, kRunMru, "b");
+    }
+    EXPECT_EQ(undo.Size(), 3u);
+
+    EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
+    EXPECT_EQ(memory.Get(reg::kCurrentUser, kRunMru, "a")->data, cmd);
+    EXPECT_EQ(memory.Get(reg::kCurrentUser, kRunMru, "b")->type, reg::kRegExpandSz);
+    EXPECT_EQ(memory.Get(reg::kCurrentUser, kRunMru, "b")->data, odd);
+
+    EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
+    EXPECT_EQ(memory.Get(reg::kLocalMachine, encrypt.keyPath, encrypt.valueName)->data,
+              (std::vector<std::uint8_t>{1, 0, 0, 0}));
+    EXPECT_FALSE(memory.Get(reg::kCurrentUser, lowSpace.keyPath, lowSpace.valueName));
+    EXPECT_EQ(removedKeys, (decltype(removedKeys){{reg::kCurrentUser, U(lowSpace.keyPath)}}));
+
+    EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
+    EXPECT_EQ(memory.Get(reg::kUsers, numLock.keyPath, numLock.valueName)->data,
+              (std::vector<std::uint8_t>{'0', 0}));
+    EXPECT_FALSE(undo.CanUndo());
+    EXPECT_EQ(memory.OpenHandles(), 0u);
+    // The undo made no action of its own; the file still gives back the state
+    // from before the run.
+    EXPECT_EQ(Saved().size(), 5u);
+}
+
+TEST_F(BackupTest, AConfirmationAnsweredNoLeavesNothingToUndo) {
+    // The box was unchecked and the question answered No: the handler puts
+    // the box back and writes "shown" over a setting that reads as shown.
+    {
+        backup::UndoStack::Action action(undo);
+        EXPECT_TRUE(Set(Tweak::kCurrentUserOnWelcome, true).held());
+    }
+    EXPECT_FALSE(undo.CanUndo());
+    // Answered Yes: the account's value is written, and Undo removes it again.
+    {
+        backup::UndoStack::Action action(undo);
+        EXPECT_TRUE(Set(Tweak::kCurrentUserOnWelcome, false).held());
+    }
+    ASSERT_TRUE(undo.CanUndo());
+    EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
+    EXPECT_FALSE(Get(Tweak::kCurrentUserOnWelcome));
+}
+
+TEST_F(BackupTest, AnUndoThatCannotBeCompletedNamesWhatItCouldNotRestoreAndKeepsIt) {
+    const modTweaks::Row& row = modTweaks::RowOf(Tweak::kClearPageFile);
+    memory.PutDword(reg::kLocalMachine, row.keyPath, row.valueName, 0);
+    {
+        backup::UndoStack::Action action(undo);
+        Set(Tweak::kClearPageFile, true);
+    }
+    memory.Deny(reg::kLocalMachine, row.keyPath, reg::kKeySetValue);
+    const backup::ApplyReport report = backup::Undo(backed, undo, context);
+    ASSERT_EQ(report.failed.size(), 1u);
+    EXPECT_EQ(report.failed[0].name, U(row.valueName));
+    EXPECT_TRUE(undo.CanUndo());
+}
+
+TEST_F(BackupTest, AValueTheFileCannotNameExactlyIsLeftAlone) {
+    memory.PutSz(reg::kCurrentUser, kRunMru, "a\nb", "x");       // a line break
+    memory.PutSz(reg::kCurrentUser, kRunMru, "c", "\xe9t\xe9");  // not ASCII yet
+    EXPECT_EQ(modReg::DeleteValue(backed, reg::kCurrentUser, kRunMru, "a\nb"), backup::kNotExact);
+    EXPECT_EQ(modReg::DeleteValue(backed, reg::kCurrentUser, kRunMru, "c"), backup::kNotExact);
+    EXPECT_FALSE(backed.TakeFailure().empty());
+    EXPECT_EQ(memory.ValueNames(reg::kCurrentUser, kRunMru).size(), 2u);
+    EXPECT_TRUE(files.files.empty());
+}
+
+TEST(BackupFileName, NeverOverwritesAnotherRunsFile) {
+    MemoryFiles files;
+    files.files[kFile] = {};
+    backup::BackupFile file(files, kFolder);
+    EXPECT_EQ(file.Append({Entry::DeleteValue(reg::kCurrentUser, u"K", u"v")}), backup::kOk);
+    EXPECT_EQ(file.Path(), kFolder + u"\\Dovrane 2026-12-07 090501 (2).reg");
+    EXPECT_TRUE(files.files[kFile].empty());
+}
+
+}  // namespace

@@ -1,0 +1,176 @@
+// Files Dovrane is asked to apply: a backup for Restore, a profile for
+// /import. Only what Dovrane manages passes; the refusal names the line.
+#include <gtest/gtest.h>
+
+#include "conformance/TestDoubles.h"
+#include "registry/Managed.h"
+#include "registry/MemoryRegistry.h"
+#include "registry/Restore.h"
+#include "registry/modTweaks.h"
+
+namespace {
+
+using modTweaks::Tweak;
+using regfile::Entry;
+
+std::vector<std::uint8_t> File(const std::string& body) {
+    std::vector<std::uint8_t> bytes = regfile::FileHeader();
+    const std::vector<std::uint8_t> rest = regfile::LittleEndian(regfile::FromAscii(body));
+    bytes.insert(bytes.end(), rest.begin(), rest.end());
+    return bytes;
+}
+
+const std::string kWinlogon =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const std::string kUserList = kWinlogon + "\\SpecialAccounts\\UserList";
+
+TEST(CheckBackup, TakesTheSettingsTheRunHistoryAndTheKeysWritersMake) {
+    const managed::CheckResult check = managed::CheckBackup(
+        regfile::Read(File("[-" + kWinlogon +
+                           "\\SpecialAccounts]\r\n\r\n"
+                           "[" +
+                           kUserList +
+                           "]\r\n\"Administrator\"=dword:00000000\r\n"
+                           "\"jo\"=-\r\n\r\n"
+                           "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                           "Explorer\\RunMRU]\r\n\"a\"=\"cmd\\\\1\"\r\n\"MRUList\"=\"a\"\r\n\r\n"
+                           "[HKEY_USERS\\.DEFAULT\\Control Panel\\Keyboard]\r\n"
+                           "\"InitialKeyboardIndicators\"=hex(2):32,00,00,00\r\n")),
+        u"jo");
+    ASSERT_TRUE(check.ok) << check.errorLine << ": " << check.error;
+    EXPECT_EQ(check.summary.values, 5u);
+    EXPECT_EQ(check.summary.runHistory, 2u);
+    EXPECT_EQ(check.summary.keyRemovals, 1u);
+    EXPECT_EQ(check.summary.settings, (std::vector<Tweak>{Tweak::kNumLock, Tweak::kAdminOnWelcome,
+                                                          Tweak::kCurrentUserOnWelcome}));
+}
+
+TEST(CheckBackup, RefusesAnythingElseWithItsLine) {
+    const struct {
+        std::string body;
+        int line;
+    } cases[] = {
+        {"[" + kWinlogon + "]\r\n\"KeepRasConnections\"=\"1\"\r\n\"Shell\"=\"evil.exe\"\r\n", 5},
+        {"[" + kWinlogon + "]\r\n@=\"x\"\r\n", 4},
+        {"\r\n[HKEY_CURRENT_USER\\Software\\Evil]\r\n", 4},
+        {"[-" + kWinlogon + "]\r\n", 3},  // a key of Windows, never removed
+        {"[-HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n", 3},
+        {"[" + kUserList + "]\r\n\"bob\"=dword:00000000\r\n", 4},                 // another account
+        {"[" + kUserList + "]\r\n\"jo\"=dword:00000000\r\n\"x\"=hex:zz\r\n", 5},  // syntax
+    };
+    for (const auto& c : cases) {
+        const managed::CheckResult check = managed::CheckBackup(regfile::Read(File(c.body)), u"jo");
+        EXPECT_FALSE(check.ok) << c.body;
+        EXPECT_EQ(check.errorLine, c.line) << c.body;
+        EXPECT_FALSE(check.error.empty());
+    }
+}
+
+TEST(Profile, ExportsTheSevenSettingsSoThatTheyReadTheSameElsewhere) {
+    reg::MemoryRegistry source;
+    testing_doubles::FakeUserName user{"jo"};
+    const modTweaks::Seams seams{source, user};
+    // Some set, some left missing, one stored in a form its writer never uses.
+    modTweaks::Write(seams, Tweak::kNumLock, true);
+    modTweaks::Write(seams, Tweak::kLowSpaceChecks, true);
+    modTweaks::Write(seams, Tweak::kCurrentUserOnWelcome, false);
+    source.PutDword(reg::kLocalMachine, modTweaks::RowOf(Tweak::kEncryptMenu).keyPath,
+                    "EncryptionContextMenu", 7);
+
+    const std::vector<std::uint8_t> bytes = regfile::Write(managed::ExportProfile(source));
+    const regfile::ReadResult read = regfile::Read(bytes);
+    const managed::CheckResult check = managed::CheckProfile(read);
+    ASSERT_TRUE(check.ok) << check.errorLine << ": " << check.error;
+    EXPECT_EQ(check.summary.settings.size(), 7u);
+    EXPECT_EQ(check.summary.keyRemovals, 0u);
+
+    // Imported into a fresh registry (as the registry editor would: keys made
+    // as needed), every setting but the current account's reads the same.
+    reg::MemoryRegistry target;
+    target.AddKey(reg::kCurrentUser, "Software");
+    for (const Entry& e : read.entries)
+        EXPECT_EQ(backup::Apply(target, e, backup::ApplyContext{}), reg::kSuccess);
+    const modTweaks::Seams fresh{target, user};
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
+        const Tweak t = static_cast<Tweak>(i);
+        if (t == Tweak::kCurrentUserOnWelcome) continue;
+        EXPECT_EQ(modTweaks::Read(fresh, t), modTweaks::Read(seams, t)) << i;
+    }
+    EXPECT_EQ(modTweaks::Read(fresh, Tweak::kCurrentUserOnWelcome), 1);
+    EXPECT_TRUE(managed::NotHeld(target, read.entries).empty());
+    // A setting that did not take is counted.
+    target.PutDword(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath,
+                    "NoLowDiskSpaceChecks", 0);
+    EXPECT_EQ(managed::NotHeld(target, read.entries), (std::vector<Tweak>{Tweak::kLowSpaceChecks}));
+    // The comment saying so comes first.
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_NE(text.find(std::string("W\0e\0l\0c\0o\0m\0e", 13)), std::string::npos);
+}
+
+TEST(Profile, RefusesTheCurrentAccountWrongTypesAndAnythingElse) {
+    const std::string keyboard = "[HKEY_USERS\\.Default\\Control Panel\\Keyboard]\r\n";
+    const struct {
+        std::string body;
+        int line;
+    } cases[] = {
+        {"[" + kUserList + "]\r\n\"Administrator\"=dword:1\r\n\"jo\"=dword:0\r\n", 5},
+        {keyboard + "\"InitialKeyboardIndicators\"=dword:00000002\r\n", 4},
+        {"[" + kWinlogon + "]\r\n\"KeepRasConnections\"=hex(4):01,00\r\n", 4},
+        {"[-" + kWinlogon + "\\SpecialAccounts]\r\n", 3},
+        {"[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU]\r\n",
+         3},
+    };
+    for (const auto& c : cases) {
+        const managed::CheckResult check = managed::CheckProfile(regfile::Read(File(c.body)));
+        EXPECT_FALSE(check.ok) << c.body;
+        EXPECT_EQ(check.errorLine, c.line) << c.body;
+    }
+    EXPECT_TRUE(managed::CheckProfile(regfile::Read(File(keyboard + "\"InitialKeyboardIndicators\"="
+                                                                    "\"2\"\r\n")))
+                    .ok);
+}
+
+TEST(Restore, PutsBackTheBackupAsOneActionThatCanBeUndone) {
+    reg::MemoryRegistry memory;
+    const modTweaks::Row& ras = modTweaks::RowOf(Tweak::kKeepRas);
+    memory.PutSz(reg::kLocalMachine, ras.keyPath, ras.valueName, "0");
+    struct NoFiles final : backup::BackupFilesApi {
+        std::vector<std::uint8_t> bytes;
+        backup::LocalTime Now() override { return {2026, 1, 2, 3, 4, 5}; }
+        backup::Error CreateFolders(const std::u16string&) override { return backup::kOk; }
+        backup::Error CreateNew(const std::u16string&,
+                                const std::vector<std::uint8_t>& b) override {
+            bytes = b;
+            return backup::kOk;
+        }
+        backup::Error Append(const std::u16string&, const std::vector<std::uint8_t>& b) override {
+            bytes.insert(bytes.end(), b.begin(), b.end());
+            return backup::kOk;
+        }
+        backup::Error ReadAll(const std::u16string&, std::vector<std::uint8_t>&) override {
+            return backup::kFileNotFound;
+        }
+    } files;
+    backup::BackupFile file(files, u"C:\\B");
+    backup::UndoStack undo;
+    backup::BackedUpRegistry backed(memory, file, &undo);
+    testing_doubles::FakeUserName user{"jo"};
+    {
+        backup::UndoStack::Action action(undo);
+        modTweaks::Write(modTweaks::Seams{backed, user}, Tweak::kKeepRas, true);
+    }
+    const regfile::ReadResult backupRead = regfile::Read(files.bytes);
+    ASSERT_TRUE(managed::CheckBackup(backupRead, u"jo").ok);
+
+    const backup::ApplyReport report =
+        backup::ApplyAll(backed, undo, backupRead.entries, backup::ApplyContext{u"jo", {}});
+    EXPECT_TRUE(report.complete());
+    EXPECT_EQ(memory.Get(reg::kLocalMachine, ras.keyPath, ras.valueName)->data,
+              (std::vector<std::uint8_t>{'0', 0}));
+    EXPECT_EQ(undo.Size(), 2u);
+    EXPECT_TRUE(backup::Undo(backed, undo, backup::ApplyContext{u"jo", {}}).complete());
+    EXPECT_EQ(memory.Get(reg::kLocalMachine, ras.keyPath, ras.valueName)->data,
+              (std::vector<std::uint8_t>{'1', 0}));
+}
+
+}  // namespace
