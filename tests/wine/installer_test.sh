@@ -146,18 +146,22 @@ diff <(echo "$before") <(snapshot) >"$work/diff" ||
 # Install over an install; the user keeps pictures in the folder, one of them
 # with an image extension and one whose short name has it (photo.jpgx is
 # PHOTO~xx.JPG, which *.jpg matches). The program's list names one banner, and
-# lines no banner name can be: they must not reach a file.
+# lines no banner name can be: they must not reach a file. Nor may the tail of
+# a line longer than the uninstaller reads at once.
 install && install || fail "installing over an installed Dovrane failed"
 settle
 [ -f "$instdir/Dovrane.exe" ] || fail "the reinstall left no Dovrane.exe"
 echo "mine" >"$instdir/photo.jpg"
 echo "mine" >"$instdir/photo.jpgx"
+echo "mine" >"$instdir/holiday.gif"
 echo "mine" >"$drive_c/Program Files/outside.gif"
 leave_banners banner.gif
 list_banners '*.jpg' '..\outside.gif' 'photo.jpg:x.gif'
+# NSIS reads 1,023 characters at a time: one of these splits before the name.
+for n in 1022 1023 1024; do list_banners "$(head -c $n /dev/zero | tr '\0' a)holiday.gif"; done
 uninstall
-[ "$(ls_instdir)" = "photo.jpg photo.jpgx " ] ||
-    fail "uninstall should keep only the user's photo.jpg and photo.jpgx, the folder holds: $(ls_instdir)"
+[ "$(ls_instdir)" = "holiday.gif photo.jpg photo.jpgx " ] ||
+    fail "uninstall should keep only the user's pictures, the folder holds: $(ls_instdir)"
 [ -f "$drive_c/Program Files/outside.gif" ] || fail "uninstall followed a listed path out of its folder"
 rm -f "$drive_c/Program Files/outside.gif"
 [ -z "$(start_menu_folder)" ] || fail "the Start menu folder stays after the second uninstall"
@@ -168,7 +172,7 @@ install
 rc=$?
 settle
 [ "$rc" -ne 0 ] || fail "installing into a folder of the user's files succeeded"
-[ "$(ls_instdir)" = "photo.jpg photo.jpgx " ] || fail "the refused install wrote into the folder: $(ls_instdir)"
+[ "$(ls_instdir)" = "holiday.gif photo.jpg photo.jpgx " ] || fail "the refused install wrote into the folder: $(ls_instdir)"
 [ -z "$(reg_value DisplayName)" ] || fail "the refused install registered itself"
 
 # -- ...but one holding an earlier Dovrane.exe is Dovrane's -----------------------
@@ -176,7 +180,7 @@ cp "$stage/Dovrane.exe" "$instdir/"
 install || fail "installing over an unpacked Dovrane with the user's pictures failed"
 settle
 uninstall
-[ "$(ls_instdir)" = "photo.jpg photo.jpgx " ] || fail "the user's pictures did not survive a second round: $(ls_instdir)"
+[ "$(ls_instdir)" = "holiday.gif photo.jpg photo.jpgx " ] || fail "the user's pictures did not survive a second round: $(ls_instdir)"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
