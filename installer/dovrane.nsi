@@ -37,6 +37,7 @@ VIAddVersionKey "LegalCopyright" "${COPYRIGHT}"
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
+!include "TextFunc.nsh"
 
 !define MUI_ICON "${ICON}"
 !define MUI_ABORTWARNING
@@ -56,18 +57,58 @@ VIAddVersionKey "LegalCopyright" "${COPYRIGHT}"
 !insertmacro MUI_LANGUAGE "English"
 
 LangString FolderNotOwn ${LANG_ENGLISH} "$INSTDIR already holds other files.$\r$\n$\r$\n\
-    Please choose a new folder for ${APP}: the program keeps its own files there, \
-    and uninstalling it removes them."
+    Please choose a new or empty folder for ${APP}, or the folder of an earlier ${APP}."
 LangString NeedAdmin ${LANG_ENGLISH} "${APP} Setup needs an administrator account."
 
-; The folder must be Dovrane's own (new, empty, named Dovrane, or holding an
-; earlier Dovrane), since the uninstaller clears the banner images the program
-; left in it and these have no fixed names. Leaves 1 on the stack when it is,
-; else 0.
+; The banner images the program saved in its folder, one name a line. The
+; program adds a name here before it writes the image of that name, so the
+; uninstaller removes the banners it finds listed and nothing else: a
+; picture of the user's is never taken for a banner by its extension.
+!define BANNER_LIST "Dovrane-banners.txt"
+
+; Pushes 1 when $INSTDIR holds a file of exactly the long name NAME, else 0.
+; FindFirstFile (behind FindFirst, IfFileExists and Delete) also matches 8.3
+; short names, so the name it reports must be the name asked for: "photo.jpg"
+; must not be found as the short name of "photo.jpgx" or the like. Windows
+; compares names without regard to case; so does StrCmp.
+!macro DefineIsExactFile UN
+Function ${UN}IsExactFile
+    Exch $0 ; NAME
+    Push $1
+    Push $2
+    Push $3
+    Push $4
+    StrCpy $4 0
+    ClearErrors
+    FindFirst $1 $2 "$INSTDIR\$0"
+    ${IfNot} ${Errors}
+        FindClose $1
+        StrLen $1 $0
+        StrLen $3 $2
+        ${If} $1 == $3
+        ${AndIf} $2 == $0
+        ${AndIfNot} ${FileExists} "$INSTDIR\$2\*.*" ; a folder
+            StrCpy $4 1
+        ${EndIf}
+    ${EndIf}
+    StrCpy $0 $4
+    Pop $4
+    Pop $3
+    Pop $2
+    Pop $1
+    Exch $0
+FunctionEnd
+!macroend
+!insertmacro DefineIsExactFile ""
+!insertmacro DefineIsExactFile "un."
+
+; The folder may be new, empty, or hold an earlier Dovrane.exe: never a
+; folder of the user's, whatever its name. Pushes 1 when it is, else 0.
 Function FolderIsOwn
-    ${GetFileName} "$INSTDIR" $0
-    ${If} $0 == "${APP}"
-    ${OrIf} ${FileExists} "$INSTDIR\Dovrane.exe"
+    Push "Dovrane.exe"
+    Call IsExactFile
+    Pop $0
+    ${If} $0 == 1
         Push 1
         Return
     ${EndIf}
@@ -145,21 +186,140 @@ Function un.onInit
     SetShellVarContext all
 FunctionEnd
 
-; Removes what the installer put there, the banner images the program wrote
-; beside itself and the index files Windows Help keeps beside the help file;
-; anything else the user left keeps the folder.
+; Deletes $INSTDIR\NAME when it is a file of exactly that name.
+Function un.DeleteExact
+    Exch $0 ; NAME
+    Push $1
+    Push $0
+    Call un.IsExactFile
+    Pop $1
+    ${If} $1 == 1
+        Delete "$INSTDIR\$0"
+    ${EndIf}
+    Pop $1
+    Pop $0
+FunctionEnd
+!macro DeleteExact NAME
+    Push "${NAME}"
+    Call un.DeleteExact
+!macroend
+
+; Pushes 1 when NAME is one the program may have given a banner: letters,
+; digits, '.', '-' and '_' only (no folder, drive, stream or wildcard), a
+; name before the last dot, and the extension .gif, .jpg, .jpeg or .bmp.
+; A line of the list that is anything else is left alone.
+Function un.IsBannerName
+    Exch $0 ; NAME
+    Push $1
+    Push $2
+    Push $3
+    Push $4
+    Push $5
+    Push $6
+    StrCpy $5 0 ; the answer, until the name has passed
+    StrLen $1 $0
+    StrCpy $2 0
+    ${DoWhile} $2 < $1
+        StrCpy $3 $0 1 $2
+        ; StrCmp ignores case: one half of the alphabet suffices.
+        StrCpy $4 "abcdefghijklmnopqrstuvwxyz0123456789.-_"
+        ${Do}
+            ${If} $4 == ""
+                Goto answer
+            ${EndIf}
+            StrCpy $6 $4 1
+            ${If} $6 == $3
+                ${Break}
+            ${EndIf}
+            StrCpy $4 $4 "" 1
+        ${Loop}
+        IntOp $2 $2 + 1
+    ${Loop}
+    ; The last dot, and something before it.
+    IntOp $2 $1 - 1
+    ${DoWhile} $2 > 0
+        StrCpy $3 $0 1 $2
+        ${If} $3 == "."
+            ${Break}
+        ${EndIf}
+        IntOp $2 $2 - 1
+    ${Loop}
+    ${If} $2 > 0
+        IntOp $2 $2 + 1
+        StrCpy $3 $0 "" $2
+        ${If} $3 == "gif"
+        ${OrIf} $3 == "jpg"
+        ${OrIf} $3 == "jpeg"
+        ${OrIf} $3 == "bmp"
+            StrCpy $5 1
+        ${EndIf}
+    ${EndIf}
+answer:
+    StrCpy $0 $5
+    Pop $6
+    Pop $5
+    Pop $4
+    Pop $3
+    Pop $2
+    Pop $1
+    Exch $0
+FunctionEnd
+
+; Deletes the banners named in the program's list, then the list. A line
+; FileRead gives without its line end is a line cut short (too long, a NUL,
+; the end of a file written halfway): it and its rest are skipped.
+Function un.DeleteBanners
+    Push ${BANNER_LIST}
+    Call un.IsExactFile
+    Pop $0
+    ${If} $0 != 1
+        Return
+    ${EndIf}
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${BANNER_LIST}" r
+    ${If} ${Errors}
+        Return
+    ${EndIf}
+    StrCpy $3 1 ; 1: the next chunk starts a line
+    ${Do}
+        ClearErrors
+        FileRead $0 $1
+        ${If} ${Errors}
+            ${Break}
+        ${EndIf}
+        StrCpy $2 $1 1 -1
+        ${If} $2 == "$\n"
+        ${OrIf} $2 == "$\r"
+            ${If} $3 == 1
+                ${TrimNewLines} "$1" $1
+                Push $1
+                Call un.IsBannerName
+                Pop $2
+                ${If} $2 == 1
+                    !insertmacro DeleteExact $1
+                ${EndIf}
+            ${EndIf}
+            StrCpy $3 1
+        ${Else}
+            StrCpy $3 0
+        ${EndIf}
+    ${Loop}
+    FileClose $0
+    !insertmacro DeleteExact "${BANNER_LIST}"
+FunctionEnd
+
+; Removes what the installer put there, the banner images the program
+; listed and the index files Windows Help keeps beside the help file, each
+; by its exact name; anything else (a file of the user's) keeps the folder.
 Section "Uninstall"
-    Delete "$INSTDIR\Dovrane.exe"
-    Delete "$INSTDIR\DOVRANE.HLP"
-    Delete "$INSTDIR\README.txt"
-    Delete "$INSTDIR\DOVRANE.GID"
-    Delete "$INSTDIR\DOVRANE.FTS"
-    Delete "$INSTDIR\DOVRANE.FTG"
-    Delete "$INSTDIR\*.gif"
-    Delete "$INSTDIR\*.jpg"
-    Delete "$INSTDIR\*.jpeg"
-    Delete "$INSTDIR\*.bmp"
-    Delete "$INSTDIR\Uninstall.exe"
+    Call un.DeleteBanners
+    !insertmacro DeleteExact "Dovrane.exe"
+    !insertmacro DeleteExact "DOVRANE.HLP"
+    !insertmacro DeleteExact "README.txt"
+    !insertmacro DeleteExact "DOVRANE.GID"
+    !insertmacro DeleteExact "DOVRANE.FTS"
+    !insertmacro DeleteExact "DOVRANE.FTG"
+    !insertmacro DeleteExact "Uninstall.exe"
     RMDir "$INSTDIR"
 
     Delete "$SMPROGRAMS\${APP}\${APP}.lnk"

@@ -3,7 +3,8 @@
 # throw-away Wine prefix (Windows XP): a silent install, the files, shortcuts
 # and uninstall entry it leaves, the installed program passing the OS gate, and
 # a silent uninstall that takes away all it installed (with the banner images
-# and Windows Help's index) and nothing else. The shared prefix is not touched.
+# the program listed and Windows Help's index) and never a file of the user's.
+# The shared prefix is not touched.
 set -uo pipefail
 : "${DOVRANE_BUILD_DIR:?}" "${DOVRANE_SOURCE_DIR:?}" "${DOVRANE_WINE_RUN:?}"
 
@@ -82,17 +83,6 @@ wine_run cmd /c exit 0 # creates the prefix
 settle
 before=$(snapshot)
 
-# -- A folder that is not Dovrane's own is refused -------------------------
-mkdir -p "$drive_c/Photos"
-echo "not a banner" >"$drive_c/Photos/holiday.gif"
-install '/D=C:\Photos'
-rc=$?
-settle
-[ "$rc" -ne 0 ] || fail "installing into a folder of other files succeeded"
-[ "$(ls "$drive_c/Photos")" = "holiday.gif" ] || fail "the refused install wrote into C:\\Photos"
-[ -z "$(reg_value DisplayName)" ] || fail "the refused install registered itself"
-rm -rf "$drive_c/Photos"
-
 # -- Install ------------------------------------------------------------------
 install || fail "the silent install failed"
 settle
@@ -133,35 +123,64 @@ wine_run "$DOVRANE_BUILD_DIR/tests/tools/startwatch.exe" --close --timeout 60000
     fail "the installed Dovrane.exe did not open its main window"
 settle
 
+# What the program leaves beside the installed files: banner images, each
+# named in its list before it is written, and Windows Help's index.
+list_banners() { printf '%s\r\n' "$@" >>"$instdir/Dovrane-banners.txt"; }
+leave_banners() {
+    for f in "$@"; do echo "left by the program" >"$instdir/$f"; done
+    list_banners "$@"
+}
+ls_instdir() { ls -A "$instdir" 2>/dev/null | sort | tr '\n' ' '; }
+
 # -- Uninstall: everything goes, the folder with it ---------------------------
-# What the program and Windows Help leave beside the installed files.
-for f in banner.gif ad.JPG ad.jpeg ad.bmp DOVRANE.GID; do
-    echo "left by the program" >"$instdir/$f"
-done
+leave_banners banner.gif ad.JPG ad.jpeg ad.bmp
+echo "index" >"$instdir/DOVRANE.GID"
 uninstall
-[ ! -e "$instdir" ] || fail "the folder stays after uninstall: $(ls "$instdir" | tr '\n' ' ')"
+[ ! -e "$instdir" ] || fail "the folder stays after uninstall: $(ls_instdir)"
 [ -z "$(start_menu_folder)" ] || fail "the Start menu folder stays after uninstall"
 [ -z "$(reg_value DisplayName)" ] || fail "the uninstall entry stays after uninstall"
 diff <(echo "$before") <(snapshot) >"$work/diff" ||
     fail "uninstall leaves C:\\ changed: $(cat "$work/diff")"
 
-# -- Install over an install, then uninstall with a file of the user's ---------
+# -- The user's pictures stay ---------------------------------------------------
+# Install over an install; the user keeps pictures in the folder, one of them
+# with an image extension and one whose short name has it (photo.jpgx is
+# PHOTO~xx.JPG, which *.jpg matches). The program's list names one banner, and
+# lines no banner name can be: they must not reach a file. Nor may the tail of
+# a line longer than the uninstaller reads at once.
 install && install || fail "installing over an installed Dovrane failed"
 settle
 [ -f "$instdir/Dovrane.exe" ] || fail "the reinstall left no Dovrane.exe"
-echo "mine" >"$instdir/notes.txt"
-echo "banner" >"$instdir/banner.gif"
+echo "mine" >"$instdir/photo.jpg"
+echo "mine" >"$instdir/photo.jpgx"
+echo "mine" >"$instdir/holiday.gif"
+echo "mine" >"$drive_c/Program Files/outside.gif"
+leave_banners banner.gif
+list_banners '*.jpg' '..\outside.gif' 'photo.jpg:x.gif'
+# NSIS reads 1,023 characters at a time: one of these splits before the name.
+for n in 1022 1023 1024; do list_banners "$(head -c $n /dev/zero | tr '\0' a)holiday.gif"; done
 uninstall
-[ "$(ls -A "$instdir" 2>/dev/null)" = "notes.txt" ] ||
-    fail "uninstall should keep only the user's notes.txt, the folder holds: $(ls -A "$instdir" 2>/dev/null | tr '\n' ' ')"
+[ "$(ls_instdir)" = "holiday.gif photo.jpg photo.jpgx " ] ||
+    fail "uninstall should keep only the user's pictures, the folder holds: $(ls_instdir)"
+[ -f "$drive_c/Program Files/outside.gif" ] || fail "uninstall followed a listed path out of its folder"
+rm -f "$drive_c/Program Files/outside.gif"
 [ -z "$(start_menu_folder)" ] || fail "the Start menu folder stays after the second uninstall"
 [ -z "$(reg_value DisplayName)" ] || fail "the uninstall entry stays after the second uninstall"
 
-# The folder that kept the user's file is still Dovrane's to install into.
-install || fail "installing into Dovrane's folder with a file of the user's failed"
+# -- A folder of the user's is refused, whatever its name -----------------------
+install
+rc=$?
+settle
+[ "$rc" -ne 0 ] || fail "installing into a folder of the user's files succeeded"
+[ "$(ls_instdir)" = "holiday.gif photo.jpg photo.jpgx " ] || fail "the refused install wrote into the folder: $(ls_instdir)"
+[ -z "$(reg_value DisplayName)" ] || fail "the refused install registered itself"
+
+# -- ...but one holding an earlier Dovrane.exe is Dovrane's -----------------------
+cp "$stage/Dovrane.exe" "$instdir/"
+install || fail "installing over an unpacked Dovrane with the user's pictures failed"
 settle
 uninstall
-[ "$(ls -A "$instdir" 2>/dev/null)" = "notes.txt" ] || fail "the user's notes.txt did not survive a second round"
+[ "$(ls_instdir)" = "holiday.gif photo.jpg photo.jpgx " ] || fail "the user's pictures did not survive a second round: $(ls_instdir)"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

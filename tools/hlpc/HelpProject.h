@@ -39,12 +39,15 @@ struct Topic {
     std::optional<std::uint32_t> mapNumber;  // what HELP_CONTEXT asks for
     std::string title;                       // code page 1252
     std::vector<Paragraph> paragraphs;
-    int line = 0;
+    int line = 0;       // of .topic
+    int titleLine = 0;  // of .title
 };
 
 struct HelpProject {
     std::string title;  // the help file's own title (code page 1252)
     std::string copyright;
+    int titleLine = 0;  // source lines of .help and .copyright, for messages
+    int copyrightLine = 0;
     std::uint32_t generated = 0;  // Unix time stamped into the file
     std::vector<Topic> topics;    // the first is the contents page
 };

@@ -11,6 +11,24 @@ namespace {
 
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
+// A |SYSTEM record gives its length in 16 bits, and its text ends in a NUL.
+constexpr std::size_t kMaxSystemText = 0xFFFF - 1;
+
+// The context and title indexes are trees of a single leaf page.
+constexpr std::uint16_t kIndexPageSize = 0x0800;
+constexpr std::size_t kContextEntrySize = 8;
+std::size_t TitleEntrySize(const std::string& title) {
+    return 4 + title.size() + 1;
+}
+
+void CheckSystemText(const std::string& text, int line, const char* directive) {
+    if (text.size() > kMaxSystemText) {
+        throw CompileError(line, std::string(directive) + " text is too long for the help file (" +
+                                     std::to_string(text.size()) + " characters, at most " +
+                                     std::to_string(kMaxSystemText) + ")");
+    }
+}
+
 int HashValue(char c) {
     if (c >= '1' && c <= '9') return c - '0';
     if (c == '0') return 10;
@@ -39,6 +57,7 @@ Bytes SystemFile(const HelpProject& project, std::uint32_t contentsOffset) {
     PutU16(out, 0);  // flags: no compression, 4 KB topic blocks
     auto record = [&out](std::uint16_t type, const Bytes& data) {
         PutU16(out, type);
+        // CheckProject keeps every record within its 16-bit length.
         PutU16(out, static_cast<std::uint16_t>(data.size()));
         PutBytes(out, data);
     };
@@ -143,6 +162,11 @@ Bytes BuildBTree(std::string_view structure, std::uint16_t flags, std::uint16_t 
 
 void CheckProject(const HelpProject& project) {
     if (project.topics.empty()) throw CompileError(0, "the source has no topics");
+    CheckSystemText(project.title, project.titleLine, ".help");
+    CheckSystemText(project.copyright, project.copyrightLine, ".copyright");
+    // Each topic has an entry in both one-page indexes; the first that does
+    // not fit is the one to name.
+    std::size_t contextBytes = 0, titleBytes = 0;
     std::map<std::string, const Topic*> byName;
     std::map<std::uint32_t, const Topic*> byHash;
     std::map<std::uint32_t, const Topic*> byNumber;
@@ -181,6 +205,16 @@ void CheckProject(const HelpProject& project) {
         // A topic without text would share its offset with the next one and
         // could never be shown.
         if (!hasText) throw CompileError(t.line, "topic " + t.contextName + " has no text");
+        contextBytes += kContextEntrySize;
+        titleBytes += TitleEntrySize(t.title);
+        const bool contextFull = contextBytes + 8 > kIndexPageSize;
+        if (contextFull || titleBytes + 8 > kIndexPageSize) {
+            throw CompileError(contextFull ? t.line : t.titleLine,
+                               "topic " + t.contextName + " does not fit in the help file's " +
+                                   (contextFull ? "context name" : "title") + " index (" +
+                                   std::to_string(kIndexPageSize - 8) +
+                                   " bytes, one entry a topic): fewer topics or shorter titles");
+        }
         byName[t.contextName] = &t;
         byHash[hash] = &t;
     }
@@ -218,7 +252,8 @@ Bytes WriteHelpFile(const HelpProject& project) {
         PutU32(e, offset);
         contextEntries.push_back(std::move(e));
     }
-    Bytes context = BuildBTree("L4", 0x0002, 0x0800, contextEntries, "the context name index");
+    Bytes context =
+        BuildBTree("L4", 0x0002, kIndexPageSize, contextEntries, "the context name index");
 
     Bytes ctxomap;
     PutU16(ctxomap, static_cast<std::uint16_t>(map.size()));
@@ -235,7 +270,7 @@ Bytes WriteHelpFile(const HelpProject& project) {
         PutU8(e, 0);
         titleEntries.push_back(std::move(e));
     }
-    Bytes titles = BuildBTree("Lz", 0x0002, 0x0800, titleEntries, "the topic title index");
+    Bytes titles = BuildBTree("Lz", 0x0002, kIndexPageSize, titleEntries, "the topic title index");
 
     // Internal files in the directory's (byte-wise) order.
     const std::pair<const char*, Bytes> files[] = {

@@ -13,6 +13,9 @@ constexpr std::uint8_t kRecordTopicHeader = 0x02;
 constexpr std::uint8_t kRecordText = 0x20;
 constexpr std::uint32_t kLinkHeaderSize = 21;
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
+// Record positions count blocks in steps of 0x4000 and text offsets in steps
+// of 0x8000, both in 32 bits: past this many blocks the offsets wrap.
+constexpr std::uint32_t kMaxBlocks = 0x20000;
 
 // Text commands.
 constexpr std::uint8_t kCmdFont = 0x80;
@@ -166,13 +169,18 @@ TopicFile BuildTopicFile(const std::vector<Topic>& topics) {
         std::uint32_t need = r.Size();
         bool realHeader = r.type == kRecordTopicHeader && i + 1 < records.size();
         if (realHeader) need += records[i + 1].Size();
+        const int line = realHeader ? records[i + 1].line : r.line;
         if (need >= kTopicBlockData) {
-            throw CompileError(realHeader ? records[i + 1].line : r.line,
-                               "paragraph too long for one block of the help file (" +
-                                   std::to_string(need) + " bytes, at most " +
-                                   std::to_string(kTopicBlockData - 1) + ")");
+            throw CompileError(line, "paragraph too long for one block of the help file (" +
+                                         std::to_string(need) + " bytes, at most " +
+                                         std::to_string(kTopicBlockData - 1) + ")");
         }
         if (used + need > kTopicBlockData) {
+            if (block + 1 == kMaxBlocks) {
+                throw CompileError(line, "the help text is too long for one help file (" +
+                                             std::to_string(kMaxBlocks) + " blocks of " +
+                                             std::to_string(kTopicBlockSize) + " bytes)");
+            }
             ++block;
             used = 0;
             textInBlock = 0;

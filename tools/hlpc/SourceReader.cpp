@@ -98,8 +98,10 @@ void Reader::Directive(int n, std::string_view line) {
             if (haveHelpTitle_) throw CompileError(n, ".help is given twice");
             haveHelpTitle_ = true;
             project_.title = std::string(rest);
+            project_.titleLine = n;
         } else {
             project_.copyright = std::string(rest);
+            project_.copyrightLine = n;
         }
     } else if (name == ".topic") {
         EndTopic(n);
@@ -128,6 +130,7 @@ void Reader::Directive(int n, std::string_view line) {
         haveTitle_ = true;
         Topic& t = project_.topics.back();
         t.title = std::string(rest);
+        t.titleLine = n;
         // The viewer shows no title of its own: the topic begins with it.
         Paragraph p;
         p.line = n;

@@ -25,6 +25,23 @@ std::uint32_t GenerationTime(const std::string& source) {
     return static_cast<std::uint32_t>(st.st_mtime);
 }
 
+// Written beside and renamed, so that a failed run never leaves half a help
+// file that the build would take as up to date. Whatever fails, the partial
+// file goes; a failed close counts, since a full disk may show only there.
+bool WriteWhole(const std::string& output, const hlpc::Bytes& file) {
+    const std::string partial = output + ".part";
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(reinterpret_cast<const char*>(file.data()),
+              static_cast<std::streamsize>(file.size()));
+    out.close();
+    if (!out || std::rename(partial.c_str(), output.c_str()) != 0) {
+        std::remove(partial.c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,21 +62,8 @@ int main(int argc, char** argv) {
         hlpc::HelpProject project = hlpc::ReadSource(text.str());
         project.generated = GenerationTime(source);
         hlpc::Bytes file = hlpc::WriteHelpFile(project);
-        // Written beside and renamed, so that a failed run never leaves half a
-        // help file that the build would take as up to date.
-        const std::string partial = output + ".part";
-        {
-            std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(file.data()),
-                      static_cast<std::streamsize>(file.size()));
-            if (!out.flush()) {
-                std::cerr << output << ": error: cannot write the file\n";
-                return 1;
-            }
-        }
-        if (std::rename(partial.c_str(), output.c_str()) != 0) {
+        if (!WriteWhole(output, file)) {
             std::cerr << output << ": error: cannot write the file\n";
-            std::remove(partial.c_str());
             return 1;
         }
     } catch (const hlpc::CompileError& e) {

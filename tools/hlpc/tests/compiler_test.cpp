@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -39,6 +40,8 @@ const char kHead[] =
     ".topic IDH_FIRST 1\n"         // 5
     ".title First\n"               // 6
     "Text of the first topic.\n";  // 7
+// kHead from its line 2, for sources with their own first lines.
+const char* const kTopics = kHead + std::strlen(".help Test\n");
 
 TEST(Compiler, AcceptsAWellFormedSource) {
     EXPECT_EQ(Compile(kHead).line, -1);
@@ -121,6 +124,42 @@ TEST(Compiler, RefusesMalformedLinesWithTheirNumbers) {
     EXPECT_EQ(Compile("# nothing\n").line, 1);
 }
 
+// What the file's fields can hold: the help title and copyright line are
+// |SYSTEM records with a 16-bit length, and every topic's title has a place
+// in the one-page title index (paragraphs: TopicLayout tests).
+TEST(Compiler, RefusesTextsTooLongForTheFileAtTheirLines) {
+    const std::string body = kTopics;
+    const std::string longest(65534, 'x');
+    EXPECT_EQ(Compile(".help " + longest + "\n.copyright " + longest + "\n" + body).line, -1);
+
+    const struct {
+        std::string source;
+        int line;
+        const char* message;
+    } cases[] = {
+        {".help " + std::string(70000, 'x') + "\n" + body, 1, ".help text is too long"},
+        {".help T\n.copyright " + longest + "x\n" + body, 2, "at most 65534"},
+        {std::string(kHead) + ".topic IDH_LONG\n.title " + std::string(2100, 't') + "\nText.\n", 9,
+         "IDH_LONG does not fit in the help file's title index"},
+    };
+    for (const auto& c : cases) {
+        Refusal r = Compile(c.source);
+        EXPECT_EQ(r.line, c.line) << c.message;
+        EXPECT_THAT(r.message, HasSubstr(c.message));
+    }
+
+    // Nine titles of 200 characters fit the title index (with the two of
+    // kHead); the tenth does not.
+    std::string many = kHead;
+    for (int i = 0; i < 10; ++i) {
+        many +=
+            ".topic IDH_T" + std::to_string(i) + "\n.title " + std::string(200, 't') + "\nText.\n";
+    }
+    Refusal r = Compile(many);
+    EXPECT_EQ(r.line, 9 + 9 * 3);
+    EXPECT_THAT(r.message, HasSubstr("IDH_T9 does not fit in the help file's title index"));
+}
+
 TEST(Reader, ParagraphsJoinLinesAndItemsHangFromABullet) {
     HelpProject p = ReadSource(
         ".help My Help\r\n.topic IDH_A 4294967295\n.title  A title \n"
@@ -161,11 +200,34 @@ TEST(HlpcProgram, NamesTheSourceLineAndLeavesNoOutput) {
     EXPECT_THAT(Slurp(err), HasSubstr(source + ":8: error: context number 1 is used twice"));
     EXPECT_FALSE(std::ifstream(output).good());
 
+    // Once made a corrupt file and ended with status 0.
+    std::ofstream(source) << ".help " << std::string(70000, 'x') << "\n" << kTopics;
+    status =
+        std::system((std::string(HLPC_EXE) + " " + source + " " + output + " 2>" + err).c_str());
+    EXPECT_NE(status, 0);
+    EXPECT_THAT(Slurp(err), HasSubstr(source + ":1: error: .help text is too long"));
+    EXPECT_FALSE(std::ifstream(output).good());
+
     std::ofstream(source) << kHead;
     ASSERT_EQ(std::system((std::string(HLPC_EXE) + " " + source + " " + output).c_str()), 0);
     std::string hlp = Slurp(output);
     ASSERT_GE(hlp.size(), 16u);
     EXPECT_EQ(hlp.substr(0, 4), std::string("\x3F\x5F\x03\x00", 4));
+}
+
+TEST(HlpcProgram, AFailedWriteLeavesTheOldFileAndNoPartialOne) {
+    const std::string dir = ::testing::TempDir();
+    const std::string source = dir + "hlpc_full.txt", output = dir + "hlpc_full.hlp";
+    std::ofstream(source) << kHead;
+    std::ofstream(output) << "old";
+    // A file size limit far below the help file's makes the write fail as a
+    // full disk would (with the signal ignored, write() reports EFBIG).
+    int status = std::system(("trap '' XFSZ; ulimit -f 2; exec " + std::string(HLPC_EXE) + " " +
+                              source + " " + output + " 2>/dev/null")
+                                 .c_str());
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(Slurp(output), "old");
+    EXPECT_FALSE(std::ifstream(output + ".part").good());
 }
 
 }  // namespace
