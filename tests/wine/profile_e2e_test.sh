@@ -8,7 +8,8 @@
 #    regedit: another fresh machine takes it with `regedit /s FILE`. Both
 #    read the same as the source, and the import left its backup.
 # 3. A file with a foreign key (answered in its message box) or a syntax
-#    error (/quiet) is refused whole: status 12, nothing changed.
+#    error (/quiet) is refused whole: status 12, nothing changed. So is
+#    any profile on a Windows other than XP: status 13.
 set -euo pipefail
 : "${DOVRANE_EXE:?}" "${DOVRANE_BUILD_DIR:?}" "${DOVRANE_SOURCE_DIR:?}" "${DOVRANE_WINE_RUN:?}"
 if [ -z "${DISPLAY:-}" ]; then
@@ -25,10 +26,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-on() {  # on MACHINE PROGRAM ARGS...: run in that machine's prefix
+# on MACHINE PROGRAM ARGS...: run in that machine's prefix. A box nobody
+# answers (one under /quiet, say) fails the check instead of the test's time.
+on() {
     local m=$1
     shift
-    "$DOVRANE_WINE_RUN" --prefix "$work/$m" "$@"
+    timeout 120 "$DOVRANE_WINE_RUN" --prefix "$work/$m" "$@"
 }
 winpath() { "$DOVRANE_SOURCE_DIR/scripts/winpath" "$1"; }
 driver=$(winpath "$DOVRANE_BUILD_DIR/tests/tools/profile_driver.exe")
@@ -125,6 +128,13 @@ check "the foreign key was not made" \
 status=0
 on import "$program" /frobnicate /quiet || status=$?
 check "an unknown switch: status 10" same "$status" 10
+
+echo "-- a Windows other than XP takes no profile"
+on fresh reg add 'HKCU\Software\Wine\AppDefaults\Dovrane.exe' /v Version /d win7 /f >/dev/null
+status=0
+on fresh "$program" /import "$profile" /quiet || status=$?
+check "not Windows XP: status 13 without a box" same "$status" 13
+check "not Windows XP: nothing changed" same "$(state fresh)" "$fresh"
 
 echo "took $(($(date +%s) - start)) s; $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
