@@ -3,7 +3,8 @@
 # Wine prefix of its own, made once here and copied, thrown away afterwards:
 #
 # 1. source: the seven boxes a profile carries are clicked, then
-#    `Dovrane.exe /export FILE` writes the profile (a path with spaces).
+#    `Dovrane.exe /export FILE` writes the profile (a path with spaces and
+#    letters of no ANSI code page).
 # 2. import: a fresh machine takes it with `Dovrane.exe /import FILE`;
 #    regedit: another fresh machine takes it with `regedit /s FILE`. Both
 #    read the same as the source, and the import left its backup.
@@ -62,7 +63,7 @@ regfile() {
 mkdir -p "$work/app" "$work/room profiles"
 cp "$DOVRANE_EXE" "$work/app/Dovrane.exe"
 program=$(winpath "$work/app/Dovrane.exe")
-profile_unix="$work/room profiles/room 12.reg"
+profile_unix="$work/room profiles/room 12 Ωμ.reg"  # outside any ANSI code page
 profile=$(winpath "$profile_unix")
 
 start=$(date +%s)
@@ -81,6 +82,8 @@ check "the clicks changed every setting a profile carries" differs_everywhere "$
 status=0
 on source "$program" /export "$profile" || status=$?
 check "/export exits 0" same "$status" 0
+check "/export leaves only the profile in its folder" \
+    same "$(ls "$work/room profiles")" "$(basename "$profile_unix")"
 echo "--- the exported profile:"
 iconv -f UTF-16 -t UTF-8 "$profile_unix" | tr -d '\r'
 echo "---"
