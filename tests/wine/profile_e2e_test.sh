@@ -82,6 +82,11 @@ check "the clicks changed every setting a profile carries" differs_everywhere "$
 status=0
 on source "$program" /export "$profile" || status=$?
 check "/export exits 0" same "$status" 0
+mkdir "$work/room profiles/taken.reg"  # a folder: the file cannot go there
+status=0
+on source "$program" /export "$(winpath "$work/room profiles/taken.reg")" /quiet || status=$?
+check "/export that cannot be written: status 11" same "$status" 11
+rmdir "$work/room profiles/taken.reg"
 check "/export leaves only the profile in its folder" \
     same "$(ls "$work/room profiles")" "$(basename "$profile_unix")"
 echo "--- the exported profile:"
