@@ -21,7 +21,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/dovrane-profile.XXXXXX")
 machines=(source import regedit)
 cleanup() {
     for m in fresh "${machines[@]}"; do
-        [ -d "$work/$m" ] && WINEPREFIX=$work/$m wineserver -k >/dev/null 2>&1 || true
+        if [ -d "$work/$m" ]; then WINEPREFIX=$work/$m wineserver -k >/dev/null 2>&1 || true; fi
     done
     rm -rf "$work"
 }
