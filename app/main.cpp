@@ -8,7 +8,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The main window's load runs inside Main, before any message loop: an
     // exception from it ends the program here rather than in the runtime.
     try {
-        if (!modMain::Main()) return 0;
+        int status = 0;
+        if (!modMain::Main(status)) return status;
     } catch (...) {
         return 1;
     }

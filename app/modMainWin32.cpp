@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/CommandLineWin32.h"
 #include "app/modGetVersion.h"
 #include "app/modMain.h"
 #include "app/version.h"
@@ -9,10 +10,21 @@
 
 namespace modMain {
 
-bool Main() {
+bool Main(int& status) {
+    // Read before the gate so that /quiet silences it too, and acted upon
+    // after it: the settings are Windows XP's, and a profile applied to
+    // another Windows would write values that mean something else there.
+    const cmdline::Arguments arguments = cmdline::ProcessArguments();
+    const bool window = arguments.command == cmdline::Command::kWindow;
     if (modGetVersion::GetVersionName() != "Windows XP") {
-        MessageBoxA(nullptr, "Windows XP is required to run this software.", DOVRANE_TITLE,
-                    MB_OK | MB_ICONEXCLAMATION);
+        if (!arguments.quiet)
+            MessageBoxA(nullptr, "Windows XP is required to run this software.", DOVRANE_TITLE,
+                        MB_OK | MB_ICONEXCLAMATION);
+        status = window ? 0 : cmdline::kExitNotXp;
+        return false;
+    }
+    if (!window) {
+        status = cmdline::RunWin32(arguments);
         return false;
     }
     InitCommonControls();
