@@ -1,7 +1,8 @@
 #include "ui/Banner.h"
 
-#include <cstring>
 #include <utility>
+
+#include "ui/PictureHeader.h"
 
 namespace ui {
 
@@ -42,9 +43,7 @@ std::string Lower(std::string text) {
 // Names that Windows opens as devices whatever the folder and extension:
 // "CON.gif" is the console, not a file.
 bool IsDeviceName(const std::string& name) {
-    std::string base = name.substr(0, name.find('.'));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    base = Lower(base);
+    const std::string base = Lower(name.substr(0, name.find('.')));
     static const char* const kDevices[] = {"con",    "prn",     "aux",   "nul",
                                            "conin$", "conout$", "clock$"};
     for (const char* device : kDevices)
@@ -57,16 +56,18 @@ bool IsDeviceName(const std::string& name) {
 
 bool IsBannerFileName(const std::string& name) {
     if (name.empty()) return false;
-    for (char ch : name) {
-        const auto c = static_cast<unsigned char>(ch);
-        // Printable ASCII only: no control characters, no code-page bytes
-        // whose meaning depends on the system's language, none of the
-        // characters Windows refuses in names or reads as path syntax.
-        if (c < 0x20 || c >= 0x7F || std::strchr("<>:\"/\\|?*", ch) != nullptr) return false;
+    for (char c : name) {
+        // Letters, digits and three marks only: no path syntax, no stream or
+        // wildcard characters, no spaces or code-page bytes whose meaning
+        // depends on the system's language, nothing a shell or a command
+        // line would read as more than a name.
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
+        if (!plain) return false;
     }
-    // Windows drops trailing dots and spaces, so the name on disk would not
-    // be the name checked here.
-    if (name.back() == '.' || name.back() == ' ') return false;
+    // Windows drops trailing dots, so the name on disk would not be the name
+    // checked here.
+    if (name.back() == '.') return false;
     if (name.find("..") != std::string::npos) return false;
     if (IsDeviceName(name)) return false;
 
@@ -105,6 +106,9 @@ void Banner::DownloadBanner(PictureBox& picture, const std::string& imageAddress
     if (!IsWebAddress(imageAddress) || !IsBannerFileName(fileName)) return;
     std::string bytes;
     if (!inet1_.Get(imageAddress, kImageLimits, &bytes)) return;
+    // A header that cannot be read, or that asks for more pixels than the
+    // box could show, is neither stored nor handed to the decoder.
+    if (!IsBannerPictureSize(bytes)) return;
     const std::string path = JoinBannerPath(programFolder_, fileName);
     // The picture is always shown from the file just written and closed,
     // never from the bytes in memory; a file that could not be written whole

@@ -46,10 +46,11 @@ struct BannerFields {
 // empty field; a missing second line leaves the link at `descriptionAddress`.
 BannerFields SplitDescription(const std::string& reply, const std::string& descriptionAddress);
 
-// True for a file name the banner may be stored under: a bare name (no
-// folder, drive or stream part), not a device name, no characters Windows
-// refuses or alters, and ending in .gif, .jpg, .jpeg or .bmp. Anything else
-// could place a file outside the program's folder or plant code beside it.
+// True for a file name the banner may be stored under: letters, digits, '.',
+// '-' and '_' only (so no folder, drive or stream part), not a device name,
+// nothing Windows alters, and ending in .gif, .jpg, .jpeg or .bmp. Anything
+// else could place a file outside the program's folder or plant code beside
+// it.
 bool IsBannerFileName(const std::string& name);
 
 // The banner file's path: folder, one backslash, name. The backslash is
@@ -88,7 +89,8 @@ class Banner {
 
     // Fetches the image, writes it whole to programFolder\fileName, closes it
     // and shows it from that file. Does nothing unless the image address is
-    // a web address and the name passes IsBannerFileName.
+    // a web address and the name passes IsBannerFileName, and neither writes
+    // nor shows an image unless IsBannerPictureSize takes its header.
     void DownloadBanner(PictureBox& picture, const std::string& imageAddress,
                         const std::string& fileName);
 

@@ -1,5 +1,7 @@
 #include "ui/Shell.h"
 
+#include <cstring>
+
 #include "app/version.h"
 
 namespace ui {
@@ -25,6 +27,7 @@ bool StartsWithNoCase(const std::string& text, const char* prefix, std::size_t n
 }  // namespace
 
 bool IsWebAddress(const std::string& address) {
+    if (address.size() > kMaxWebAddress) return false;
     std::size_t rest = 0;
     if (StartsWithNoCase(address, "http://", 7)) {
         rest = 7;
@@ -33,12 +36,33 @@ bool IsWebAddress(const std::string& address) {
     } else {
         return false;
     }
-    // A host must follow: "http:///x" or "http://" alone names none.
-    if (address.size() == rest || address[rest] == '/') return false;
-    for (char ch : address) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c <= 0x20 || c >= 0x7F || c == '"') return false;
+    // The characters an address may hold unescaped: printable ASCII but the
+    // space and " < > \ ^ ` { | }. A quote could end the argument in a
+    // browser's command line and smuggle options in; a backslash or a bar
+    // reads differently to different parsers.
+    for (char c : address) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u <= 0x20 || u >= 0x7F || std::strchr("\"<>\\^`{|}", c) != nullptr) return false;
     }
+    // The authority runs to the path, query or fragment. A user name or
+    // password in it ("http://maker.example@elsewhere/") names a host the
+    // reader does not see at a glance, and is nothing the banner needs.
+    const std::string authority = address.substr(rest, address.find_first_of("/?#", rest) - rest);
+    if (authority.find('@') != std::string::npos) return false;
+    // A host must come before any port: "http://", "http:///x" and
+    // "http://:80/" name none.
+    std::size_t hostEnd = authority.find(':');
+    if (!authority.empty() && authority[0] == '[') {  // [IPv6]:port
+        const std::size_t close = authority.find(']');
+        if (close == std::string::npos) return false;
+        hostEnd = close + 1 < authority.size() ? close + 1 : std::string::npos;
+        if (hostEnd != std::string::npos && authority[hostEnd] != ':') return false;
+    }
+    const std::string host = authority.substr(0, hostEnd);
+    if (host.empty() || host == "[]") return false;
+    if (hostEnd == std::string::npos) return true;
+    for (std::size_t i = hostEnd + 1; i < authority.size(); ++i)
+        if (authority[i] < '0' || authority[i] > '9') return false;
     return true;
 }
 

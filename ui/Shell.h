@@ -1,6 +1,7 @@
 // The shell's "Open" verb, as the windows' logic sees it. The Win32 side
 // (ShellWin32) calls ShellExecuteA with the owner window; tests record.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,11 +26,16 @@ inline constexpr const char kNoBrowserText[] = "No browser installed! Cannot ope
 // silently, as the program has always done. Returns the shell's result.
 std::intptr_t OpenLink(Shell& shell, Prompter& prompter, const std::string& url);
 
+// The longest address Internet Explorer takes.
+inline constexpr std::size_t kMaxWebAddress = 2083;
+
 // True for an absolute http:// or https:// address that a browser can be
-// handed safely: a host after the scheme, printable ASCII only, no space and
-// no double quote (a quote could end the argument in a browser's command
-// line and smuggle options in). Links that come from the network go through
-// this before the shell sees them; a local path or another scheme never does.
+// handed safely: at most kMaxWebAddress characters, all of them characters an
+// address may hold unescaped (printable ASCII but the space and
+// " < > \ ^ ` { | }), a host after the scheme, an optional numeric port, and
+// no user name or password. Addresses that come from the network go through
+// this before they are fetched or the shell sees them; a local path or
+// another scheme never does.
 bool IsWebAddress(const std::string& address);
 
 }  // namespace ui

@@ -1,12 +1,15 @@
-// libFuzzer target over the banner description: whatever the server sends,
-// the split never crashes, and a file name the rule lets through always
-// names a file directly inside the program's folder.
+// libFuzzer target over what the banner's server sends: whatever it is, the
+// description's split never crashes, a file name the rule lets through always
+// names a file directly inside the program's folder, and a picture header is
+// read without reading past its end.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "ui/Banner.h"
+#include "ui/PictureHeader.h"
+#include "ui/Shell.h"
 
 namespace {
 
@@ -45,5 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ui::IsWebAddress(f.link)) {
         Require(f.link.find_first_of("\r\n\" ") == std::string::npos);
     }
+    // The same bytes as a banner image: the header reader stays within them
+    // (the sanitizers watch) and never gives an empty side.
+    if (const auto pixels = ui::ReadPixelSize(reply))
+        Require(pixels->width > 0 && pixels->height > 0);
     return 0;
 }

@@ -2,7 +2,10 @@
 // sends from reaching the disk or the shell unchecked.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "ui/Banner.h"
+#include "ui/Shell.h"
 
 namespace {
 
@@ -52,69 +55,97 @@ INSTANTIATE_TEST_SUITE_P(
                               "B", "C"}),
     [](const testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
-TEST(BannerFileName, TakesBareImageNames) {
-    for (const char* name :
-         {"banner.gif", "BANNER.GIF", "ad 2.jpg", "x.jpeg", "b.Bmp", "a.b.gif", "con1.gif",
-          "com10.gif", "console.gif", "nul_.bmp", "-.gif", "~1.jpg"}) {
-        EXPECT_TRUE(ui::IsBannerFileName(name)) << name;
-    }
+// Each group: the names or addresses of one kind, all taken or all refused.
+struct RuleCase {
+    const char* group;
+    bool taken;
+    std::vector<std::string> inputs;
+};
+
+std::string Name(const testing::TestParamInfo<RuleCase>& info) {
+    return info.param.group;
 }
 
-TEST(BannerFileName, RefusesFoldersDrivesAndStreams) {
-    for (const char* name : {"..\\x.gif", "../x.gif", "a\\b.gif", "a/b.gif", "C:\\x.gif", "C:x.gif",
-                             "\\\\server\\share\\x.gif", "\\x.gif", "x.gif:evil", "x.gif::$DATA",
-                             "..", ".", "...gif", "a..gif", "..gif"}) {
-        EXPECT_FALSE(ui::IsBannerFileName(name)) << name;
-    }
+class BannerFileName : public testing::TestWithParam<RuleCase> {};
+
+TEST_P(BannerFileName, FollowsTheRule) {
+    for (const std::string& name : GetParam().inputs)
+        EXPECT_EQ(ui::IsBannerFileName(name), GetParam().taken) << name;
 }
 
-TEST(BannerFileName, RefusesDevicesWithOrWithoutExtension) {
-    for (const char* name :
-         {"CON", "con.gif", "CON .gif", "PRN.jpg", "aux.bmp", "NUL.gif", "COM1.gif", "com9.jpeg",
-          "LPT1.gif", "lpt0.gif", "CONIN$.gif", "conout$.gif", "CLOCK$.gif", "nul.tar.gif"}) {
-        EXPECT_FALSE(ui::IsBannerFileName(name)) << name;
-    }
+INSTANTIATE_TEST_SUITE_P(
+    Names, BannerFileName,
+    testing::Values(
+        RuleCase{"BareImageNames",
+                 true,
+                 {"banner.gif", "BANNER.GIF", "ad_2.jpg", "x.jpeg", "b.Bmp", "a.b.gif", "con1.gif",
+                  "com10.gif", "console.gif", "nul_.bmp", "-.gif", "2026-12-07_ad.jpg"}},
+        RuleCase{"FoldersDrivesAndStreams",
+                 false,
+                 {"..\\x.gif", "../x.gif", "a\\b.gif", "a/b.gif", "C:\\x.gif", "C:x.gif",
+                  "\\\\server\\share\\x.gif", "\\x.gif", "x.gif:evil", "x.gif::$DATA", "..", ".",
+                  "...gif", "a..gif", "..gif"}},
+        RuleCase{"DevicesWithOrWithoutExtension",
+                 false,
+                 {"CON", "con.gif", "PRN.jpg", "aux.bmp", "NUL.gif", "COM1.gif", "com9.jpeg",
+                  "LPT1.gif", "lpt0.gif", "nul.tar.gif"}},
+        RuleCase{"OtherTypes",
+                 false,
+                 {"", "version.dll", "x.exe", "x.gif.exe", "x.GIF.scr", "gif", ".gif", "x.gi",
+                  "x.gifx", "x.png", "x.gif."}},
+        // Anything but letters, digits, '.', '-' and '_', wherever it stands.
+        RuleCase{
+            "OtherCharacters",
+            false,
+            {"ad 2.jpg", "x.gif ",   " x.gif",      "~1.jpg",     "x+y.gif",
+             "x%20.gif", "x;.gif",   "x&y.gif",     "x'.gif",     "x(1).gif",
+             "x,y.gif",  "x=.gif",   "x!.gif",      "x#.gif",     "x@.gif",
+             "x[1].gif", "x{1}.gif", "x$.gif",      "CONIN$.gif", "x.gif\r",
+             "x\n.gif",  "x\t.gif",  "x*.gif",      "x?.gif",     "x\".gif",
+             "<x>.gif",  "x|y.gif",  "caf\xe9.gif", "x\x7f.gif",  std::string("x\0.exe.gif", 10)}}),
+    Name);
+
+class WebAddress : public testing::TestWithParam<RuleCase> {};
+
+TEST_P(WebAddress, FollowsTheRule) {
+    for (const std::string& url : GetParam().inputs)
+        EXPECT_EQ(ui::IsWebAddress(url), GetParam().taken) << url;
 }
 
-TEST(BannerFileName, RefusesOtherTypesAndNamesWindowsWouldAlter) {
-    for (const char* name :
-         {"",        "version.dll", "x.exe",       "x.gif.exe", "x.GIF.scr", "gif",
-          ".gif",    "x.gi",        "x.gifx",      "x.png",     "x.gif.",    "x.gif ",
-          "x.gif\r", "x\n.gif",     "x\t.gif",     "x*.gif",    "x?.gif",    "x\".gif",
-          "<x>.gif", "x|y.gif",     "caf\xe9.gif", "x\x7f.gif"}) {
-        EXPECT_FALSE(ui::IsBannerFileName(name)) << name;
-    }
-    EXPECT_FALSE(ui::IsBannerFileName(std::string("x\0.exe.gif", 10)));
-}
+const std::string kLongest = "http://a.example/" + std::string(2083 - 17, 'x');
 
-TEST(WebAddress, TakesHttpAndHttpsOnly) {
-    for (const char* url : {"http://a", "https://a", "HTTP://maker.example/dovrane",
-                            "hTtPs://x.example:8080/p?q=1&r=%20#f", "http://127.0.0.1:8917/"}) {
-        EXPECT_TRUE(ui::IsWebAddress(url)) << url;
-    }
-    for (const char* url : {"",
-                            "http://",
-                            "https://",
-                            "http:///x",
-                            "http:/x",
-                            "http:x",
-                            "ftp://a/b",
-                            "file:///C:/x.exe",
-                            "C:\\Windows\\notepad.exe",
-                            "\\\\server\\share",
-                            "javascript:x",
-                            "mailto:a@b",
-                            " http://a",
-                            "http://a b",
-                            "http://a\r",
-                            "http://a\n",
-                            "http://a\"-osint",
-                            "http://caf\xe9",
-                            "http://a\x7f",
-                            "httpx://a"}) {
-        EXPECT_FALSE(ui::IsWebAddress(url)) << url;
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, WebAddress,
+    testing::Values(
+        RuleCase{"HttpAndHttps",
+                 true,
+                 {"http://a", "https://a", "HTTP://maker.example/dovrane",
+                  "hTtPs://x.example:8080/p?q=1&r=%20#f", "http://127.0.0.1:8917/", "http://a?x=@",
+                  "http://a/#@", "http://a/p@q", "http://[::1]:8917/x", "http://[::1]",
+                  "http://a:/", "http://a/!$&'()*+,;=~-._[]:", kLongest}},
+        RuleCase{
+            "OtherSchemesAndPaths",
+            false,
+            {"", "http:/x", "http:x", "ftp://a/b", "file:///C:/x.exe", "C:\\Windows\\notepad.exe",
+             "\\\\server\\share", "javascript:x", "mailto:a@b", "httpx://a", " http://a"}},
+        RuleCase{"NoHost",
+                 false,
+                 {"http://", "https://", "http:///x", "http://:80/", "http://?q", "http://#f",
+                  "http://[]:80/", "http://[::1/x"}},
+        RuleCase{"UserOrPassword",
+                 false,
+                 {"http://user@a", "http://user:pw@a/", "http://@a", "http://a.example@b.example/",
+                  "https://x:@a?q"}},
+        RuleCase{
+            "BadPort", false, {"http://a:b/", "http://a:80x", "http://[::1]x/", "http://a:-1"}},
+        RuleCase{
+            "NonUriCharacters",
+            false,
+            {"http://a b", "http://a\r", "http://a\n", "http://a\t", "http://a\"-osint",
+             "http://a/<x>", "http://a\\b", "http://a/|", "http://a/^", "http://a/`",
+             "http://a/{x}", "http://caf\xe9", "http://a\x7f", std::string("http://a\0b", 10)}},
+        RuleCase{"TooLong", false, {kLongest + "x"}}),
+    Name);
 
 TEST(BannerPath, AlwaysInsertsOneBackslash) {
     EXPECT_EQ(ui::JoinBannerPath("C:\\Program Files\\Dovrane", "banner.gif"),

@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "app/version.h"
+#include "tests/host/picture_bytes.h"
 #include "ui/Banner.h"
 
 namespace {
 
 const std::string kAddr = "http://maker.example/dovrane/dovrane.php";
 const std::string kFolder = "C:\\Apps\\Dovrane";
+const std::string kGif = test_pictures::Gif(468, 60);
 
 // One log for every stand-in, so that tests can check the order of steps.
 struct Log {
@@ -97,19 +99,19 @@ class BannerTest : public testing::Test {
 
 TEST_F(BannerTest, NormalDescriptionStoresShowsAndLinks) {
     Serve("http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n");
-    ServeImage("http://maker.example/b.gif", "GIF89a-bytes");
+    ServeImage("http://maker.example/b.gif", kGif);
     banner.LoadBanner(picture);
     const std::string path = kFolder + "\\banner.gif";
     EXPECT_EQ(log.events,
               (std::vector<std::string>{"get " + kAddr, "get http://maker.example/b.gif",
                                         "write " + path, "load " + path}));
-    EXPECT_EQ(files.files[path], "GIF89a-bytes");
+    EXPECT_EQ(files.files[path], kGif);
     EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
 }
 
 TEST_F(BannerTest, BothFetchesAreBoundedInTimeAndSize) {
     Serve("http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n");
-    ServeImage("http://maker.example/b.gif", "GIF");
+    ServeImage("http://maker.example/b.gif", kGif);
     banner.LoadBanner(picture);
     ASSERT_EQ(http.limitsSeen.size(), 2u);
     for (const auto& [url, limits] : http.limitsSeen) {
@@ -152,7 +154,7 @@ TEST_F(BannerTest, UnsafeFileNamesAreNeitherFetchedNorWritten) {
                              "sub\\banner.gif", "CON.gif"}) {
         log.events.clear();
         Serve(std::string("http://maker.example/b.gif\nhttp://maker.example/go\n") + name);
-        ServeImage("http://maker.example/b.gif", "GIF");
+        ServeImage("http://maker.example/b.gif", kGif);
         banner.LoadBanner(picture);
         EXPECT_EQ(log.events, std::vector<std::string>{"get " + kAddr}) << name;
         EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
@@ -165,7 +167,7 @@ TEST_F(BannerTest, ImageIsFetchedOnlyFromWebAddresses) {
                               "ftp://maker.example/b.gif", "b.gif", ""}) {
         log.events.clear();
         Serve(std::string(image) + "\nhttp://maker.example/go\nbanner.gif\n");
-        ServeImage(image, "GIF");
+        ServeImage(image, kGif);
         banner.LoadBanner(picture);
         EXPECT_EQ(log.events, std::vector<std::string>{"get " + kAddr}) << image;
     }
@@ -175,7 +177,7 @@ TEST_F(BannerTest, CrLfDescriptionShowsNoBannerAndOpensNothing) {
     // Every field keeps its carriage return, which no address or name rule
     // lets through.
     Serve("http://maker.example/b.gif\r\nhttp://maker.example/go\r\nbanner.gif\r\n");
-    ServeImage("http://maker.example/b.gif", "GIF");
+    ServeImage("http://maker.example/b.gif", kGif);
     banner.LoadBanner(picture);
     EXPECT_EQ(banner.BannerLink(), "http://maker.example/go\r");
     EXPECT_EQ(log.events.size(), 1u);
@@ -183,9 +185,23 @@ TEST_F(BannerTest, CrLfDescriptionShowsNoBannerAndOpensNothing) {
     EXPECT_TRUE(shell.calls.empty());
 }
 
+TEST_F(BannerTest, PicturesTooLargeOrUnreadableAreNeitherWrittenNorShown) {
+    for (const std::string& image :
+         {test_pictures::Gif(15000, 15000), test_pictures::Jpeg(15000, 15000),
+          test_pictures::Bmp(2049, 60), std::string("GIF89a"), std::string("<html>Not found")}) {
+        log.events.clear();
+        Serve("http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n");
+        ServeImage("http://maker.example/b.gif", image);
+        banner.LoadBanner(picture);
+        EXPECT_EQ(log.events.back(), "get http://maker.example/b.gif");
+    }
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
+}
+
 TEST_F(BannerTest, UnwritableFolderShowsNothing) {
     Serve("http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n");
-    ServeImage("http://maker.example/b.gif", "GIF");
+    ServeImage("http://maker.example/b.gif", kGif);
     files.fail = true;
     banner.LoadBanner(picture);
     EXPECT_EQ(log.events.back(), "write " + kFolder + "\\banner.gif");

@@ -270,13 +270,20 @@ TEST_F(BannerWindow, BrokenImagesGiveNoBanner) {
     }
 }
 
-TEST_F(BannerWindow, ErrorPageServedAsTheImageIsStoredButNotShown) {
-    auto server = Serve(Ok(Description("banner.gif")));
-    server->On(kImage, Ok("<html><body>Sorry</body></html>", "text/html"));
-    const Outcome out = StartAndLook();
-    ASSERT_TRUE(out.windowUp);
-    EXPECT_FALSE(out.banner);
-    EXPECT_EQ(ReadFile(app + "\\banner.gif"), "<html><body>Sorry</body></html>");
+TEST_F(BannerWindow, ImageTooLargeOrNoPictureIsNeitherStoredNorShown) {
+    // A GIF header of 15000 x 15000 pixels and nothing after it: decoding it
+    // would ask for some 900 MB.
+    const std::string huge = std::string("GIF89a\x98\x3A\x98\x3A\x00\x00\x00", 13) +
+                             std::string("\x2C\x00\x00\x00\x00\x98\x3A\x98\x3A\x00", 10);
+    for (const auto& [bytes, type] : {std::pair<std::string, const char*>{huge, "image/gif"},
+                                      {"<html><body>Sorry</body></html>", "text/html"}}) {
+        auto server = Serve(Ok(Description("banner.gif")));
+        server->On(kImage, Ok(bytes, type));
+        const Outcome out = StartAndLook();
+        ASSERT_TRUE(out.windowUp) << type;
+        EXPECT_FALSE(out.banner) << type;
+        ExpectFolders({kExeName});
+    }
 }
 
 TEST_F(BannerWindow, HostileFileNamesWriteNothingAnywhere) {

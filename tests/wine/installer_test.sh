@@ -34,7 +34,7 @@ settle() { WINEPREFIX=$prefix timeout 120 wineserver -w; }
 # -- The release ------------------------------------------------------------
 out=$DOVRANE_BUILD_DIR/release
 if ! CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-2} \
-    "$DOVRANE_SOURCE_DIR/scripts/release" --windows-build "$DOVRANE_BUILD_DIR" \
+    "$DOVRANE_SOURCE_DIR/scripts/release" --test-build --windows-build "$DOVRANE_BUILD_DIR" \
     --host-build "$DOVRANE_BUILD_DIR/release-host" --out "$out" >"$work/release.log" 2>&1; then
     cat "$work/release.log" >&2
     echo "FAIL: scripts/release did not make a release" >&2
