@@ -3,7 +3,7 @@
 ;   VERSION_QUAD  1.0.0.0, for the installer's own version block
 ;   PUBLISHER     the maker's name
 ;   COPYRIGHT     the copyright line
-;   STAGE         the folder holding Dovrane.exe, DOVRANE.HLP and README.txt
+;   STAGE         the folder holding Dovrane.exe, DOVRANE.HLP, Dovrane.adm and README.txt
 ;   ICON          the program's icon
 ;   OUTFILE       where the installer goes
 ; Built with NSIS 3; its stub runs on Windows XP.
@@ -162,6 +162,7 @@ Section "${APP}"
     SetOutPath "$INSTDIR"
     File "${STAGE}/Dovrane.exe"
     File "${STAGE}/DOVRANE.HLP"
+    File "${STAGE}/Dovrane.adm"
     File "${STAGE}/README.txt"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
@@ -315,6 +316,7 @@ Section "Uninstall"
     Call un.DeleteBanners
     !insertmacro DeleteExact "Dovrane.exe"
     !insertmacro DeleteExact "DOVRANE.HLP"
+    !insertmacro DeleteExact "Dovrane.adm"
     !insertmacro DeleteExact "README.txt"
     !insertmacro DeleteExact "DOVRANE.GID"
     !insertmacro DeleteExact "DOVRANE.FTS"

@@ -45,7 +45,7 @@ stage=$out/Dovrane-$version
 setup=$out/Dovrane-$version-setup.exe
 [ -n "$version" ] && [ -f "$setup" ] && [ -f "$out/Dovrane-$version.zip" ] ||
     { cat "$work/release.log" >&2; echo "FAIL: release files missing" >&2; exit 1; }
-shipped="Dovrane.exe DOVRANE.HLP README.txt"
+shipped="Dovrane.exe DOVRANE.HLP Dovrane.adm README.txt"
 
 listed=$(unzip -Z1 "$out/Dovrane-$version.zip" | grep -v '/$' | sort | tr '\n' ' ')
 expected=$(for f in $shipped; do echo "Dovrane-$version/$f"; done | sort | tr '\n' ' ')
