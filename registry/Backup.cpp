@@ -459,6 +459,7 @@ reg::Status BackedUpRegistry::RegDeleteKeyW(reg::Key key, const char16_t* subKey
     if (!place.exact)
         return Refuse(kNotExact, "its key has characters the backup cannot name exactly");
     const std::u16string path = Join(place.path, subKey);
+    if (path.empty()) return reg::kAccessDenied;  // a root is never deleted
     reg::Status status = reg::kSuccess;
     reg::UniqueKey doomed =
         reg::UniqueKey::Open(inner_, place.root, path, reg::kKeyQueryValue, &status);

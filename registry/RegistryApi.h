@@ -107,13 +107,15 @@ class RegistryApi {
                                   std::uint32_t dataSize) = 0;
     virtual Status RegDeleteValueW(Key key, const char16_t* valueName) = 0;
     // *valueNameSize is the count of characters the name has, so a name that
-    // holds a NUL (made through the native API) is given whole.
+    // holds a NUL (made through the native API) is given whole. The order is
+    // the registry's own (Windows: as the values were made; Wine: by name).
     virtual Status RegEnumValueW(Key key, std::uint32_t index, char16_t* valueName,
                                  std::uint32_t* valueNameSize, std::uint32_t* reserved,
                                  std::uint32_t* type, std::uint8_t* data,
                                  std::uint32_t* dataSize) = 0;
     // Deletes key\subKey with its values; a key with subkeys is refused with
-    // kAccessDenied, so a whole tree is never taken. Beware: an empty subKey
+    // kAccessDenied, so a whole tree is never taken (the program only ever
+    // removes a key it made, once emptied: see backup::RemoveIfEmpty). Beware: an empty subKey
     // deletes the handle's own key. A handle still open on a deleted key gives
     // kKeyDeleted.
     virtual Status RegDeleteKeyW(Key key, const char16_t* subKey) = 0;
