@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "registry/AnsiCodePage.h"
 #include "registry/Managed.h"
 
 namespace backup {
@@ -21,36 +22,41 @@ bool IsStringType(std::uint32_t type) {
     return type == reg::kRegSz || type == reg::kRegExpandSz || type == reg::kRegMultiSz;
 }
 
-std::string Join(const std::string& a, const char* b) {
-    std::string tail = b != nullptr ? b : "";
-    while (!tail.empty() && tail.front() == '\\') tail.erase(tail.begin());
-    while (!tail.empty() && tail.back() == '\\') tail.pop_back();
+std::u16string Join(const std::u16string& a, std::u16string tail) {
+    while (!tail.empty() && tail.front() == u'\\') tail.erase(tail.begin());
+    while (!tail.empty() && tail.back() == u'\\') tail.pop_back();
     if (a.empty()) return tail;
-    return tail.empty() ? a : a + "\\" + tail;
+    return tail.empty() ? a : a + u"\\" + tail;
 }
 
-// The state of one value now, through the calls at hand.
+std::u16string Text(const char16_t* text) {
+    return text != nullptr ? std::u16string(text) : std::u16string();
+}
+
+// The state of one value now, read through the wide calls: exact whatever
+// its name and data hold.
 struct Prior {
     bool exists = false;
     std::uint32_t type = reg::kRegNone;
     std::vector<std::uint8_t> data;
 };
 
-reg::Status ReadPrior(reg::RegistryApi& api, reg::Key root, const std::string& path,
-                      const char* name, Prior& prior) {
+reg::Status ReadPrior(reg::RegistryApi& api, reg::Key root, const std::u16string& path,
+                      const std::u16string& name, Prior& prior) {
     reg::Status status = reg::kSuccess;
     reg::UniqueKey key = reg::UniqueKey::Open(api, root, path, reg::kKeyQueryValue, &status);
     if (!key) return status;
     for (int attempt = 0; attempt < 4; ++attempt) {
         std::uint32_t size = 0;
-        status = api.RegQueryValueExA(key.get(), name, nullptr, &prior.type, nullptr, &size);
+        status =
+            api.RegQueryValueExW(key.get(), name.c_str(), nullptr, &prior.type, nullptr, &size);
         if (status == reg::kFileNotFound)
             return reg::kSuccess;  // no such value: exists stays false
         if (status != reg::kSuccess) return status;
         // A value that grows between the two calls is asked for again.
         prior.data.assign(size, 0);
-        status =
-            api.RegQueryValueExA(key.get(), name, nullptr, &prior.type, prior.data.data(), &size);
+        status = api.RegQueryValueExW(key.get(), name.c_str(), nullptr, &prior.type,
+                                      prior.data.data(), &size);
         if (status == reg::kMoreData) continue;
         if (status != reg::kSuccess) return status;
         prior.data.resize(size);
@@ -58,6 +64,12 @@ reg::Status ReadPrior(reg::RegistryApi& api, reg::Key root, const std::string& p
         return reg::kSuccess;
     }
     return reg::kMoreData;
+}
+
+bool SameData(const Prior& prior, std::uint32_t type, const std::uint8_t* data,
+              std::uint32_t size) {
+    return prior.exists && prior.type == type && prior.data.size() == size &&
+           (size == 0 || std::equal(prior.data.begin(), prior.data.end(), data));
 }
 
 }  // namespace
@@ -78,15 +90,6 @@ bool Widen(const std::string& text, std::u16string& out) {
     return true;
 }
 
-bool Narrow(const std::u16string& text, std::string& out) {
-    out.clear();
-    for (char16_t c : text) {
-        if (c >= 0x80) return false;
-        out += char(c);
-    }
-    return true;
-}
-
 bool WidenData(std::uint32_t type, const std::vector<std::uint8_t>& data,
                std::vector<std::uint8_t>& out) {
     if (!IsStringType(type)) {
@@ -102,25 +105,9 @@ bool WidenData(std::uint32_t type, const std::vector<std::uint8_t>& data,
     return true;
 }
 
-bool NarrowData(std::uint32_t type, const std::vector<std::uint8_t>& data,
-                std::vector<std::uint8_t>& out) {
-    if (!IsStringType(type)) {
-        out = data;
-        return true;
-    }
-    out.clear();
-    if (data.size() % 2 != 0) return false;
-    for (std::size_t i = 0; i < data.size(); i += 2) {
-        if (data[i + 1] != 0 || data[i] >= 0x80) return false;
-        out.push_back(data[i]);
-    }
-    return true;
-}
-
 std::u16string Folded(const std::u16string& name) {
     std::u16string out = name;
-    for (char16_t& c : out)
-        if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+    for (char16_t& c : out) c = reg::ansi::Upcase(c);
     return out;
 }
 
@@ -169,11 +156,13 @@ Error BackupFile::Append(const std::vector<Entry>& entries) {
 // ---- the undo stack ----
 
 namespace {
-// Two states are of the same thing when kind (value or key), root, path and
+// Two states are of the same thing when kind (value, key or key removal), root, path and
 // name agree without regard to case.
 bool SameThing(const Entry& a, const Entry& b) {
-    const bool aKey = a.kind == Entry::Kind::kRemoveKey, bKey = b.kind == Entry::Kind::kRemoveKey;
-    return aKey == bKey && a.root == b.root && Folded(a.path) == Folded(b.path) &&
+    const auto sort = [](const Entry& e) {
+        return e.kind == Entry::Kind::kRemoveKey || e.kind == Entry::Kind::kKey ? int(e.kind) : -1;
+    };
+    return sort(a) == sort(b) && a.root == b.root && Folded(a.path) == Folded(b.path) &&
            Folded(a.name) == Folded(b.name);
 }
 }  // namespace
@@ -213,13 +202,19 @@ BackedUpRegistry::BackedUpRegistry(reg::RegistryApi& inner, BackupFile& file, Un
 
 bool BackedUpRegistry::Where(reg::Key key, Place& place) const {
     if (!regfile::RootName(key).empty()) {
-        place = Place{key, std::string()};
+        place = Place{key, std::u16string()};
         return true;
     }
     const auto it = handles_.find(key);
     if (it == handles_.end()) return false;
     place = it->second;
     return true;
+}
+
+void BackedUpRegistry::Remember(reg::Status status, const Place& parent,
+                                const std::u16string& subKey, bool exact, const reg::Key* result) {
+    if (status == reg::kSuccess && result != nullptr && regfile::RootName(*result).empty())
+        handles_[*result] = Place{parent.root, Join(parent.path, subKey), parent.exact && exact};
 }
 
 reg::Status BackedUpRegistry::Refuse(reg::Status status, std::string why) {
@@ -231,65 +226,108 @@ std::string BackedUpRegistry::TakeFailure() {
     return std::exchange(failure_, std::string());
 }
 
+namespace {
+// How the file's entries are told apart in saved_: a removed key by a
+// leading backslash on its path, a key made again by the name "[", a value
+// by a leading "=" on its name, so that the empty (default) name stays apart.
+std::pair<std::u16string, std::u16string> Marker(const Entry& e) {
+    const std::u16string path = Folded(e.path);
+    switch (e.kind) {
+        case Entry::Kind::kRemoveKey:
+            return {u"\\" + path, u""};
+        case Entry::Kind::kKey:
+            return {path, u"["};
+        default:
+            return {path, u"=" + Folded(e.name)};
+    }
+}
+}  // namespace
+
 reg::Status BackedUpRegistry::Save(const Entry& before) {
-    const bool key = before.kind == Entry::Kind::kRemoveKey;
-    const std::u16string path = Folded(before.path);
+    const std::pair<std::u16string, std::u16string> marker = Marker(before);
+    const std::u16string& path = marker.first;
+    const std::u16string& name = marker.second;
+    const std::u16string folded = Folded(before.path);
     const bool inFile = std::any_of(saved_.begin(), saved_.end(), [&](const ValueId& id) {
         const auto& [root, savedPath, savedName] = id;
         if (root != before.root) return false;
         if (savedName.empty() && !savedPath.empty() && savedPath[0] == u'\\') {
             // A removed key covers itself and everything below it.
             const std::u16string removed = savedPath.substr(1);
-            return path == removed || path.compare(0, removed.size() + 1, removed + u"\\") == 0;
+            return folded == removed || folded.compare(0, removed.size() + 1, removed + u"\\") == 0;
         }
-        return !key && savedPath == path && savedName == u"=" + Folded(before.name);
+        return before.kind != Entry::Kind::kRemoveKey && savedPath == path && savedName == name;
     });
     if (!inFile) {
         if (const Error e = file_.Append({before}))
             return Refuse(kNotBackedUp, "the backup file could not be written: " + Describe(e));
-        // Removed keys are marked by a leading backslash, values by a leading
-        // "=" on the name, so that the empty (default) name stays apart.
-        saved_.emplace_back(before.root, key ? u"\\" + path : path,
-                            key ? u"" : u"=" + Folded(before.name));
+        saved_.emplace_back(before.root, path, name);
     }
     if (undo_ != nullptr) undo_->Record(before);
     return reg::kSuccess;
 }
 
-reg::Status BackedUpRegistry::BackUpValue(reg::Key key, const char* valueName, bool deleting,
-                                          std::uint32_t type, const std::uint8_t* data,
-                                          std::uint32_t dataSize) {
+template <class Unchanged>
+reg::Status BackedUpRegistry::BackUpValue(reg::Key key, const std::u16string& name, bool deleting,
+                                          Unchanged unchanged) {
     Place place;
     if (!Where(key, place))
         return Refuse(kNotBackedUp, "the key was not opened through the backup");
+    if (!place.exact)
+        return Refuse(kNotExact, "its key has characters the backup cannot name exactly");
     Prior prior;
-    if (const reg::Status s = ReadPrior(inner_, place.root, place.path, valueName, prior))
+    if (const reg::Status s = ReadPrior(inner_, place.root, place.path, name, prior))
         return Refuse(kNotBackedUp, "its value could not be read to back it up (error " +
                                         std::to_string(s) + ")");
     if (deleting && !prior.exists) return reg::kSuccess;  // nothing will change
-    if (!deleting && prior.exists && prior.type == type && prior.data.size() == dataSize &&
-        (dataSize == 0 || std::equal(prior.data.begin(), prior.data.end(), data)))
-        return reg::kSuccess;
-
-    std::u16string path, name;
-    std::vector<std::uint8_t> wide;
-    if (!Widen(place.path, path) || !Widen(valueName != nullptr ? valueName : "", name) ||
-        !WidenData(prior.type, prior.data, wide))
-        return Refuse(kNotExact, "its name or text has characters the backup cannot keep exactly");
-    const Entry before = prior.exists ? Entry::Value(place.root, path, name, prior.type, wide)
-                                      : Entry::DeleteValue(place.root, path, name);
+    if (!deleting && unchanged(prior)) return reg::kSuccess;
+    const Entry before = prior.exists
+                             ? Entry::Value(place.root, place.path, name, prior.type, prior.data)
+                             : Entry::DeleteValue(place.root, place.path, name);
     if (!regfile::Writable(before))
         return Refuse(kNotExact, "its name has a line break, which a backup file cannot hold");
     return Save(before);
 }
 
+reg::Status BackedUpRegistry::BackUpNewKey(reg::Key key, const std::u16string& subKey,
+                                           Place& created) {
+    Place place;
+    if (!Where(key, place))
+        return Refuse(kNotBackedUp, "the key was not opened through the backup");
+    if (!place.exact)
+        return Refuse(kNotExact, "its key has characters the backup cannot name exactly");
+    const std::u16string full = Join(place.path, subKey);
+    created = Place{place.root, full};
+
+    // The shallowest key of the path that is missing and that a writer makes.
+    bool missing = false;
+    for (std::size_t start = 0; !full.empty();) {
+        const std::size_t slash = full.find(u'\\', start);
+        const std::u16string prefix = full.substr(0, slash);
+        if (!missing) {
+            reg::Status s = reg::kSuccess;
+            reg::UniqueKey::Open(inner_, place.root, prefix, reg::kKeyQueryValue, &s);
+            missing = s == reg::kFileNotFound;
+        }
+        // No key of ours is missing: the values written into it back themselves up.
+        if (missing && managed::IsCreatableKey(place.root, prefix))
+            return Save(Entry::RemoveKey(place.root, prefix));
+        if (slash == std::u16string::npos) break;
+        start = slash + 1;
+    }
+    return reg::kSuccess;
+}
+
+// ---- ANSI ----
+
 reg::Status BackedUpRegistry::RegOpenKeyExA(reg::Key key, const char* subKey, std::uint32_t options,
                                             std::uint32_t samDesired, reg::Key* result) {
     Place place;
     const bool known = Where(key, place);
+    std::u16string wide;
+    const bool exact = Widen(subKey != nullptr ? subKey : "", wide);
     const reg::Status status = inner_.RegOpenKeyExA(key, subKey, options, samDesired, result);
-    if (status == reg::kSuccess && known && result != nullptr && regfile::RootName(*result).empty())
-        handles_[*result] = Place{place.root, Join(place.path, subKey)};
+    if (known) Remember(status, place, wide, exact, result);
     return status;
 }
 
@@ -298,41 +336,15 @@ reg::Status BackedUpRegistry::RegCreateKeyExA(reg::Key key, const char* subKey,
                                               std::uint32_t options, std::uint32_t samDesired,
                                               const void* securityAttributes, reg::Key* result,
                                               std::uint32_t* disposition) {
-    Place place;
-    if (!Where(key, place))
-        return Refuse(kNotBackedUp, "the key was not opened through the backup");
-    const std::string full = Join(place.path, subKey);
-
-    // The shallowest key of the path that is missing and that a writer makes.
-    std::string prefix;
-    bool missing = false;
-    std::u16string removal;
-    std::size_t start = 0;
-    while (start <= full.size() && !full.empty()) {
-        const std::size_t slash = full.find('\\', start);
-        prefix = full.substr(0, slash);
-        if (!missing) {
-            reg::Status s = reg::kSuccess;
-            reg::UniqueKey::Open(inner_, place.root, prefix, reg::kKeyQueryValue, &s);
-            missing = s == reg::kFileNotFound;
-        }
-        std::u16string wide;
-        if (missing && Widen(prefix, wide) && managed::IsCreatableKey(place.root, wide)) {
-            removal = wide;
-            break;
-        }
-        if (slash == std::string::npos) break;
-        start = slash + 1;
-    }
-    // No key of ours is missing: the values written into it back themselves up.
-    if (!removal.empty()) {
-        if (const reg::Status s = Save(Entry::RemoveKey(place.root, removal))) return s;
-    }
+    std::u16string wide;
+    if (!Widen(subKey != nullptr ? subKey : "", wide))
+        return Refuse(kNotExact, "its key has characters the backup cannot name exactly");
+    Place created;
+    if (const reg::Status s = BackUpNewKey(key, wide, created)) return s;
     const reg::Status status =
         inner_.RegCreateKeyExA(key, subKey, reserved, keyClass, options, samDesired,
                                securityAttributes, result, disposition);
-    if (status == reg::kSuccess && result != nullptr && regfile::RootName(*result).empty())
-        handles_[*result] = Place{place.root, full};
+    Remember(status, Place{created.root, std::u16string()}, created.path, true, result);
     return status;
 }
 
@@ -345,12 +357,27 @@ reg::Status BackedUpRegistry::RegQueryValueExA(reg::Key key, const char* valueNa
 reg::Status BackedUpRegistry::RegSetValueExA(reg::Key key, const char* valueName,
                                              std::uint32_t reserved, std::uint32_t type,
                                              const std::uint8_t* data, std::uint32_t dataSize) {
-    if (const reg::Status s = BackUpValue(key, valueName, false, type, data, dataSize)) return s;
+    std::u16string name;
+    if (!Widen(valueName != nullptr ? valueName : "", name))
+        return Refuse(kNotExact, "its name has characters the backup cannot keep exactly");
+    // Text of the ANSI call compares with what is held only when it is ASCII;
+    // otherwise the change is taken as one and backed up.
+    std::vector<std::uint8_t> wide;
+    const bool comparable =
+        data != nullptr && WidenData(type, std::vector<std::uint8_t>(data, data + dataSize), wide);
+    const auto unchanged = [&](const Prior& prior) {
+        return comparable && SameData(prior, type, wide.data(), std::uint32_t(wide.size()));
+    };
+    if (const reg::Status s = BackUpValue(key, name, false, unchanged)) return s;
     return inner_.RegSetValueExA(key, valueName, reserved, type, data, dataSize);
 }
 
 reg::Status BackedUpRegistry::RegDeleteValueA(reg::Key key, const char* valueName) {
-    if (const reg::Status s = BackUpValue(key, valueName, true, 0, nullptr, 0)) return s;
+    std::u16string name;
+    if (!Widen(valueName != nullptr ? valueName : "", name))
+        return Refuse(kNotExact, "its name has characters the backup cannot keep exactly");
+    if (const reg::Status s = BackUpValue(key, name, true, [](const Prior&) { return false; }))
+        return s;
     return inner_.RegDeleteValueA(key, valueName);
 }
 
@@ -365,6 +392,113 @@ reg::Status BackedUpRegistry::RegEnumValueA(reg::Key key, std::uint32_t index, c
 reg::Status BackedUpRegistry::RegCloseKey(reg::Key key) {
     handles_.erase(key);
     return inner_.RegCloseKey(key);
+}
+
+// ---- wide ----
+
+reg::Status BackedUpRegistry::RegOpenKeyExW(reg::Key key, const char16_t* subKey,
+                                            std::uint32_t options, std::uint32_t samDesired,
+                                            reg::Key* result) {
+    Place place;
+    const bool known = Where(key, place);
+    const reg::Status status = inner_.RegOpenKeyExW(key, subKey, options, samDesired, result);
+    if (known) Remember(status, place, Text(subKey), true, result);
+    return status;
+}
+
+reg::Status BackedUpRegistry::RegCreateKeyExW(reg::Key key, const char16_t* subKey,
+                                              std::uint32_t reserved, const char16_t* keyClass,
+                                              std::uint32_t options, std::uint32_t samDesired,
+                                              const void* securityAttributes, reg::Key* result,
+                                              std::uint32_t* disposition) {
+    Place created;
+    if (const reg::Status s = BackUpNewKey(key, Text(subKey), created)) return s;
+    const reg::Status status =
+        inner_.RegCreateKeyExW(key, subKey, reserved, keyClass, options, samDesired,
+                               securityAttributes, result, disposition);
+    Remember(status, Place{created.root, std::u16string()}, created.path, true, result);
+    return status;
+}
+
+reg::Status BackedUpRegistry::RegQueryValueExW(reg::Key key, const char16_t* valueName,
+                                               std::uint32_t* reserved, std::uint32_t* type,
+                                               std::uint8_t* data, std::uint32_t* dataSize) {
+    return inner_.RegQueryValueExW(key, valueName, reserved, type, data, dataSize);
+}
+
+reg::Status BackedUpRegistry::RegSetValueExW(reg::Key key, const char16_t* valueName,
+                                             std::uint32_t reserved, std::uint32_t type,
+                                             const std::uint8_t* data, std::uint32_t dataSize) {
+    const auto unchanged = [&](const Prior& prior) {
+        return SameData(prior, type, data, data != nullptr ? dataSize : 0);
+    };
+    if (const reg::Status s = BackUpValue(key, Text(valueName), false, unchanged)) return s;
+    return inner_.RegSetValueExW(key, valueName, reserved, type, data, dataSize);
+}
+
+reg::Status BackedUpRegistry::RegDeleteValueW(reg::Key key, const char16_t* valueName) {
+    if (const reg::Status s =
+            BackUpValue(key, Text(valueName), true, [](const Prior&) { return false; }))
+        return s;
+    return inner_.RegDeleteValueW(key, valueName);
+}
+
+reg::Status BackedUpRegistry::RegEnumValueW(reg::Key key, std::uint32_t index, char16_t* valueName,
+                                            std::uint32_t* valueNameSize, std::uint32_t* reserved,
+                                            std::uint32_t* type, std::uint8_t* data,
+                                            std::uint32_t* dataSize) {
+    return inner_.RegEnumValueW(key, index, valueName, valueNameSize, reserved, type, data,
+                                dataSize);
+}
+
+reg::Status BackedUpRegistry::RegDeleteKeyW(reg::Key key, const char16_t* subKey) {
+    Place place;
+    if (subKey == nullptr) return inner_.RegDeleteKeyW(key, subKey);
+    if (!Where(key, place))
+        return Refuse(kNotBackedUp, "the key was not opened through the backup");
+    if (!place.exact)
+        return Refuse(kNotExact, "its key has characters the backup cannot name exactly");
+    const std::u16string path = Join(place.path, subKey);
+    if (path.empty()) return reg::kAccessDenied;  // a root is never deleted
+    reg::Status status = reg::kSuccess;
+    reg::UniqueKey doomed =
+        reg::UniqueKey::Open(inner_, place.root, path, reg::kKeyQueryValue, &status);
+    if (status == reg::kFileNotFound) return inner_.RegDeleteKeyW(key, subKey);
+    if (!doomed)
+        return Refuse(kNotBackedUp, "its values could not be read to back them up (error " +
+                                        std::to_string(status) + ")");
+    // Names first, then each value through the same reading as a change.
+    std::vector<std::u16string> names;
+    for (std::uint32_t index = 0;; ++index) {
+        std::u16string name(16384, u'\0');  // the longest name the registry takes, and its NUL
+        auto size = static_cast<std::uint32_t>(name.size());
+        status = inner_.RegEnumValueW(doomed.get(), index, name.data(), &size, nullptr, nullptr,
+                                      nullptr, nullptr);
+        if (status == reg::kNoMoreItems) break;
+        if (status != reg::kSuccess)
+            return Refuse(kNotBackedUp, "its values could not be read to back them up (error " +
+                                            std::to_string(status) + ")");
+        names.push_back(name.substr(0, size));
+    }
+    doomed.Close();
+    Entry made;  // a [key] line: a restore or an undo makes the key again
+    made.kind = Entry::Kind::kKey;
+    made.root = place.root;
+    made.path = path;
+    if (const reg::Status s = Save(made)) return s;
+    for (const std::u16string& name : names) {
+        Prior prior;
+        if (const reg::Status s = ReadPrior(inner_, place.root, path, name, prior))
+            return Refuse(kNotBackedUp, "its value could not be read to back it up (error " +
+                                            std::to_string(s) + ")");
+        if (!prior.exists) continue;
+        const Entry before = Entry::Value(place.root, path, name, prior.type, prior.data);
+        if (!regfile::Writable(before))
+            return Refuse(kNotExact,
+                          "a value's name has a line break, which a backup file cannot hold");
+        if (const reg::Status s = Save(before)) return s;
+    }
+    return inner_.RegDeleteKeyW(key, subKey);
 }
 
 }  // namespace backup

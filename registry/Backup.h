@@ -125,6 +125,32 @@ class BackedUpRegistry final : public reg::RegistryApi {
                               std::uint32_t* dataSize) override;
     reg::Status RegCloseKey(reg::Key key) override;
 
+    // The wide calls, the same way, with names exact. The ANSI calls above
+    // refuse a name or key path that is not ASCII with kNotExact (the code
+    // page that would make it wide is the system's, not known here); the
+    // previous state is read through the wide calls either way, so the data
+    // saved is exact whatever it holds.
+    reg::Status RegOpenKeyExW(reg::Key key, const char16_t* subKey, std::uint32_t options,
+                              std::uint32_t samDesired, reg::Key* result) override;
+    reg::Status RegCreateKeyExW(reg::Key key, const char16_t* subKey, std::uint32_t reserved,
+                                const char16_t* keyClass, std::uint32_t options,
+                                std::uint32_t samDesired, const void* securityAttributes,
+                                reg::Key* result, std::uint32_t* disposition) override;
+    reg::Status RegQueryValueExW(reg::Key key, const char16_t* valueName, std::uint32_t* reserved,
+                                 std::uint32_t* type, std::uint8_t* data,
+                                 std::uint32_t* dataSize) override;
+    reg::Status RegSetValueExW(reg::Key key, const char16_t* valueName, std::uint32_t reserved,
+                               std::uint32_t type, const std::uint8_t* data,
+                               std::uint32_t dataSize) override;
+    reg::Status RegDeleteValueW(reg::Key key, const char16_t* valueName) override;
+    reg::Status RegEnumValueW(reg::Key key, std::uint32_t index, char16_t* valueName,
+                              std::uint32_t* valueNameSize, std::uint32_t* reserved,
+                              std::uint32_t* type, std::uint8_t* data,
+                              std::uint32_t* dataSize) override;
+    // The key's values are saved first, and the key itself as a [key] entry,
+    // so that a restore or an undo makes it again with them.
+    reg::Status RegDeleteKeyW(reg::Key key, const char16_t* subKey) override;
+
     // Why the last change refused with kNotBackedUp or kNotExact was not
     // made, for the user ("the backup file could not be written: the disk is
     // full"); empty when none was. Taking it clears it, so that an action
@@ -135,39 +161,43 @@ class BackedUpRegistry final : public reg::RegistryApi {
   private:
     struct Place {
         reg::Key root;
-        std::string path;
+        std::u16string path;
+        bool exact = true;  // false: opened by an ANSI path that is not ASCII
     };
     using ValueId = std::tuple<reg::Key, std::u16string, std::u16string>;
 
     bool Where(reg::Key key, Place& place) const;
+    void Remember(reg::Status status, const Place& parent, const std::u16string& subKey, bool exact,
+                  const reg::Key* result);
     reg::Status Refuse(reg::Status status, std::string why);
     // Saves the entry to the file (once per value or key in a run; nothing
     // below a key the file already removes) and to the undo stack.
     reg::Status Save(const regfile::Entry& before);
-    reg::Status BackUpValue(reg::Key key, const char* valueName, bool deleting, std::uint32_t type,
-                            const std::uint8_t* data, std::uint32_t dataSize);
+    // Backs up the value `name` before a change. `unchanged` says whether
+    // the value's present type and data are what the change would leave.
+    template <class Unchanged>
+    reg::Status BackUpValue(reg::Key key, const std::u16string& name, bool deleting,
+                            Unchanged unchanged);
+    reg::Status BackUpNewKey(reg::Key key, const std::u16string& subKey, Place& created);
 
     reg::RegistryApi& inner_;
     BackupFile& file_;
     UndoStack* undo_;
     std::map<reg::Key, Place> handles_;
-    std::vector<ValueId> saved_;  // values and removed keys (empty name) in the file
+    std::vector<ValueId> saved_;  // values and keys in the file (see Save)
     std::string failure_;
 };
 
-// Names and string data between the calls at hand (the ANSI ones) and the
-// exact UTF-16 the file holds. Only ASCII passes for now: anything else would
-// need the code page, and a backup that is not exact is no backup. False when
-// the text cannot be carried.
+// Names and string data of the ANSI calls as the exact UTF-16 the wide calls
+// and the file hold. Only ASCII passes: anything else would need the
+// system's code page, and a backup that is not exact is no backup. False
+// when the text cannot be carried. The wide calls need neither.
 bool Widen(const std::string& text, std::u16string& out);
-bool Narrow(const std::u16string& text, std::string& out);
-// Data of the ANSI calls as the wide calls store it, and back: string types
-// (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) are converted, any other is as it is.
+// String types (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) are converted, any
+// other is as it is.
 bool WidenData(std::uint32_t type, const std::vector<std::uint8_t>& data,
                std::vector<std::uint8_t>& out);
-bool NarrowData(std::uint32_t type, const std::vector<std::uint8_t>& data,
-                std::vector<std::uint8_t>& out);
-// ASCII letters folded, as the registry compares names.
+// A name as the registry compares it (letters of any case alike).
 std::u16string Folded(const std::u16string& name);
 
 }  // namespace backup

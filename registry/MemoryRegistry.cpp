@@ -4,32 +4,29 @@
 #include <cstring>
 #include <utility>
 
+#include "registry/AnsiCodePage.h"
+
 namespace reg {
 
 struct MemoryRegistry::Node {
-    std::string name;
+    std::u16string name;
     Node* parent = nullptr;
     std::uint32_t denied = 0;
+    bool deleted = false;
     std::vector<std::unique_ptr<Node>> children;
     // Kept in the order they were first set, as Windows lists them.
-    std::vector<std::pair<std::string, Value>> values;
+    std::vector<std::pair<std::u16string, Value>> values;
 };
 
 namespace {
 
-// Key and value names compare without regard to case, as in the registry.
-bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
+using ansi::SameName;
 
-std::vector<std::string> Components(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (char c : path) {
-        if (c == '\\') {
+std::vector<std::u16string> Components(const std::u16string& path) {
+    std::vector<std::u16string> parts;
+    std::u16string part;
+    for (char16_t c : path) {
+        if (c == u'\\') {
             if (!part.empty()) parts.push_back(std::move(part));
             part.clear();
         } else {
@@ -54,23 +51,100 @@ bool IsString(std::uint32_t type) {
     return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
 
-// Copies a value's data out the way RegQueryValueExA and RegEnumValueA do:
-// too small a buffer gives kMoreData with the size needed; a text that fits
-// with room to spare gets a NUL after it when it has none.
-Status CopyData(const MemoryRegistry::Value& value, std::uint8_t* data, std::uint32_t* dataSize) {
-    const auto size = static_cast<std::uint32_t>(value.data.size());
+std::u16string Text(const char16_t* text) {
+    return text != nullptr ? std::u16string(text) : std::u16string();
+}
+
+std::u16string Text(const char* text) {
+    return text != nullptr ? ansi::ToWide(text, std::strlen(text)) : std::u16string();
+}
+
+// String data between the ANSI calls and the UTF-16 the registry holds: one
+// character a byte; an odd last byte of stored data is no character and is
+// dropped, as Windows does.
+std::vector<std::uint8_t> WideData(const std::uint8_t* data, std::uint32_t size) {
+    const std::u16string wide = ansi::ToWide(reinterpret_cast<const char*>(data), size);
+    std::vector<std::uint8_t> out;
+    for (char16_t c : wide) {
+        out.push_back(std::uint8_t(c & 0xFF));
+        out.push_back(std::uint8_t(c >> 8));
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> AnsiData(const std::vector<std::uint8_t>& data) {
+    std::u16string wide(data.size() / 2, u'\0');
+    for (std::size_t i = 0; i < wide.size(); ++i)
+        wide[i] = char16_t(data[2 * i] | data[2 * i + 1] << 8);
+    const std::string text = ansi::FromWide(wide);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+// The data a call sees: as stored for the wide calls, converted for the ANSI
+// ones when it is text.
+std::vector<std::uint8_t> Seen(const MemoryRegistry::Value& value, bool ansi) {
+    return ansi && IsString(value.type) ? AnsiData(value.data) : value.data;
+}
+
+// Copies data out the way the query and enumeration calls do: too small a
+// buffer gives kMoreData with the size needed; a text that fits with room to
+// spare gets a terminator (a byte for the ANSI calls, two for the wide ones)
+// when it ends without one.
+Status CopyData(std::uint32_t type, const std::vector<std::uint8_t>& bytes, bool ansi,
+                std::uint8_t* data, std::uint32_t* dataSize) {
+    const auto size = static_cast<std::uint32_t>(bytes.size());
+    const std::uint32_t unit = ansi ? 1 : 2;
     Status status = kSuccess;
     if (data != nullptr) {
         if (size > *dataSize) {
             status = kMoreData;
         } else {
-            std::copy(value.data.begin(), value.data.end(), data);
-            if (IsString(value.type) && size > 0 && size < *dataSize && data[size - 1] != 0)
-                data[size] = 0;
+            std::copy(bytes.begin(), bytes.end(), data);
+            const bool ended = size >= unit && bytes[size - 1] == 0 && bytes[size - unit] == 0;
+            if (IsString(type) && size >= unit && size + unit <= *dataSize && !ended)
+                std::fill(data + size, data + size + unit, std::uint8_t(0));
         }
     }
     if (dataSize != nullptr) *dataSize = size;
     return status;
+}
+
+template <class NodeT>
+NodeT* Child(NodeT* node, const std::u16string& name) {
+    for (auto& child : node->children)
+        if (SameName(child->name, name)) return child.get();
+    return nullptr;
+}
+
+template <class NodeT>
+NodeT* AddChild(NodeT* node, const std::u16string& name) {
+    node->children.push_back(std::make_unique<NodeT>());
+    NodeT* child = node->children.back().get();
+    child->name = name;
+    child->parent = node;
+    return child;
+}
+
+template <class NodeT>
+std::uint32_t Denied(const NodeT* node) {
+    std::uint32_t denied = 0;
+    for (; node != nullptr; node = node->parent) denied |= node->denied;
+    return denied;
+}
+
+template <class NodeT>
+auto FindValue(NodeT* node, const std::u16string& name) {
+    return std::find_if(node->values.begin(), node->values.end(),
+                        [&](const auto& v) { return SameName(v.first, name); });
+}
+
+template <class NodeT>
+void Store(NodeT* node, const std::u16string& name, MemoryRegistry::Value value) {
+    auto it = FindValue(node, name);
+    if (it != node->values.end())
+        it->second = std::move(value);
+    else
+        node->values.emplace_back(name, std::move(value));
 }
 
 }  // namespace
@@ -95,50 +169,21 @@ MemoryRegistry::Node* MemoryRegistry::RootNode(Key root) const {
     }
 }
 
-MemoryRegistry::Node* MemoryRegistry::Resolve(Key key, std::uint32_t* granted) const {
+Status MemoryRegistry::Resolve(Key key, Node** node, std::uint32_t* granted) const {
     if (Node* root = RootNode(key)) {
         // The predefined handles carry every right the key itself allows.
         *granted = kKeyAllAccess;
-        return root;
+        *node = root;
+        return kSuccess;
     }
     auto it = handles_.find(key);
-    if (it == handles_.end()) return nullptr;
+    if (it == handles_.end()) return kInvalidHandle;
     *granted = it->second.granted;
-    return it->second.node;
+    *node = it->second.node;
+    return (*node)->deleted ? kKeyDeleted : kSuccess;
 }
 
-namespace {
-template <class NodeT>
-NodeT* Child(NodeT* node, const std::string& name) {
-    for (auto& child : node->children)
-        if (SameName(child->name, name)) return child.get();
-    return nullptr;
-}
-
-template <class NodeT>
-NodeT* AddChild(NodeT* node, const std::string& name) {
-    node->children.push_back(std::make_unique<NodeT>());
-    NodeT* child = node->children.back().get();
-    child->name = name;
-    child->parent = node;
-    return child;
-}
-
-template <class NodeT>
-std::uint32_t Denied(const NodeT* node) {
-    std::uint32_t denied = 0;
-    for (; node != nullptr; node = node->parent) denied |= node->denied;
-    return denied;
-}
-
-template <class NodeT>
-auto FindValue(NodeT* node, const std::string& name) {
-    return std::find_if(node->values.begin(), node->values.end(),
-                        [&](const auto& v) { return SameName(v.first, name); });
-}
-}  // namespace
-
-MemoryRegistry::Node* MemoryRegistry::Find(Node* from, const std::string& path) const {
+MemoryRegistry::Node* MemoryRegistry::Find(Node* from, const std::u16string& path) const {
     Node* node = from;
     for (const auto& part : Components(path)) {
         if (node == nullptr) break;
@@ -147,7 +192,7 @@ MemoryRegistry::Node* MemoryRegistry::Find(Node* from, const std::string& path) 
     return node;
 }
 
-MemoryRegistry::Node* MemoryRegistry::MakePath(Key root, const std::string& path) {
+MemoryRegistry::Node* MemoryRegistry::MakePath(Key root, const std::u16string& path) {
     Node* node = RootNode(root);
     if (node == nullptr) return nullptr;
     for (const auto& part : Components(path)) {
@@ -164,19 +209,21 @@ Key MemoryRegistry::NewHandle(Node* node, std::uint32_t granted) {
     return key;
 }
 
-Status MemoryRegistry::RegOpenKeyExA(Key key, const char* subKey, std::uint32_t /*options*/,
-                                     std::uint32_t samDesired, Key* result) {
+// ---- the calls, once for both kinds of name ----
+
+Status MemoryRegistry::Open(Key key, const std::u16string& subKey, std::uint32_t samDesired,
+                            Key* result) {
     if (result == nullptr) return kInvalidParameter;
     *result = kNullKey;
     std::uint32_t granted = 0;
-    Node* base = Resolve(key, &granted);
-    if (base == nullptr) return kInvalidHandle;
+    Node* base = nullptr;
+    if (const Status s = Resolve(key, &base, &granted)) return s;
     // A predefined root opened without a path is handed back as it is.
-    if (RootNode(key) != nullptr && (subKey == nullptr || *subKey == '\0')) {
+    if (RootNode(key) != nullptr && subKey.empty()) {
         *result = key;
         return kSuccess;
     }
-    Node* node = Find(base, subKey != nullptr ? subKey : "");
+    Node* node = Find(base, subKey);
     if (node == nullptr) return kFileNotFound;
     const std::uint32_t rights = MapAccess(samDesired);
     if (rights & Denied(node)) return kAccessDenied;
@@ -184,17 +231,15 @@ Status MemoryRegistry::RegOpenKeyExA(Key key, const char* subKey, std::uint32_t 
     return kSuccess;
 }
 
-Status MemoryRegistry::RegCreateKeyExA(Key key, const char* subKey, std::uint32_t /*reserved*/,
-                                       const char* /*keyClass*/, std::uint32_t /*options*/,
-                                       std::uint32_t samDesired, const void* /*securityAttributes*/,
-                                       Key* result, std::uint32_t* disposition) {
+Status MemoryRegistry::Create(Key key, const std::u16string& subKey, std::uint32_t samDesired,
+                              Key* result, std::uint32_t* disposition) {
     if (result == nullptr) return kInvalidParameter;
     *result = kNullKey;
     std::uint32_t granted = 0;
-    Node* node = Resolve(key, &granted);
-    if (node == nullptr) return kInvalidHandle;
+    Node* node = nullptr;
+    if (const Status s = Resolve(key, &node, &granted)) return s;
     // The keys of the path that exist already.
-    const std::vector<std::string> parts = Components(subKey != nullptr ? subKey : "");
+    const std::vector<std::u16string> parts = Components(subKey);
     std::size_t existing = 0;
     for (; existing < parts.size(); ++existing) {
         Node* child = Child(node, parts[existing]);
@@ -215,64 +260,103 @@ Status MemoryRegistry::RegCreateKeyExA(Key key, const char* subKey, std::uint32_
     return kSuccess;
 }
 
+Status MemoryRegistry::Query(Key key, const std::u16string& name, bool ansi,
+                             std::uint32_t* reserved, std::uint32_t* type, std::uint8_t* data,
+                             std::uint32_t* dataSize) {
+    std::uint32_t granted = 0;
+    Node* node = nullptr;
+    if (const Status s = Resolve(key, &node, &granted)) return s;
+    if ((data != nullptr && dataSize == nullptr) || reserved != nullptr) return kInvalidParameter;
+    if (!(granted & kKeyQueryValue)) return kAccessDenied;
+    auto it = FindValue(node, name);
+    if (it == node->values.end()) return kFileNotFound;
+    if (type != nullptr) *type = it->second.type;
+    return CopyData(it->second.type, Seen(it->second, ansi), ansi, data, dataSize);
+}
+
+Status MemoryRegistry::Set(Key key, const std::u16string& name, std::uint32_t type,
+                           std::vector<std::uint8_t> data) {
+    std::uint32_t granted = 0;
+    Node* node = nullptr;
+    if (const Status s = Resolve(key, &node, &granted)) return s;
+    if (!(granted & kKeySetValue)) return kAccessDenied;
+    Store(node, name, Value{type, std::move(data)});
+    return kSuccess;
+}
+
+Status MemoryRegistry::Delete(Key key, const std::u16string& name) {
+    std::uint32_t granted = 0;
+    Node* node = nullptr;
+    if (const Status s = Resolve(key, &node, &granted)) return s;
+    if (!(granted & kKeySetValue)) return kAccessDenied;
+    auto it = FindValue(node, name);
+    if (it == node->values.end()) return kFileNotFound;
+    node->values.erase(it);
+    return kSuccess;
+}
+
+Status MemoryRegistry::Enum(Key key, std::uint32_t index, bool hasName, std::uint32_t* reserved,
+                            std::uint8_t* data, std::uint32_t* dataSize,
+                            const std::pair<std::u16string, Value>** found) {
+    std::uint32_t granted = 0;
+    Node* node = nullptr;
+    if (const Status s = Resolve(key, &node, &granted)) return s;
+    if ((data != nullptr && dataSize == nullptr) || reserved != nullptr || !hasName)
+        return kInvalidParameter;
+    if (!(granted & kKeyQueryValue)) return kAccessDenied;
+    if (index >= node->values.size()) return kNoMoreItems;
+    *found = &node->values[index];
+    return kSuccess;
+}
+
+// ---- ANSI ----
+
+Status MemoryRegistry::RegOpenKeyExA(Key key, const char* subKey, std::uint32_t /*options*/,
+                                     std::uint32_t samDesired, Key* result) {
+    return Open(key, Text(subKey), samDesired, result);
+}
+
+Status MemoryRegistry::RegCreateKeyExA(Key key, const char* subKey, std::uint32_t /*reserved*/,
+                                       const char* /*keyClass*/, std::uint32_t /*options*/,
+                                       std::uint32_t samDesired, const void* /*securityAttributes*/,
+                                       Key* result, std::uint32_t* disposition) {
+    return Create(key, Text(subKey), samDesired, result, disposition);
+}
+
 Status MemoryRegistry::RegQueryValueExA(Key key, const char* valueName, std::uint32_t* reserved,
                                         std::uint32_t* type, std::uint8_t* data,
                                         std::uint32_t* dataSize) {
-    std::uint32_t granted = 0;
-    Node* node = Resolve(key, &granted);
-    if (node == nullptr) return kInvalidHandle;
-    if ((data != nullptr && dataSize == nullptr) || reserved != nullptr) return kInvalidParameter;
-    if (!(granted & kKeyQueryValue)) return kAccessDenied;
-    auto it = FindValue(node, valueName != nullptr ? valueName : "");
-    if (it == node->values.end()) return kFileNotFound;
-    if (type != nullptr) *type = it->second.type;
-    return CopyData(it->second, data, dataSize);
+    return Query(key, Text(valueName), true, reserved, type, data, dataSize);
 }
 
 Status MemoryRegistry::RegSetValueExA(Key key, const char* valueName, std::uint32_t /*reserved*/,
                                       std::uint32_t type, const std::uint8_t* data,
                                       std::uint32_t dataSize) {
-    std::uint32_t granted = 0;
-    Node* node = Resolve(key, &granted);
-    if (node == nullptr) return kInvalidHandle;
-    if (!(granted & kKeySetValue)) return kAccessDenied;
     if (data == nullptr && dataSize != 0) return kNoAccess;
-    const std::string name = valueName != nullptr ? valueName : "";
-    Value value{type, std::vector<std::uint8_t>(data, data + dataSize)};
-    auto it = FindValue(node, name);
-    if (it != node->values.end())
-        it->second = std::move(value);
-    else
-        node->values.emplace_back(name, std::move(value));
-    return kSuccess;
+    std::vector<std::uint8_t> bytes = IsString(type)
+                                          ? WideData(data, dataSize)
+                                          : std::vector<std::uint8_t>(data, data + dataSize);
+    return Set(key, Text(valueName), type, std::move(bytes));
 }
 
 Status MemoryRegistry::RegDeleteValueA(Key key, const char* valueName) {
-    std::uint32_t granted = 0;
-    Node* node = Resolve(key, &granted);
-    if (node == nullptr) return kInvalidHandle;
-    if (!(granted & kKeySetValue)) return kAccessDenied;
-    auto it = FindValue(node, valueName != nullptr ? valueName : "");
-    if (it == node->values.end()) return kFileNotFound;
-    node->values.erase(it);
-    return kSuccess;
+    return Delete(key, Text(valueName));
 }
 
 Status MemoryRegistry::RegEnumValueA(Key key, std::uint32_t index, char* valueName,
                                      std::uint32_t* valueNameSize, std::uint32_t* reserved,
                                      std::uint32_t* type, std::uint8_t* data,
                                      std::uint32_t* dataSize) {
-    std::uint32_t granted = 0;
-    Node* node = Resolve(key, &granted);
-    if (node == nullptr) return kInvalidHandle;
-    if ((data != nullptr && dataSize == nullptr) || reserved != nullptr || valueName == nullptr ||
-        valueNameSize == nullptr)
-        return kInvalidParameter;
-    if (!(granted & kKeyQueryValue)) return kAccessDenied;
-    if (index >= node->values.size()) return kNoMoreItems;
-    const auto& [name, value] = node->values[index];
-    Status status = CopyData(value, data, dataSize);
+    const std::pair<std::u16string, Value>* found = nullptr;
+    if (const Status s = Enum(key, index, valueName != nullptr && valueNameSize != nullptr,
+                              reserved, data, dataSize, &found))
+        return s;
+    const auto& [wideName, value] = *found;
+    const Status status = CopyData(value.type, Seen(value, true), true, data, dataSize);
     if (type != nullptr) *type = value.type;
+    // Data that does not fit leaves the name unwritten, as Windows does.
+    if (status != kSuccess) return status;
+    const std::string name = ansi::FromWide(wideName);
     if (name.size() >= *valueNameSize) {
         // The name does not fit with its NUL: as much as fits is given, the
         // size is left as it was.
@@ -282,9 +366,10 @@ Status MemoryRegistry::RegEnumValueA(Key key, std::uint32_t index, char* valueNa
         }
         return kMoreData;
     }
-    std::memcpy(valueName, name.c_str(), name.size() + 1);
+    std::memcpy(valueName, name.data(), name.size());
+    valueName[name.size()] = '\0';
     *valueNameSize = static_cast<std::uint32_t>(name.size());
-    return status;
+    return kSuccess;
 }
 
 Status MemoryRegistry::RegCloseKey(Key key) {
@@ -292,20 +377,97 @@ Status MemoryRegistry::RegCloseKey(Key key) {
     return handles_.erase(key) == 1 ? kSuccess : kInvalidHandle;
 }
 
+// ---- wide ----
+
+Status MemoryRegistry::RegOpenKeyExW(Key key, const char16_t* subKey, std::uint32_t /*options*/,
+                                     std::uint32_t samDesired, Key* result) {
+    return Open(key, Text(subKey), samDesired, result);
+}
+
+Status MemoryRegistry::RegCreateKeyExW(Key key, const char16_t* subKey, std::uint32_t /*reserved*/,
+                                       const char16_t* /*keyClass*/, std::uint32_t /*options*/,
+                                       std::uint32_t samDesired, const void* /*securityAttributes*/,
+                                       Key* result, std::uint32_t* disposition) {
+    return Create(key, Text(subKey), samDesired, result, disposition);
+}
+
+Status MemoryRegistry::RegQueryValueExW(Key key, const char16_t* valueName, std::uint32_t* reserved,
+                                        std::uint32_t* type, std::uint8_t* data,
+                                        std::uint32_t* dataSize) {
+    return Query(key, Text(valueName), false, reserved, type, data, dataSize);
+}
+
+Status MemoryRegistry::RegSetValueExW(Key key, const char16_t* valueName,
+                                      std::uint32_t /*reserved*/, std::uint32_t type,
+                                      const std::uint8_t* data, std::uint32_t dataSize) {
+    if (data == nullptr && dataSize != 0) return kNoAccess;
+    return Set(key, Text(valueName), type, std::vector<std::uint8_t>(data, data + dataSize));
+}
+
+Status MemoryRegistry::RegDeleteValueW(Key key, const char16_t* valueName) {
+    return Delete(key, Text(valueName));
+}
+
+Status MemoryRegistry::RegEnumValueW(Key key, std::uint32_t index, char16_t* valueName,
+                                     std::uint32_t* valueNameSize, std::uint32_t* reserved,
+                                     std::uint32_t* type, std::uint8_t* data,
+                                     std::uint32_t* dataSize) {
+    const std::pair<std::u16string, Value>* found = nullptr;
+    if (const Status s = Enum(key, index, valueName != nullptr && valueNameSize != nullptr,
+                              reserved, data, dataSize, &found))
+        return s;
+    const auto& [name, value] = *found;
+    // Unlike the ANSI call, the name comes first and data that does not fit
+    // still leaves it given.
+    if (name.size() >= *valueNameSize) {
+        if (*valueNameSize > 0) {
+            std::copy(name.begin(), name.begin() + (*valueNameSize - 1), valueName);
+            valueName[*valueNameSize - 1] = u'\0';
+        }
+        if (type != nullptr) *type = value.type;
+        if (dataSize != nullptr) *dataSize = static_cast<std::uint32_t>(value.data.size());
+        return kMoreData;
+    }
+    std::copy(name.begin(), name.end(), valueName);
+    valueName[name.size()] = u'\0';
+    *valueNameSize = static_cast<std::uint32_t>(name.size());
+    if (type != nullptr) *type = value.type;
+    return CopyData(value.type, value.data, false, data, dataSize);
+}
+
+Status MemoryRegistry::RegDeleteKeyW(Key key, const char16_t* subKey) {
+    if (subKey == nullptr) return kInvalidParameter;
+    std::uint32_t granted = 0;
+    Node* base = nullptr;
+    if (const Status s = Resolve(key, &base, &granted)) return s;
+    Node* node = Find(base, subKey);
+    if (node == nullptr) return kFileNotFound;
+    if (node->parent == nullptr || (Denied(node) & kDelete) || !node->children.empty())
+        return kAccessDenied;
+    auto& siblings = node->parent->children;
+    auto it = std::find_if(siblings.begin(), siblings.end(),
+                           [&](const std::unique_ptr<Node>& c) { return c.get() == node; });
+    node->deleted = true;
+    deleted_.push_back(std::move(*it));
+    siblings.erase(it);
+    return kSuccess;
+}
+
+// ---- set-up and inspection ----
+
 void MemoryRegistry::AddKey(Key root, const std::string& path) {
-    MakePath(root, path);
+    MakePath(root, ansi::ToWide(path));
 }
 
 void MemoryRegistry::Put(Key root, const std::string& path, const std::string& name,
                          std::uint32_t type, std::vector<std::uint8_t> data) {
-    Node* node = MakePath(root, path);
-    if (node == nullptr) return;
-    Value value{type, std::move(data)};
-    auto it = FindValue(node, name);
-    if (it != node->values.end())
-        it->second = std::move(value);
-    else
-        node->values.emplace_back(name, std::move(value));
+    if (IsString(type)) data = WideData(data.data(), static_cast<std::uint32_t>(data.size()));
+    PutW(root, ansi::ToWide(path), ansi::ToWide(name), type, std::move(data));
+}
+
+void MemoryRegistry::PutW(Key root, const std::u16string& path, const std::u16string& name,
+                          std::uint32_t type, std::vector<std::uint8_t> data) {
+    if (Node* node = MakePath(root, path)) Store(node, name, Value{type, std::move(data)});
 }
 
 void MemoryRegistry::PutSz(Key root, const std::string& path, const std::string& name,
@@ -324,11 +486,18 @@ void MemoryRegistry::PutDword(Key root, const std::string& path, const std::stri
 
 bool MemoryRegistry::HasKey(Key root, const std::string& path) const {
     Node* root_node = RootNode(root);
-    return root_node != nullptr && Find(root_node, path) != nullptr;
+    return root_node != nullptr && Find(root_node, ansi::ToWide(path)) != nullptr;
 }
 
 std::optional<MemoryRegistry::Value> MemoryRegistry::Get(Key root, const std::string& path,
                                                          const std::string& name) const {
+    std::optional<Value> value = GetW(root, ansi::ToWide(path), ansi::ToWide(name));
+    if (value) value->data = Seen(*value, true);
+    return value;
+}
+
+std::optional<MemoryRegistry::Value> MemoryRegistry::GetW(Key root, const std::u16string& path,
+                                                          const std::u16string& name) const {
     Node* root_node = RootNode(root);
     Node* node = root_node != nullptr ? Find(root_node, path) : nullptr;
     if (node == nullptr) return std::nullopt;
@@ -339,6 +508,14 @@ std::optional<MemoryRegistry::Value> MemoryRegistry::Get(Key root, const std::st
 
 std::vector<std::string> MemoryRegistry::ValueNames(Key root, const std::string& path) const {
     std::vector<std::string> names;
+    for (const std::u16string& name : ValueNamesW(root, ansi::ToWide(path)))
+        names.push_back(ansi::FromWide(name));
+    return names;
+}
+
+std::vector<std::u16string> MemoryRegistry::ValueNamesW(Key root,
+                                                        const std::u16string& path) const {
+    std::vector<std::u16string> names;
     Node* root_node = RootNode(root);
     if (Node* node = root_node != nullptr ? Find(root_node, path) : nullptr)
         for (const auto& value : node->values) names.push_back(value.first);
@@ -347,7 +524,8 @@ std::vector<std::string> MemoryRegistry::ValueNames(Key root, const std::string&
 
 void MemoryRegistry::Deny(Key root, const std::string& path, std::uint32_t rights) {
     // Reading the key's security stays allowed: it is part of KEY_READ too.
-    if (Node* node = MakePath(root, path)) node->denied |= MapAccess(rights) & ~kReadControl;
+    if (Node* node = MakePath(root, ansi::ToWide(path)))
+        node->denied |= MapAccess(rights) & ~kReadControl;
 }
 
 }  // namespace reg

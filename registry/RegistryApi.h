@@ -1,5 +1,7 @@
-// The registry as the program reaches it: the seven advapi32 calls it makes,
-// with their arguments and result codes, behind one interface. The program
+// The registry as the program reaches it: the advapi32 calls it makes, with
+// their arguments and result codes, behind one interface. The wide calls
+// carry names exactly (char16_t is wchar_t's size on Windows); the ANSI ones
+// see them through the system's code page, as Windows shows an ANSI caller. The program
 // runs on RegistryWin32 (the real calls); tests run on MemoryRegistry or,
 // under Wine, on the real registry. Portable: no <windows.h> here, so the
 // names avoid the macros that header defines (HKEY_CURRENT_USER, REG_SZ...).
@@ -28,7 +30,8 @@ constexpr Status kInvalidHandle = 6;
 constexpr Status kInvalidParameter = 87;
 constexpr Status kMoreData = 234;
 constexpr Status kNoMoreItems = 259;
-constexpr Status kNoAccess = 998;  // a null data pointer with a non-zero size
+constexpr Status kNoAccess = 998;     // a null data pointer with a non-zero size
+constexpr Status kKeyDeleted = 1018;  // the handle's key was deleted
 
 // Value types.
 constexpr std::uint32_t kRegNone = 0;
@@ -86,6 +89,36 @@ class RegistryApi {
                                  std::uint32_t* type, std::uint8_t* data,
                                  std::uint32_t* dataSize) = 0;
     virtual Status RegCloseKey(Key key) = 0;
+
+    // The same calls with names as UTF-16: sizes of data in bytes, of names in
+    // characters, as advapi32's W calls. String data (REG_SZ, REG_EXPAND_SZ,
+    // REG_MULTI_SZ) is UTF-16LE as the registry holds it.
+    virtual Status RegOpenKeyExW(Key key, const char16_t* subKey, std::uint32_t options,
+                                 std::uint32_t samDesired, Key* result) = 0;
+    virtual Status RegCreateKeyExW(Key key, const char16_t* subKey, std::uint32_t reserved,
+                                   const char16_t* keyClass, std::uint32_t options,
+                                   std::uint32_t samDesired, const void* securityAttributes,
+                                   Key* result, std::uint32_t* disposition) = 0;
+    virtual Status RegQueryValueExW(Key key, const char16_t* valueName, std::uint32_t* reserved,
+                                    std::uint32_t* type, std::uint8_t* data,
+                                    std::uint32_t* dataSize) = 0;
+    virtual Status RegSetValueExW(Key key, const char16_t* valueName, std::uint32_t reserved,
+                                  std::uint32_t type, const std::uint8_t* data,
+                                  std::uint32_t dataSize) = 0;
+    virtual Status RegDeleteValueW(Key key, const char16_t* valueName) = 0;
+    // *valueNameSize is the count of characters the name has, so a name that
+    // holds a NUL (made through the native API) is given whole. The order is
+    // the registry's own (Windows: as the values were made; Wine: by name).
+    virtual Status RegEnumValueW(Key key, std::uint32_t index, char16_t* valueName,
+                                 std::uint32_t* valueNameSize, std::uint32_t* reserved,
+                                 std::uint32_t* type, std::uint8_t* data,
+                                 std::uint32_t* dataSize) = 0;
+    // Deletes key\subKey with its values; a key with subkeys is refused with
+    // kAccessDenied, so a whole tree is never taken (the program only ever
+    // removes a key it made, once emptied: see backup::RemoveIfEmpty). Beware: an empty subKey
+    // deletes the handle's own key. A handle still open on a deleted key gives
+    // kKeyDeleted.
+    virtual Status RegDeleteKeyW(Key key, const char16_t* subKey) = 0;
 };
 
 // Owns one open key and closes it once, when it goes. Holds nothing after a
@@ -126,6 +159,15 @@ class UniqueKey {
                           Status* status = nullptr) {
         Key key = kNullKey;
         const Status s = api.RegOpenKeyExA(root, path.c_str(), 0, access, &key);
+        if (status != nullptr) *status = s;
+        return s == kSuccess ? UniqueKey(api, key) : UniqueKey();
+    }
+
+    // RegOpenKeyExW(root, path, 0, access).
+    static UniqueKey Open(RegistryApi& api, Key root, const std::u16string& path,
+                          std::uint32_t access, Status* status = nullptr) {
+        Key key = kNullKey;
+        const Status s = api.RegOpenKeyExW(root, path.c_str(), 0, access, &key);
         if (status != nullptr) *status = s;
         return s == kSuccess ? UniqueKey(api, key) : UniqueKey();
     }

@@ -45,6 +45,12 @@ class DwordArg {
     DWORD v_;
 };
 
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 names pass as they are");
+
+const wchar_t* W(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+
 }  // namespace
 
 Status RegistryWin32::RegOpenKeyExA(Key key, const char* subKey, std::uint32_t options,
@@ -98,6 +104,59 @@ Status RegistryWin32::RegEnumValueA(Key key, std::uint32_t index, char* valueNam
 
 Status RegistryWin32::RegCloseKey(Key key) {
     return ::RegCloseKey(ToHkey(key));
+}
+
+Status RegistryWin32::RegOpenKeyExW(Key key, const char16_t* subKey, std::uint32_t options,
+                                    std::uint32_t samDesired, Key* result) {
+    HKEY out = nullptr;
+    const LONG status = ::RegOpenKeyExW(ToHkey(key), W(subKey), options, samDesired,
+                                        result != nullptr ? &out : nullptr);
+    if (result != nullptr) *result = FromHkey(out);
+    return status;
+}
+
+Status RegistryWin32::RegCreateKeyExW(Key key, const char16_t* subKey, std::uint32_t reserved,
+                                      const char16_t* keyClass, std::uint32_t options,
+                                      std::uint32_t samDesired, const void* securityAttributes,
+                                      Key* result, std::uint32_t* disposition) {
+    HKEY out = nullptr;
+    DwordArg disp(disposition);
+    const LONG status = ::RegCreateKeyExW(
+        ToHkey(key), W(subKey), reserved, const_cast<wchar_t*>(W(keyClass)), options, samDesired,
+        static_cast<SECURITY_ATTRIBUTES*>(const_cast<void*>(securityAttributes)),
+        result != nullptr ? &out : nullptr, disp.get());
+    if (result != nullptr) *result = FromHkey(out);
+    return status;
+}
+
+Status RegistryWin32::RegQueryValueExW(Key key, const char16_t* valueName, std::uint32_t* reserved,
+                                       std::uint32_t* type, std::uint8_t* data,
+                                       std::uint32_t* dataSize) {
+    DwordArg res(reserved), t(type), size(dataSize);
+    return ::RegQueryValueExW(ToHkey(key), W(valueName), res.get(), t.get(), data, size.get());
+}
+
+Status RegistryWin32::RegSetValueExW(Key key, const char16_t* valueName, std::uint32_t reserved,
+                                     std::uint32_t type, const std::uint8_t* data,
+                                     std::uint32_t dataSize) {
+    return ::RegSetValueExW(ToHkey(key), W(valueName), reserved, type, data, dataSize);
+}
+
+Status RegistryWin32::RegDeleteValueW(Key key, const char16_t* valueName) {
+    return ::RegDeleteValueW(ToHkey(key), W(valueName));
+}
+
+Status RegistryWin32::RegEnumValueW(Key key, std::uint32_t index, char16_t* valueName,
+                                    std::uint32_t* valueNameSize, std::uint32_t* reserved,
+                                    std::uint32_t* type, std::uint8_t* data,
+                                    std::uint32_t* dataSize) {
+    DwordArg nameSize(valueNameSize), res(reserved), t(type), size(dataSize);
+    return ::RegEnumValueW(ToHkey(key), index, reinterpret_cast<wchar_t*>(valueName),
+                           nameSize.get(), res.get(), t.get(), data, size.get());
+}
+
+Status RegistryWin32::RegDeleteKeyW(Key key, const char16_t* subKey) {
+    return ::RegDeleteKeyW(ToHkey(key), W(subKey));
 }
 
 }  // namespace reg

@@ -8,23 +8,23 @@ using regfile::Entry;
 
 namespace {
 
-reg::Status CreateKey(reg::RegistryApi& registry, reg::Key root, const std::string& path,
+reg::Status CreateKey(reg::RegistryApi& registry, reg::Key root, const std::u16string& path,
                       reg::UniqueKey& key) {
     reg::Key created = reg::kNullKey;
-    const reg::Status status = registry.RegCreateKeyExA(
+    const reg::Status status = registry.RegCreateKeyExW(
         root, path.c_str(), 0, nullptr, reg::kOptionNonVolatile,
         reg::kKeySetValue | reg::kKeyQueryValue, nullptr, &created, nullptr);
     if (status == reg::kSuccess) key = reg::UniqueKey(registry, created);
     return status;
 }
 
-reg::Status Delete(reg::RegistryApi& registry, reg::Key root, const std::string& path,
-                   const std::string& name) {
+reg::Status Delete(reg::RegistryApi& registry, reg::Key root, const std::u16string& path,
+                   const std::u16string& name) {
     reg::Status status = reg::kSuccess;
     reg::UniqueKey key = reg::UniqueKey::Open(registry, root, path, reg::kKeySetValue, &status);
     if (status == reg::kFileNotFound) return reg::kSuccess;
     if (!key) return status;
-    status = registry.RegDeleteValueA(key.get(), name.c_str());
+    status = registry.RegDeleteValueW(key.get(), name.c_str());
     return status == reg::kFileNotFound ? reg::kSuccess : status;
 }
 
@@ -44,36 +44,29 @@ ApplyReport Run(BackedUpRegistry& registry, const std::vector<Entry>& entries,
 }  // namespace
 
 reg::Status Apply(reg::RegistryApi& registry, const Entry& e, const ApplyContext& context) {
-    std::string path, name;
-    if (!Narrow(e.path, path) || !Narrow(e.name, name)) return kNotExact;
     switch (e.kind) {
         case Entry::Kind::kComment:
             return reg::kSuccess;
         case Entry::Kind::kKey: {
             reg::UniqueKey key;
-            return CreateKey(registry, e.root, path, key);
+            return CreateKey(registry, e.root, e.path, key);
         }
         case Entry::Kind::kValue: {
-            std::vector<std::uint8_t> data;
-            if (!NarrowData(e.type, e.data, data)) return kNotExact;
             reg::Status status = reg::kSuccess;
             reg::UniqueKey key =
-                reg::UniqueKey::Open(registry, e.root, path, reg::kKeySetValue, &status);
-            if (status == reg::kFileNotFound) status = CreateKey(registry, e.root, path, key);
+                reg::UniqueKey::Open(registry, e.root, e.path, reg::kKeySetValue, &status);
+            if (status == reg::kFileNotFound) status = CreateKey(registry, e.root, e.path, key);
             if (!key) return status;
-            return registry.RegSetValueExA(key.get(), name.c_str(), 0, e.type, data.data(),
-                                           static_cast<std::uint32_t>(data.size()));
+            return registry.RegSetValueExW(key.get(), e.name.c_str(), 0, e.type, e.data.data(),
+                                           static_cast<std::uint32_t>(e.data.size()));
         }
         case Entry::Kind::kDeleteValue:
-            return Delete(registry, e.root, path, name);
+            return Delete(registry, e.root, e.path, e.name);
         case Entry::Kind::kRemoveKey: {
             reg::Status first = reg::kSuccess;
             for (const managed::ValueRef& v :
                  managed::ValuesUnder(e.root, e.path, context.userName)) {
-                std::string vPath, vName;
-                const reg::Status s = Narrow(v.path, vPath) && Narrow(v.name, vName)
-                                          ? Delete(registry, e.root, vPath, vName)
-                                          : kNotExact;
+                const reg::Status s = Delete(registry, e.root, v.path, v.name);
                 if (first == reg::kSuccess) first = s;
             }
             if (first != reg::kSuccess || !context.removeEmptyKey) return first;
@@ -85,6 +78,23 @@ reg::Status Apply(reg::RegistryApi& registry, const Entry& e, const ApplyContext
         }
     }
     return reg::kInvalidParameter;
+}
+
+RemoveEmptyKey RemoveIfEmpty(reg::RegistryApi& registry) {
+    return [&registry](reg::Key root, const std::u16string& path) {
+        reg::Status status = reg::kSuccess;
+        reg::UniqueKey key =
+            reg::UniqueKey::Open(registry, root, path, reg::kKeyQueryValue, &status);
+        if (!key) return status;
+        char16_t name[2];
+        std::uint32_t size = 2;
+        status =
+            registry.RegEnumValueW(key.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr);
+        key.Close();
+        // A value someone else put there keeps the key, as it keeps the value.
+        if (status != reg::kNoMoreItems) return status == reg::kMoreData ? reg::kSuccess : status;
+        return registry.RegDeleteKeyW(root, path.c_str());
+    };
 }
 
 ApplyReport ApplyAll(BackedUpRegistry& registry, UndoStack& undo, const std::vector<Entry>& entries,

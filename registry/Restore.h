@@ -13,11 +13,16 @@
 
 namespace backup {
 
-// Deletes root\path when it has no subkey left (RegDeleteKeyW's rule, never a
-// whole tree): the registry seam has no call for it, so the caller lends one.
-// Without it, a key a removal names is emptied of the settings' values and
-// left in place, which reads the same.
+// Deletes root\path when it is empty. Without it, a key a removal names is
+// emptied of the settings' values and left in place, which reads the same.
 using RemoveEmptyKey = std::function<reg::Status(reg::Key root, const std::u16string& path)>;
+
+// The hook through `registry`: a key holding no value is deleted with
+// RegDeleteKeyW (which refuses one with subkeys: never a whole tree); a key
+// that still holds a value (one Dovrane does not manage, since Apply deleted
+// the settings' own first) is left, with success. Through a BackedUpRegistry
+// the deletion is backed up too.
+RemoveEmptyKey RemoveIfEmpty(reg::RegistryApi& registry);
 
 struct ApplyContext {
     std::u16string userName;  // names the current-account setting's value

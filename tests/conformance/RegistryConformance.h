@@ -9,6 +9,13 @@
 //   bool MakeReadOnly(const std::string& path);
 //       // creates Root()\path so that it may be opened for reading but not
 //       // for writing; false when the backend cannot (the test is skipped)
+//   bool PutCounted(const std::string& path, const std::u16string& name,
+//                   std::uint32_t type, const Bytes& data);
+//       // sets a value of Root()\path by a counted name, which may hold a NUL
+//       // (the native API can make one; advapi32 cannot)
+//
+// The ANSI calls are expected to see names and text through code page 1252,
+// as on a Western system (Wine's default, and the test prefix's).
 #pragma once
 #include <gtest/gtest.h>
 
@@ -27,6 +34,16 @@ using Bytes = std::vector<std::uint8_t>;
 
 inline Bytes B(const std::string& s) {
     return Bytes(s.begin(), s.end());
+}
+
+// UTF-16LE bytes of a text and its NUL, as the wide calls store a REG_SZ.
+inline Bytes Wz(const std::u16string& s) {
+    Bytes out;
+    for (char16_t c : s + u'\0') {
+        out.push_back(std::uint8_t(c & 0xFF));
+        out.push_back(std::uint8_t(c >> 8));
+    }
+    return out;
 }
 
 template <class Backend>
@@ -67,6 +84,68 @@ class RegistryConformance : public ::testing::Test {
         status = api().RegQueryValueExA(key, name, nullptr, type, data->data(), &size);
         data->resize(size);
         return status;
+    }
+
+    reg::UniqueKey CreateW(const std::u16string& sub) {
+        const std::string path = Path();
+        const std::u16string full = std::u16string(path.begin(), path.end()) + u"\\" + sub;
+        reg::Key key = reg::kNullKey;
+        EXPECT_EQ(api().RegCreateKeyExW(root(), full.c_str(), 0, nullptr, reg::kOptionNonVolatile,
+                                        reg::kKeyAllAccess, nullptr, &key, nullptr),
+                  reg::kSuccess);
+        return reg::UniqueKey(api(), key);
+    }
+    reg::Status SetW(reg::Key key, const std::u16string& name, std::uint32_t type,
+                     const Bytes& data) {
+        return api().RegSetValueExW(key, name.c_str(), 0, type, data.data(),
+                                    static_cast<std::uint32_t>(data.size()));
+    }
+    reg::Status GetW(reg::Key key, const std::u16string& name, Bytes* data) {
+        std::uint32_t size = 0, type = 0;
+        reg::Status status =
+            api().RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+        if (status != reg::kSuccess) return status;
+        data->assign(size, 0xEE);
+        status = api().RegQueryValueExW(key, name.c_str(), nullptr, &type, data->data(), &size);
+        data->resize(size);
+        return status;
+    }
+    // Every value through RegEnumValueA: name (as many bytes as the size
+    // says) and data.
+    std::map<std::string, Bytes> EnumA(reg::Key key) {
+        std::map<std::string, Bytes> values;
+        for (std::uint32_t index = 0; index < 20; ++index) {
+            char name[64];
+            std::uint8_t data[64];
+            std::uint32_t nameSize = sizeof name, size = sizeof data;
+            const reg::Status status =
+                api().RegEnumValueA(key, index, name, &nameSize, nullptr, nullptr, data, &size);
+            if (status != reg::kSuccess) {
+                EXPECT_EQ(status, reg::kNoMoreItems);
+                break;
+            }
+            values[std::string(name, nameSize)] = Bytes(data, data + size);
+        }
+        return values;
+    }
+    // Every value name through RegEnumValueW, whole.
+    std::vector<std::u16string> EnumW(reg::Key key) {
+        std::vector<std::u16string> names;
+        for (std::uint32_t index = 0; index < 20; ++index) {
+            char16_t name[64];
+            std::uint32_t nameSize = 64;
+            const reg::Status status = api().RegEnumValueW(key, index, name, &nameSize, nullptr,
+                                                           nullptr, nullptr, nullptr);
+            if (status != reg::kSuccess) {
+                EXPECT_EQ(status, reg::kNoMoreItems);
+                break;
+            }
+            names.emplace_back(name, nameSize);
+        }
+        // Windows lists values in the order they were made, Wine in the order
+        // of their names: compared sorted.
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     Backend backend_;
@@ -323,16 +402,180 @@ TYPED_TEST_P(RegistryConformance, EnumeratingListsEachValueOnceThenNoMoreItems) 
     EXPECT_EQ(size, 4u);
 }
 
-REGISTER_TYPED_TEST_SUITE_P(RegistryConformance, OpeningAMissingKeyIsFileNotFoundAndGivesNoHandle,
-                            CreateMakesEveryMissingKeyOnThePathAndReportsWhich,
-                            ValuesKeepTheirTypeAndExactBytes,
-                            QueryReportsTypeAndSizeAloneOrMoreDataWhenTheBufferIsShort,
-                            MissingValuesAreFileNotFoundAndTheEmptyNameIsTheDefault,
-                            ReplacingAValueChangesItsTypeAndDeletingRemovesIt,
-                            AHandleAllowsOnlyWhatItWasOpenedFor,
-                            ASubkeyMayBeCreatedThroughAHandleOpenedToSetValues,
-                            AKeyThatRefusesWritingOpensForReadingOnly,
-                            NullAndClosedHandlesAreInvalid, PredefinedRootsStayOpenWhenClosed,
-                            EnumeratingListsEachValueOnceThenNoMoreItems);
+TYPED_TEST_P(RegistryConformance, WideNamesAreExactAndTheAnsiCallsSeeThemThroughTheCodePage) {
+    const std::u16string greek = u"\u03b1\u03b2\u03b3", cyrillic = u"\u0416\u0418";
+    reg::UniqueKey key = this->CreateW(u"\u041a\u043b\u044e\u0447");  // "Ключ"
+    ASSERT_TRUE(key);
+    ASSERT_EQ(this->SetW(key.get(), greek, reg::kRegSz, conformance::Wz(u"\u03a9 \u00e9")),
+              reg::kSuccess);
+    ASSERT_EQ(this->SetW(key.get(), cyrillic, reg::kRegSz, conformance::Wz(cyrillic)),
+              reg::kSuccess);
+    ASSERT_EQ(this->SetW(key.get(), u"caf\u00e9", reg::kRegDword, {1, 0, 0, 0}), reg::kSuccess);
+    // An ANSI name and text are the code page's characters.
+    ASSERT_EQ(this->api().RegSetValueExA(key.get(), "\x80", 0, reg::kRegSz,
+                                         reinterpret_cast<const std::uint8_t*>("\x9f"), 2),
+              reg::kSuccess);
+
+    // Wide: exact, and any letter's case is alike.
+    conformance::Bytes got;
+    ASSERT_EQ(this->GetW(key.get(), u"\u0391\u0392\u0393", &got), reg::kSuccess);
+    EXPECT_EQ(got, conformance::Wz(u"\u03a9 \u00e9"));
+    EXPECT_EQ(this->GetW(key.get(), u"\u0436\u0438", &got), reg::kSuccess);
+    EXPECT_EQ(this->GetW(key.get(), u"CAF\u00c9", &got), reg::kSuccess);
+    ASSERT_EQ(this->GetW(key.get(), u"\u20ac", &got), reg::kSuccess);
+    EXPECT_EQ(got, conformance::Wz(u"\u0178"));
+
+    // ANSI: best fits or '?', and data likewise.
+    const std::map<std::string, conformance::Bytes> seen = this->EnumA(key.get());
+    const std::map<std::string, conformance::Bytes> expected = {
+        {"a\xdf?", conformance::B(std::string("O \xe9\0", 4))},
+        {"??", conformance::B(std::string("??\0", 3))},
+        {"caf\xe9", {1, 0, 0, 0}},
+        {"\x80", conformance::B(std::string("\x9f\0", 2))},
+    };
+    EXPECT_EQ(seen, expected);
+    // The name an ANSI caller is shown names nothing: it cannot delete it.
+    std::uint32_t size = 0;
+    EXPECT_EQ(this->api().RegQueryValueExA(key.get(), "??", nullptr, nullptr, nullptr, &size),
+              reg::kFileNotFound);
+    EXPECT_EQ(this->api().RegDeleteValueA(key.get(), "a\xdf?"), reg::kFileNotFound);
+    EXPECT_EQ(this->api().RegDeleteValueA(key.get(), "CAF\xc9"), reg::kSuccess);
+    EXPECT_EQ(this->EnumW(key.get()), (std::vector<std::u16string>{greek, cyrillic, u"\u20ac"}));
+    // Nor can it open a key whose name it is shown as "????".
+    reg::Key other = 0x1234;
+    EXPECT_EQ(this->api().RegOpenKeyExA(this->root(), this->Path("????").c_str(), 0, reg::kKeyRead,
+                                        &other),
+              reg::kFileNotFound);
+    EXPECT_EQ(this->api().RegDeleteValueW(key.get(), cyrillic.c_str()), reg::kSuccess);
+}
+
+TYPED_TEST_P(RegistryConformance, WideTextKeepsItsBytesAndTheAnsiCallsCountCharacters) {
+    reg::UniqueKey key = this->Create("Text");
+    // Three bytes of UTF-16: the last half character is kept, and the ANSI
+    // call sees one character and a NUL it adds.
+    ASSERT_EQ(this->SetW(key.get(), u"odd", reg::kRegSz, {'x', 0, 'y'}), reg::kSuccess);
+    conformance::Bytes got;
+    ASSERT_EQ(this->GetW(key.get(), u"odd", &got), reg::kSuccess);
+    EXPECT_EQ(got, conformance::Bytes({'x', 0, 'y'}));
+    std::uint8_t buffer[8];
+    std::fill(std::begin(buffer), std::end(buffer), 0xEE);
+    std::uint32_t size = sizeof buffer, type = 0;
+    ASSERT_EQ(this->api().RegQueryValueExA(key.get(), "odd", nullptr, &type, buffer, &size),
+              reg::kSuccess);
+    EXPECT_EQ(size, 1u);
+    EXPECT_EQ(buffer[0], 'x');
+    EXPECT_EQ(buffer[1], 0);
+
+    // ANSI text is stored as two bytes a character; the wide query adds a
+    // wide NUL when the text has none and there is room.
+    ASSERT_EQ(this->api().RegSetValueExA(key.get(), "ab", 0, reg::kRegSz,
+                                         reinterpret_cast<const std::uint8_t*>("abX"), 2),
+              reg::kSuccess);
+    std::fill(std::begin(buffer), std::end(buffer), 0xEE);
+    size = sizeof buffer;
+    ASSERT_EQ(this->api().RegQueryValueExW(key.get(), u"ab", nullptr, &type, buffer, &size),
+              reg::kSuccess);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(conformance::Bytes(buffer, buffer + 6), conformance::Bytes({'a', 0, 'b', 0, 0, 0}));
+    size = 3;
+    EXPECT_EQ(this->api().RegQueryValueExW(key.get(), u"ab", nullptr, &type, buffer, &size),
+              reg::kMoreData);
+    EXPECT_EQ(size, 4u);
+}
+
+TYPED_TEST_P(RegistryConformance, EnumeratingThroughWGivesNamesInCharactersAndMoreData) {
+    reg::UniqueKey key = this->Create("EnumW");
+    ASSERT_EQ(this->SetW(key.get(), u"\u0394elta", reg::kRegSz, conformance::Wz(u"x")),
+              reg::kSuccess);
+    char16_t name[8];
+    std::uint32_t nameSize = 8, type = 0, size = 16;
+    std::uint8_t data[16];
+    ASSERT_EQ(this->api().RegEnumValueW(key.get(), 0, name, &nameSize, nullptr, &type, data, &size),
+              reg::kSuccess);
+    EXPECT_EQ(std::u16string(name, nameSize), u"\u0394elta");
+    EXPECT_EQ(name[5], u'\0');
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(this->api().RegEnumValueW(key.get(), 1, name, &nameSize, nullptr, nullptr, nullptr,
+                                        nullptr),
+              reg::kNoMoreItems);
+
+    // A name that does not fit with its NUL is more data.
+    nameSize = 5;
+    EXPECT_EQ(this->api().RegEnumValueW(key.get(), 0, name, &nameSize, nullptr, nullptr, nullptr,
+                                        nullptr),
+              reg::kMoreData);
+    // Data that does not fit is more data with the size needed; the wide call
+    // still gives the name, the ANSI one leaves it as it was.
+    nameSize = 8;
+    size = 1;
+    std::fill(std::begin(name), std::end(name), u'z');
+    EXPECT_EQ(this->api().RegEnumValueW(key.get(), 0, name, &nameSize, nullptr, &type, data, &size),
+              reg::kMoreData);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(std::u16string(name, nameSize), u"\u0394elta");
+    char ansi[8] = "zzz";
+    nameSize = sizeof ansi;
+    size = 1;
+    EXPECT_EQ(this->api().RegEnumValueA(key.get(), 0, ansi, &nameSize, nullptr, &type, data, &size),
+              reg::kMoreData);
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(nameSize, sizeof ansi);
+    EXPECT_EQ(std::string(ansi), "zzz");
+}
+
+TYPED_TEST_P(RegistryConformance, ANameHoldingANulIsListedWholeAndNoCallNamesIt) {
+    reg::UniqueKey key = this->Create("Nul");
+    ASSERT_TRUE(this->backend_.PutCounted("Nul", std::u16string(u"a\0z", 3), reg::kRegSz,
+                                          conformance::Wz(u"cmd\\1")));
+    ASSERT_EQ(this->SetW(key.get(), u"a", reg::kRegSz, conformance::Wz(u"other\\1")),
+              reg::kSuccess);
+    EXPECT_EQ(this->EnumW(key.get()),
+              (std::vector<std::u16string>{u"a", std::u16string(u"a\0z", 3)}));
+    const std::map<std::string, conformance::Bytes> seen = this->EnumA(key.get());
+    EXPECT_EQ(seen.count(std::string("a\0z", 3)), 1u);
+    // The names the calls take end at the NUL: "a\0z" can only mean "a".
+    EXPECT_EQ(this->api().RegDeleteValueW(key.get(), u"a\0z"), reg::kSuccess);
+    EXPECT_EQ(this->EnumW(key.get()), (std::vector<std::u16string>{std::u16string(u"a\0z", 3)}));
+    EXPECT_EQ(this->api().RegDeleteValueW(key.get(), u"a"), reg::kFileNotFound);
+}
+
+TYPED_TEST_P(RegistryConformance, DeletingAKeyTakesItsValuesButNeverItsSubkeys) {
+    {
+        reg::UniqueKey parent = this->Create("Doomed\\Child");
+        reg::UniqueKey doomed = this->Open("Doomed", reg::kKeyAllAccess);
+        ASSERT_EQ(this->SetW(doomed.get(), u"v", reg::kRegDword, {1, 0, 0, 0}), reg::kSuccess);
+    }
+    reg::UniqueKey scratch = this->Open("", reg::kKeyAllAccess);
+    EXPECT_EQ(this->api().RegDeleteKeyW(scratch.get(), u"Doomed"), reg::kAccessDenied);
+    EXPECT_EQ(this->api().RegDeleteKeyW(scratch.get(), u"doomed\\child"), reg::kSuccess);
+    EXPECT_EQ(this->api().RegDeleteKeyW(scratch.get(), u"Doomed\\Child"), reg::kFileNotFound);
+    reg::UniqueKey open = this->Open("Doomed", reg::kKeyAllAccess);
+    EXPECT_EQ(this->api().RegDeleteKeyW(scratch.get(), u"Doomed"), reg::kSuccess);
+    // A handle still open on it is of a deleted key.
+    EXPECT_EQ(this->SetW(open.get(), u"w", reg::kRegDword, {1, 0, 0, 0}), reg::kKeyDeleted);
+    EXPECT_EQ(this->api().RegDeleteKeyW(scratch.get(), nullptr), reg::kInvalidParameter);
+    EXPECT_EQ(this->api().RegDeleteKeyW(reg::kNullKey, u"Doomed"), reg::kInvalidHandle);
+    // An empty name deletes the handle's own key.
+    reg::UniqueKey self = this->Create("Self");
+    EXPECT_EQ(this->api().RegDeleteKeyW(self.get(), u""), reg::kSuccess);
+    reg::Key gone = reg::kNullKey;
+    EXPECT_EQ(this->api().RegOpenKeyExA(this->root(), this->Path("Self").c_str(), 0, reg::kKeyRead,
+                                        &gone),
+              reg::kFileNotFound);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(
+    RegistryConformance, OpeningAMissingKeyIsFileNotFoundAndGivesNoHandle,
+    CreateMakesEveryMissingKeyOnThePathAndReportsWhich, ValuesKeepTheirTypeAndExactBytes,
+    QueryReportsTypeAndSizeAloneOrMoreDataWhenTheBufferIsShort,
+    MissingValuesAreFileNotFoundAndTheEmptyNameIsTheDefault,
+    ReplacingAValueChangesItsTypeAndDeletingRemovesIt, AHandleAllowsOnlyWhatItWasOpenedFor,
+    ASubkeyMayBeCreatedThroughAHandleOpenedToSetValues, AKeyThatRefusesWritingOpensForReadingOnly,
+    NullAndClosedHandlesAreInvalid, PredefinedRootsStayOpenWhenClosed,
+    EnumeratingListsEachValueOnceThenNoMoreItems,
+    WideNamesAreExactAndTheAnsiCallsSeeThemThroughTheCodePage,
+    WideTextKeepsItsBytesAndTheAnsiCallsCountCharacters,
+    EnumeratingThroughWGivesNamesInCharactersAndMoreData,
+    ANameHoldingANulIsListedWholeAndNoCallNamesIt, DeletingAKeyTakesItsValuesButNeverItsSubkeys);
 
 }  // namespace conformance

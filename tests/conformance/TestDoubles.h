@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "registry/AnsiCodePage.h"
 #include "registry/RegistryApi.h"
 #include "registry/UserName.h"
 #include "system/ShutdownApi.h"
@@ -88,6 +89,47 @@ class RecordingRegistry final : public reg::RegistryApi {
         return Note("close", inner_.RegCloseKey(key));
     }
 
+    // The wide calls log as the ANSI ones, names shown as an ANSI caller sees them.
+    reg::Status RegOpenKeyExW(reg::Key key, const char16_t* subKey, std::uint32_t options,
+                              std::uint32_t sam, reg::Key* result) override {
+        return Note("open " + Narrow(subKey) + " " + Hex(sam),
+                    inner_.RegOpenKeyExW(key, subKey, options, sam, result));
+    }
+    reg::Status RegCreateKeyExW(reg::Key key, const char16_t* subKey, std::uint32_t reserved,
+                                const char16_t* keyClass, std::uint32_t options, std::uint32_t sam,
+                                const void* sa, reg::Key* result,
+                                std::uint32_t* disposition) override {
+        const std::string line = "create " + Narrow(subKey) + " " + Hex(sam);
+        if (createFails != reg::kSuccess) {
+            if (result != nullptr) *result = reg::kNullKey;
+            return Note(line, createFails);
+        }
+        return Note(line, inner_.RegCreateKeyExW(key, subKey, reserved, keyClass, options, sam, sa,
+                                                 result, disposition));
+    }
+    reg::Status RegQueryValueExW(reg::Key key, const char16_t* name, std::uint32_t* reserved,
+                                 std::uint32_t* type, std::uint8_t* data,
+                                 std::uint32_t* size) override {
+        return inner_.RegQueryValueExW(key, name, reserved, type, data, size);
+    }
+    reg::Status RegSetValueExW(reg::Key key, const char16_t* name, std::uint32_t reserved,
+                               std::uint32_t type, const std::uint8_t* data,
+                               std::uint32_t size) override {
+        return Note("set " + Narrow(name) + "=" + Show(type, data, size),
+                    inner_.RegSetValueExW(key, name, reserved, type, data, size));
+    }
+    reg::Status RegDeleteValueW(reg::Key key, const char16_t* name) override {
+        return Note("delete " + Narrow(name), inner_.RegDeleteValueW(key, name));
+    }
+    reg::Status RegEnumValueW(reg::Key key, std::uint32_t index, char16_t* name,
+                              std::uint32_t* nameSize, std::uint32_t* reserved, std::uint32_t* type,
+                              std::uint8_t* data, std::uint32_t* size) override {
+        return inner_.RegEnumValueW(key, index, name, nameSize, reserved, type, data, size);
+    }
+    reg::Status RegDeleteKeyW(reg::Key key, const char16_t* subKey) override {
+        return Note("delete key " + Narrow(subKey), inner_.RegDeleteKeyW(key, subKey));
+    }
+
     // Non-zero: every create fails with this code and makes nothing, as
     // Windows does for reasons other than rights (1021: a key under a
     // volatile one must be volatile too).
@@ -110,6 +152,9 @@ class RecordingRegistry final : public reg::RegistryApi {
     }
 
   private:
+    static std::string Narrow(const char16_t* text) {
+        return text != nullptr ? reg::ansi::FromWide(std::u16string(text)) : std::string();
+    }
     static std::string Hex(std::uint32_t n) {
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "0x%X", static_cast<unsigned>(n));

@@ -80,6 +80,29 @@ struct WineBackend {
         return true;
     }
 
+    // NtSetValueKey takes a counted name; advapi32 only NUL-terminated ones.
+    bool PutCounted(const std::string& path, const std::u16string& name, std::uint32_t type,
+                    const std::vector<std::uint8_t>& data) {
+        struct CountedName {
+            USHORT length, maximumLength;
+            const wchar_t* buffer;
+        };
+        using SetValueKey =
+            LONG(WINAPI*)(HANDLE, const CountedName*, ULONG, ULONG, const void*, ULONG);
+        const auto setValueKey = reinterpret_cast<SetValueKey>(reinterpret_cast<void (*)()>(
+            ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtSetValueKey")));
+        const std::string full = std::string(kScratch) + "\\" + path;
+        HKEY key = nullptr;
+        if (setValueKey == nullptr || ::RegOpenKeyExA(HKEY_CURRENT_USER, full.c_str(), 0,
+                                                      KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+            return false;
+        const CountedName counted = {USHORT(name.size() * 2), USHORT(name.size() * 2),
+                                     reinterpret_cast<const wchar_t*>(name.data())};
+        const LONG status = setValueKey(key, &counted, 0, type, data.data(), ULONG(data.size()));
+        ::RegCloseKey(key);
+        return status == 0;
+    }
+
     reg::RegistryWin32 api;
 };
 

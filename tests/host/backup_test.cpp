@@ -242,13 +242,75 @@ TEST_F(BackupTest, AnUndoThatCannotBeCompletedNamesWhatItCouldNotRestoreAndKeeps
 }
 
 TEST_F(BackupTest, AValueTheFileCannotNameExactlyIsLeftAlone) {
-    memory.PutSz(reg::kCurrentUser, kRunMru, "a\nb", "x");       // a line break
-    memory.PutSz(reg::kCurrentUser, kRunMru, "c", "\xe9t\xe9");  // not ASCII yet
+    memory.PutSz(reg::kCurrentUser, kRunMru, "a\nb", "x");  // a line break
     EXPECT_EQ(modReg::DeleteValue(backed, reg::kCurrentUser, kRunMru, "a\nb"), backup::kNotExact);
-    EXPECT_EQ(modReg::DeleteValue(backed, reg::kCurrentUser, kRunMru, "c"), backup::kNotExact);
+    // Through the ANSI calls a name is exact only when it is ASCII.
+    EXPECT_EQ(modReg::DeleteValue(backed, reg::kCurrentUser, kRunMru, "\xe9"), backup::kNotExact);
     EXPECT_FALSE(backed.TakeFailure().empty());
-    EXPECT_EQ(memory.ValueNames(reg::kCurrentUser, kRunMru).size(), 2u);
+    EXPECT_EQ(memory.ValueNames(reg::kCurrentUser, kRunMru).size(), 1u);
     EXPECT_TRUE(files.files.empty());
+}
+
+TEST_F(BackupTest, WideNamesAndTextAreBackedUpAndUndoneExactly) {
+    const std::u16string mru = U(kRunMru.c_str());
+    const std::u16string greek = u"\u03b1\u03b2", cyrillic = u"\u0436";
+    const std::vector<std::uint8_t> command = regfile::SzData(u"\u0436\u0443\u0440\\1");
+    memory.PutW(reg::kCurrentUser, mru, greek, reg::kRegSz, command);
+    memory.PutW(reg::kCurrentUser, mru, cyrillic, reg::kRegSz, regfile::SzData(u"caf\u00e9\\1"));
+    // ANSI text that is not ASCII: its previous state is still read exactly.
+    memory.PutSz(reg::kCurrentUser, kRunMru, "c", "\xe9t\xe9");
+    {
+        backup::UndoStack::Action apply(undo);
+        reg::UniqueKey key =
+            reg::UniqueKey::Open(backed, reg::kCurrentUser, mru, reg::kKeySetValue);
+        ASSERT_TRUE(key);
+        EXPECT_EQ(backed.RegDeleteValueW(key.get(), greek.c_str()), reg::kSuccess);
+        EXPECT_EQ(backed.RegSetValueExW(key.get(), cyrillic.c_str(), 0, reg::kRegDword,
+                                        std::vector<std::uint8_t>{1, 0, 0, 0}.data(), 4),
+                  reg::kSuccess);
+        EXPECT_EQ(backed.RegDeleteValueA(key.get(), "c"), reg::kSuccess);
+    }
+    EXPECT_EQ(Saved(),
+              (std::vector<Entry>{Entry::Value(reg::kCurrentUser, mru, greek, reg::kRegSz, command),
+                                  Entry::Value(reg::kCurrentUser, mru, cyrillic, reg::kRegSz,
+                                               regfile::SzData(u"caf\u00e9\\1")),
+                                  Entry::Value(reg::kCurrentUser, mru, u"c", reg::kRegSz,
+                                               regfile::SzData(u"\u00e9t\u00e9"))}));
+    EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
+    EXPECT_EQ(memory.GetW(reg::kCurrentUser, mru, greek)->data, command);
+    EXPECT_EQ(memory.GetW(reg::kCurrentUser, mru, cyrillic)->type, reg::kRegSz);
+    EXPECT_EQ(memory.Get(reg::kCurrentUser, kRunMru, "c")->data,
+              (std::vector<std::uint8_t>{0xe9, 't', 0xe9, 0}));
+    EXPECT_EQ(memory.OpenHandles(), 0u);
+}
+
+TEST_F(BackupTest, ADeletedKeyIsSavedWithItsValuesAndAnEmptyOneIsRemovedByTheHook) {
+    const std::u16string wiz = U(modTweaks::RowOf(Tweak::kCleanupWizard).keyPath);
+    memory.PutW(reg::kCurrentUser, wiz, u"\u03a9", reg::kRegDword, {2, 0, 0, 0});
+    // A value the settings do not own keeps the key.
+    const backup::RemoveEmptyKey remove = backup::RemoveIfEmpty(backed);
+    EXPECT_EQ(remove(reg::kCurrentUser, wiz), reg::kSuccess);
+    EXPECT_TRUE(memory.GetW(reg::kCurrentUser, wiz, u"\u03c9"));
+    {
+        backup::UndoStack::Action action(undo);
+        EXPECT_EQ(backed.RegDeleteKeyW(reg::kCurrentUser, wiz.c_str()), reg::kSuccess);
+    }
+    EXPECT_FALSE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kCleanupWizard).keyPath));
+    EXPECT_EQ(Saved(), (std::vector<Entry>{Entry::Value(reg::kCurrentUser, wiz, u"\u03a9",
+                                                        reg::kRegDword, {2, 0, 0, 0})}));
+    EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
+    EXPECT_TRUE(memory.GetW(reg::kCurrentUser, wiz, u"\u03a9"));
+
+    // Emptied, the hook removes it.
+    reg::Key key = reg::kNullKey;
+    ASSERT_EQ(backed.RegOpenKeyExW(reg::kCurrentUser, wiz.c_str(), 0, reg::kKeySetValue, &key),
+              reg::kSuccess);
+    EXPECT_EQ(backed.RegDeleteValueW(key, u"\u03a9"), reg::kSuccess);
+    EXPECT_EQ(backed.RegCloseKey(key), reg::kSuccess);
+    EXPECT_EQ(remove(reg::kCurrentUser, wiz), reg::kSuccess);
+    EXPECT_FALSE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kCleanupWizard).keyPath));
+    EXPECT_EQ(remove(reg::kCurrentUser, wiz), reg::kFileNotFound);
+    EXPECT_EQ(memory.OpenHandles(), 0u);
 }
 
 TEST(BackupFileName, NeverOverwritesAnotherRunsFile) {

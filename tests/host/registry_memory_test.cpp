@@ -21,6 +21,12 @@ struct MemoryBackend {
         memory.Deny(reg::kCurrentUser, std::string(kScratch) + "\\" + path, reg::kKeyWrite);
         return true;
     }
+    bool PutCounted(const std::string& path, const std::u16string& name, std::uint32_t type,
+                    const std::vector<std::uint8_t>& data) {
+        const std::string full = std::string(kScratch) + "\\" + path;
+        memory.PutW(reg::kCurrentUser, std::u16string(full.begin(), full.end()), name, type, data);
+        return true;
+    }
     reg::MemoryRegistry memory;
 };
 
