@@ -6,13 +6,12 @@
 namespace ui {
 
 int ScreenDpi() {
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    win32::WindowDc dc(nullptr);
+    const int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
-Font MakeFont(const char* face, double points, int weight, bool underline, bool italic) {
+win32::Font MakeFont(const char* face, double points, int weight, bool underline, bool italic) {
     LOGFONTA lf = {};
     lf.lfHeight = -static_cast<LONG>(std::lround(points * ScreenDpi() / 72.0));
     lf.lfWeight = weight;
@@ -24,7 +23,7 @@ Font MakeFont(const char* face, double points, int weight, bool underline, bool 
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
     lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
-    return Font(CreateFontIndirectA(&lf));
+    return win32::Font(CreateFontIndirectA(&lf));
 }
 
 std::string ProgramFolder() {

@@ -10,38 +10,12 @@
 #include <thread>
 #include <vector>
 
+#include "win32/Handles.h"
+#include "win32/Window.h"
+
 namespace ui {
 
 namespace {
-
-class InternetHandle {
-  public:
-    explicit InternetHandle(HINTERNET h) : h_(h) {}
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    ~InternetHandle() {
-        if (h_) InternetCloseHandle(h_);
-    }
-    HINTERNET get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-
-  private:
-    HINTERNET h_;
-};
-
-class Event {
-  public:
-    Event() : h_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    Event(const Event&) = delete;
-    Event& operator=(const Event&) = delete;
-    ~Event() {
-        if (h_) CloseHandle(h_);
-    }
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
 
 // What the caller and the worker share. The worker fills `body` and `ok`
 // and then signals `done`; the caller reads them only after that signal.
@@ -51,7 +25,8 @@ struct Transfer {
     std::atomic<bool> abandoned{false};
     bool ok = false;
     std::string body;
-    Event done;
+    // Manual reset, not signalled.
+    win32::Handle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 
 bool QueryNumber(HINTERNET request, DWORD query, DWORD* value) {
@@ -63,7 +38,7 @@ void Fetch(Transfer& t) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(t.limits.totalTimeoutMs);
 
-    InternetHandle session(
+    win32::Internet session(
         InternetOpenA("Dovrane", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return;
     DWORD timeout = t.limits.totalTimeoutMs;
@@ -78,7 +53,7 @@ void Fetch(Transfer& t) {
     const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                         INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES |
                         INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH;
-    InternetHandle request(InternetOpenUrlA(session.get(), t.url.c_str(), nullptr, 0, flags, 0));
+    win32::Internet request(InternetOpenUrlA(session.get(), t.url.c_str(), nullptr, 0, flags, 0));
     if (!request) return;
 
     // An error page is not the banner.
@@ -125,7 +100,11 @@ bool HttpWin32::Get(const std::string& url, const FetchLimits& limits, std::stri
             // memory on the way is a failed fetch like any other.
             try {
                 Fetch(*transfer);
+            } catch (const std::exception& e) {
+                win32::Trace("banner fetch", 0, e.what());
+                transfer->ok = false;
             } catch (...) {
+                win32::Trace("banner fetch", 0, "an exception of unknown type");
                 transfer->ok = false;
             }
             SetEvent(transfer->done.get());

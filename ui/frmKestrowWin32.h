@@ -8,14 +8,21 @@
 #include <map>
 #include <memory>
 
+#include "app/resource.h"
+
 #include "ui/GdiWin32.h"
 #include "ui/PrompterWin32.h"
 #include "ui/frmKestrowLayout.h"
+#include "win32/Window.h"
 
 namespace ui {
 
-class frmKestrowWindow {
+class frmAbout;
+
+class frmKestrowWindow : public win32::BaseWindow<frmKestrowWindow> {
   public:
+    static constexpr win32::WindowClass kClass = {"frmKestrow", IDI_DOVRANE, 0, true};
+
     // The single main window, created on first use.
     static frmKestrowWindow& Instance();
 
@@ -26,8 +33,6 @@ class frmKestrowWindow {
     // Enter) for the window's controls. True when the message was handled.
     bool PreTranslate(MSG& msg);
 
-    HWND hwnd() const { return hwnd_; }
-
     frmKestrowWindow(const frmKestrowWindow&) = delete;
     frmKestrowWindow& operator=(const frmKestrowWindow&) = delete;
     ~frmKestrowWindow();
@@ -36,7 +41,7 @@ class frmKestrowWindow {
     frmKestrowWindow();
     struct Parts;
 
-    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+    friend class win32::BaseWindow<frmKestrowWindow>;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     void CreateControls();
@@ -52,11 +57,11 @@ class frmKestrowWindow {
     void OnHelp(const HELPINFO& info);
     void OnCommand(int id, int code, HWND control);
 
-    HWND hwnd_ = nullptr;
-    Font formFont_;
-    Font linkFont_;
+    win32::Font formFont_;
+    win32::Font linkFont_;
     HCURSOR hand_ = nullptr;
     PrompterWin32 prompter_;
+    frmAbout* about_ = nullptr;  // the About box while it is up
     std::map<int, HWND> controls_;
     std::unique_ptr<Parts> parts_;
 };

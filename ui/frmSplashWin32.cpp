@@ -10,8 +10,6 @@ namespace ui {
 
 namespace {
 
-constexpr char kSplashClass[] = "frmSplash";
-
 int Px(int twips, int dpi) {
     return TwipsToPixels(twips, dpi);
 }
@@ -24,18 +22,7 @@ const SplashLabelSpec* FindLabel(int id) {
 
 }  // namespace
 
-frmSplash::frmSplash() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    if (!GetClassInfoA(inst, kSplashClass, &wc)) {
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = inst;
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kSplashClass;
-        RegisterClassA(&wc);
-    }
-}
+frmSplash::frmSplash() = default;
 
 frmSplash::~frmSplash() {
     Unload();
@@ -55,15 +42,13 @@ void frmSplash::Show(HWND owner) {
     const int height = frame.bottom - frame.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    hwnd_ = CreateWindowExA(exStyle, kSplashClass, "", style, x, y, width, height, owner, nullptr,
-                            GetModuleHandleA(nullptr), this);
-    if (!hwnd_) return;
+    if (!Create(exStyle, "", style, x, y, width, height, owner, nullptr)) return;
     CreateControls();
     Form_Load();
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
     // Painted now, frame and labels alike: the slow part of the load comes
     // next and processes no messages.
-    RedrawWindow(hwnd_, nullptr, nullptr,
+    RedrawWindow(hwnd(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
 }
 
@@ -76,7 +61,7 @@ void frmSplash::CreateControls() {
                     int originX, int originY) {
         HWND w = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
                                  originX + Px(r.left, dpi), originY + Px(r.top, dpi),
-                                 Px(r.width, dpi), Px(r.height, dpi), hwnd_,
+                                 Px(r.width, dpi), Px(r.height, dpi), hwnd(),
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
         controls_[id] = w;
         // Each new control goes in front of the ones before it.
@@ -114,17 +99,17 @@ void frmSplash::SetLabelText(int id, const std::string& text) {
 
     // A self-sizing label takes the size of its text and keeps the edge its
     // text is aligned to.
-    HDC dc = GetDC(label);
-    HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     RECT need = {0, 0, 0, 0};
-    DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    {
+        win32::WindowDc dc(label);
+        win32::Selection font(dc.get(),
+                              reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        DrawTextA(dc.get(), text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX);
+    }
 
     RECT now;
     GetWindowRect(label, &now);
-    MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&now), 2);
+    MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&now), 2);
     const int width = need.right - need.left;
     const int left = row->align == LabelAlign::Right ? now.right - width : now.left;
     SetWindowPos(label, nullptr, left, now.top, width, need.bottom - need.top,
@@ -132,7 +117,7 @@ void frmSplash::SetLabelText(int id, const std::string& text) {
 }
 
 void frmSplash::Unload() {
-    if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY forgets the handle
+    if (hwnd()) DestroyWindow(hwnd());  // WM_NCDESTROY forgets the handle
 }
 
 void frmSplash::Form_KeyPress() {
@@ -155,52 +140,39 @@ void frmSplash::DrawLogo(const DRAWITEMSTRUCT& item) const {
     RenderPicture(logo_, item.hDC, item.rcItem);
 }
 
-LRESULT CALLBACK frmSplash::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    try {
-        if (msg == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<frmSplash*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-        switch (msg) {
-            case WM_CHAR:
-                self->Form_KeyPress();
-                return 0;
-            case WM_COMMAND:
-                // Frame1, imgLogo and every label: STN_CLICKED (0) and
-                // STN_DBLCLK (1) from a static with SS_NOTIFY.
-                if (HIWORD(wp) == STN_CLICKED || HIWORD(wp) == STN_DBLCLK) {
-                    const int id = LOWORD(wp);
-                    if (id >= kSplashFrame1 && id <= kSplashLblCompanyProduct) {
-                        self->Frame1_Click();
-                        return 0;
-                    }
+LRESULT frmSplash::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CHAR:
+            Form_KeyPress();
+            return 0;
+        case WM_COMMAND:
+            // Frame1, imgLogo and every label: STN_CLICKED (0) and
+            // STN_DBLCLK (1) from a static with SS_NOTIFY.
+            if (HIWORD(wp) == STN_CLICKED || HIWORD(wp) == STN_DBLCLK) {
+                const int id = LOWORD(wp);
+                if (id >= kSplashFrame1 && id <= kSplashLblCompanyProduct) {
+                    Frame1_Click();
+                    return 0;
                 }
-                break;
-            case WM_DRAWITEM: {
-                const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-                if (item->CtlID == kSplashImgLogo) {
-                    self->DrawLogo(*item);
-                    return TRUE;
-                }
-                if (item->CtlID == kSplashFrame1) {
-                    self->DrawFrame(*item);
-                    return TRUE;
-                }
-                break;
             }
-            case WM_NCDESTROY:
-                SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-                self->hwnd_ = nullptr;
-                self->controls_.clear();
-                break;
+            break;
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+            if (item->CtlID == kSplashImgLogo) {
+                DrawLogo(*item);
+                return TRUE;
+            }
+            if (item->CtlID == kSplashFrame1) {
+                DrawFrame(*item);
+                return TRUE;
+            }
+            break;
         }
-    } catch (...) {
-        return 0;
+        case WM_NCDESTROY:
+            controls_.clear();
+            break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return Default(msg, wp, lp);
 }
 
 }  // namespace ui

@@ -20,15 +20,16 @@
 
 #include "ui/GdiWin32.h"
 #include "ui/PictureWin32.h"
+#include "win32/Window.h"
 
 namespace ui {
 
-class frmSplash {
+class frmSplash : public win32::BaseWindow<frmSplash> {
   public:
+    static constexpr win32::WindowClass kClass = {"frmSplash", 0, 0, true};
+
     frmSplash();
     ~frmSplash();  // unloads
-    frmSplash(const frmSplash&) = delete;
-    frmSplash& operator=(const frmSplash&) = delete;
 
     // Loads the splash (its Form_Load sets the label texts) and shows it
     // modeless, owned by `owner`, centred on the screen and painted before
@@ -37,8 +38,7 @@ class frmSplash {
     // Destroys the window; nothing happens when it is gone already.
     void Unload();
 
-    bool IsLoaded() const { return hwnd_ != nullptr; }
-    HWND hwnd() const { return hwnd_; }
+    bool IsLoaded() const { return hwnd() != nullptr; }
 
   private:
     void CreateControls();
@@ -48,13 +48,13 @@ class frmSplash {
     void Frame1_Click();
     void DrawFrame(const DRAWITEMSTRUCT& item) const;
     void DrawLogo(const DRAWITEMSTRUCT& item) const;
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    friend class win32::BaseWindow<frmSplash>;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-    ComScope com_;  // first in, last out: the logo lives inside it
+    win32::ComScope com_;  // first in, last out: the logo lives inside it
     Picture logo_;
-    std::vector<Font> fonts_;
+    std::vector<win32::Font> fonts_;
     std::map<int, HWND> controls_;
-    HWND hwnd_ = nullptr;
     bool shown_ = false;
 };
 

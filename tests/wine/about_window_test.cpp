@@ -38,7 +38,7 @@ void WithAboutBox(const std::function<void(HWND)>& drive) {
         WaitFor([] { return FindBox(nullptr, 0) == nullptr; }, milliseconds(3000));
         for (HWND w : TopWindows(GetCurrentProcessId())) PostMessageA(w, WM_CLOSE, 0, 0);
     });
-    ui::frmAbout::ShowModal(nullptr);
+    ui::frmAbout().Show(nullptr);
     driver.join();
 }
 

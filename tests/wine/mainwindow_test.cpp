@@ -283,7 +283,7 @@ TEST_F(MainWindow, LinkIsDrawnBlueAndUnderlinedInItsFont) {
     const Image expected = Render(shown.w, shown.h, [](HDC dc) {
         RECT r = {0, 0, 1000, 1000};
         FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-        ui::Font font = ui::MakeFont("MS Sans Serif", 8.25, FW_NORMAL, true);
+        win32::Font font = ui::MakeFont("MS Sans Serif", 8.25, FW_NORMAL, true);
         HGDIOBJ old = SelectObject(dc, font.get());
         SetTextColor(dc, RGB(0, 0, 255));
         SetBkMode(dc, TRANSPARENT);

@@ -90,8 +90,8 @@ TEST_F(WineTweaks, NumLockKeepsTheOtherBitsOfTheStoredText) {
     BorrowedValue place(HKEY_USERS, modTweaks::RowOf(Tweak::kNumLock).keyPath,
                         "InitialKeyboardIndicators");
     ASSERT_TRUE(place.SetSz("3"));
-    EXPECT_EQ(modTweaks::GetNumLock(seams), 1);
-    EXPECT_TRUE(modTweaks::SetNumLock(seams, false).held());
+    EXPECT_EQ(modTweaks::Read(seams, modTweaks::Tweak::kNumLock), 1);
+    EXPECT_TRUE(modTweaks::Write(seams, modTweaks::Tweak::kNumLock, false).held());
     EXPECT_EQ(place.Now()->data, std::vector<BYTE>({'1', 0}));
 }
 
