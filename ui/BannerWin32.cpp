@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "app/resource.h"
-#include "ui/GdiWin32.h"
 #include "ui/HttpWin32.h"
+#include "win32/ProgramFolder.h"
 
 namespace ui {
 
@@ -112,7 +112,7 @@ struct BannerWin32::Parts {
     win32::ComScope com;  // first in, last out: the picture lives inside it
     HttpWin32 inet1;
     FileWriterWin32 files;
-    Banner banner{inet1, files, ProgramFolder()};
+    Banner banner{inet1, files, win32::ProgramFolder()};
     BannerBox picture1;
 };
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 
 namespace ui {
 
@@ -20,7 +20,7 @@ constexpr bool SettingsMatchTheirBoxes() {
         if (s.tweak != static_cast<Tweak>(i)) return false;
         while (row < kKestrowControls.size() && kKestrowControls[row].id != s.id) ++row;
         if (row == kKestrowControls.size()) return false;
-        const ControlSpec& box = kKestrowControls[row];
+        const LayoutRow& box = kKestrowControls[row];
         if (box.kind != ControlKind::CheckBox || box.page != Page::Tweaks) return false;
     }
     return true;

@@ -17,8 +17,8 @@
 #include "registry/UserName.h"
 #include "registry/modTweaks.h"
 #include "ui/CheckBox.h"
+#include "ui/ControlIds.h"
 #include "ui/Prompter.h"
-#include "ui/frmKestrowLayout.h"
 
 namespace ui {
 

@@ -4,18 +4,13 @@
 
 #include "app/resource.h"
 #include "registry/RegistryWin32.h"
-#include "ui/AboutBox.h"
-#include "ui/GdiWin32.h"
+#include "ui/LayoutWin32.h"
 #include "ui/PrompterWin32.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmAbout.h"
 
 namespace ui {
 
 namespace {
-
-int Px(int twips) {
-    return TwipsToPixels(twips, ScreenDpi());
-}
 
 // Starting System Information on the real system.
 class ProgramsWin32 final : public Programs {
@@ -73,9 +68,7 @@ void frmAbout::Show(HWND owner) {
 }
 
 void frmAbout::CreateControls() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
     const int dpi = ScreenDpi();
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0));
 
     RECT client = {0, 0, TwipsToPixels(kAboutWidthTwips, dpi),
                    TwipsToPixels(kAboutHeightTwips, dpi)};
@@ -91,37 +84,8 @@ void frmAbout::CreateControls() {
                  over.top + (over.bottom - over.top - height) / 2, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 
-    for (const auto& row : kAboutControls) {
-        const char* cls = "STATIC";
-        DWORD ctlStyle = WS_CHILD | WS_VISIBLE;
-        switch (row.kind) {
-            case AboutKind::DefaultButton:
-                cls = "BUTTON";
-                ctlStyle |= BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP;
-                break;
-            case AboutKind::Button:
-                cls = "BUTTON";
-                ctlStyle |= BS_PUSHBUTTON | WS_TABSTOP;
-                break;
-            case AboutKind::Icon:
-                ctlStyle |= SS_ICON;
-                break;
-            case AboutKind::Label:
-                ctlStyle |= SS_LEFT | SS_NOPREFIX;
-                break;
-        }
-        HWND w =
-            CreateWindowExA(0, cls, row.designText, ctlStyle, TwipsToPixels(row.left, dpi),
-                            TwipsToPixels(row.top, dpi), TwipsToPixels(row.width, dpi),
-                            TwipsToPixels(row.height, dpi), hwnd(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), inst, nullptr);
-        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (row.kind == AboutKind::Icon) {
-            // Icons from the executable are shared: never destroyed.
-            HICON icon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_DOVRANE));
-            SendMessageA(w, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-        }
-    }
+    for (const LayoutRow& row : kAboutControls)
+        CreateControl(hwnd(), row, {{0, 0}, dpi, Snap::Size}, fonts_);
     SendMessageA(hwnd(), DM_SETDEFID, kAboutCmdOK, 0);
 }
 
@@ -148,11 +112,13 @@ void frmAbout::Paint() {
     // The etched separator: the grey line, then the white one. Each line
     // after the first starts a row lower; on the very same row the
     // two-pixel white pen would cover the grey one entirely.
+    const int dpi = ScreenDpi();
+    auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
     int below = 0;
     for (const auto& line : kAboutLines) {
         win32::Brush brush(CreateSolidBrush(RGB(line.red, line.green, line.blue)));
-        const int y = Px(line.y1) + below;
-        RECT r = {Px(line.x1), y, Px(line.x2), y + line.widthPixels};
+        const int y = px(line.y1) + below;
+        RECT r = {px(line.x1), y, px(line.x2), y + line.widthPixels};
         FillRect(dc.get(), &r, brush.get());
         ++below;
     }

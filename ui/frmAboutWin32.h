@@ -1,8 +1,9 @@
 // The About box on Win32: a modal dialog built from the design rows of
-// AboutBox.h, loaded afresh on every showing.
+// frmAbout.h, loaded afresh on every showing.
 #pragma once
 #include <windows.h>
 
+#include "ui/LayoutWin32.h"
 #include "win32/Window.h"
 
 namespace ui {
@@ -24,6 +25,7 @@ class frmAbout : public win32::BaseWindow<frmAbout> {
     void Paint();
 
     HWND owner_ = nullptr;
+    FontSet fonts_;  // none of its own: every control takes the dialog's
 };
 
 }  // namespace ui

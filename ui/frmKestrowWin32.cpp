@@ -7,7 +7,7 @@
 #include "app/resource.h"
 #include "app/version.h"
 #include "registry/RegistryWin32.h"
-#include "registry/UserName.h"
+#include "registry/UserNameWin32.h"
 #include "system/ShutdownWin32.h"
 #include "ui/BannerWin32.h"
 #include "ui/CheckedListWin32.h"
@@ -16,6 +16,7 @@
 #include "ui/TweaksTab.h"
 #include "ui/frmAboutWin32.h"
 #include "ui/frmSplashWin32.h"
+#include "win32/ProgramFolder.h"
 
 namespace ui {
 
@@ -25,7 +26,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIP
 
 // What the window owns beyond its controls: the logic of its tabs and its
 // banner. Kept here so that the header does not pull them all in.
-struct frmKestrowWindow::Parts {
+struct frmKestrow::Parts {
     explicit Parts(Prompter& prompter)
         : tweaks(registry, userName, prompter),
           runList(registry, prompter, shutdown),
@@ -55,15 +56,15 @@ void DoEvents() {
 }
 }  // namespace
 
-frmKestrowWindow& frmKestrowWindow::Instance() {
-    static frmKestrowWindow instance;
+frmKestrow& frmKestrow::Instance() {
+    static frmKestrow instance;
     return instance;
 }
 
-frmKestrowWindow::frmKestrowWindow() : parts_(std::make_unique<Parts>(prompter_)) {}
-frmKestrowWindow::~frmKestrowWindow() = default;
+frmKestrow::frmKestrow() : parts_(std::make_unique<Parts>(prompter_)) {}
+frmKestrow::~frmKestrow() = default;
 
-bool frmKestrowWindow::Show() {
+bool frmKestrow::Show() {
     if (hwnd()) {
         ShowWindow(hwnd(), SW_SHOWNORMAL);
         return true;
@@ -102,57 +103,20 @@ bool frmKestrowWindow::Show() {
     return true;
 }
 
-void frmKestrowWindow::CreateControls() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    const int dpi = ScreenDpi();
-    formFont_ = MakeFont("MS Sans Serif", 8, FW_NORMAL);
-    linkFont_ = MakeFont("MS Sans Serif", 8.25, FW_NORMAL, true);
-
-    for (const ControlSpec& c : kKestrowControls) {
-        const char* cls = "BUTTON";
-        DWORD style = WS_CHILD | WS_VISIBLE;
-        DWORD exStyle = 0;
-        switch (c.kind) {
-            case ControlKind::TabControl:
-                cls = WC_TABCONTROLA;
-                // Clip the controls that stand on the tab, or it paints over them.
-                style |= WS_CLIPSIBLINGS | WS_TABSTOP;
-                break;
-            case ControlKind::CheckedList:  // made by CheckedListWin32
-                break;
-            case ControlKind::CheckBox:
-                // Not BS_AUTOCHECKBOX: the box's value changes through its
-                // CheckBox so that clicks and code run the same handler.
-                style |= WS_TABSTOP | BS_CHECKBOX;
-                break;
-            case ControlKind::Button:
-                style |= WS_TABSTOP | BS_PUSHBUTTON;
-                break;
-            case ControlKind::Picture:  // made by BannerWin32
-                break;
-            case ControlKind::Link:
-                cls = "STATIC";
-                style |= SS_NOTIFY | SS_LEFT;
-                break;
-        }
-        const RECT rect = {TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi),
-                           TwipsToPixels(c.left + c.width, dpi),
-                           TwipsToPixels(c.top + c.height, dpi)};
+void frmKestrow::CreateControls() {
+    const Placement at = {{0, 0}, ScreenDpi(), Snap::Edges};
+    for (const LayoutRow& c : kKestrowControls) {
         HWND h = nullptr;
         if (c.kind == ControlKind::CheckedList) {
-            parts_->lstRunMRU.Create(hwnd(), rect, c.id, formFont_.get());
+            parts_->lstRunMRU.Create(hwnd(), PixelRect(c, at), c.id, fonts_.Get(c.font));
             h = parts_->lstRunMRU.hwnd();
         } else if (c.kind == ControlKind::Picture) {
-            h = parts_->banner.CreateBox(hwnd(), c.id, rect);
+            h = parts_->banner.CreateBox(hwnd(), c.id, PixelRect(c, at));
         } else {
-            h = CreateWindowExA(exStyle, cls, c.caption, style, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, hwnd(),
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
+            h = CreateControl(hwnd(), c, at, fonts_);
         }
-        SendMessageA(h, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(c.kind == ControlKind::Link ? linkFont_.get()
-                                                                          : formFont_.get()),
-                     FALSE);
+        // The list and the banner box take the window's font as well.
+        SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(c.font)), FALSE);
         controls_[c.id] = h;
     }
 
@@ -176,7 +140,7 @@ void frmKestrowWindow::CreateControls() {
     WireHandlers();
 }
 
-void frmKestrowWindow::WireHandlers() {
+void frmKestrow::WireHandlers() {
     for (const Setting& s : kSettings) {
         HWND h = Control(s.id);
         parts_->tweaks.Box(s.tweak).ShowOn([h](int value) {
@@ -185,20 +149,20 @@ void frmKestrowWindow::WireHandlers() {
     }
 }
 
-HWND frmKestrowWindow::Control(int id) const {
+HWND frmKestrow::Control(int id) const {
     auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second;
 }
 
-void frmKestrowWindow::ShowPage(Page page) {
+void frmKestrow::ShowPage(Page page) {
     SendMessageA(Control(kSSTab1), TCM_SETCURSEL, page == Page::RunList ? 1 : 0, 0);
-    for (const ControlSpec& c : kKestrowControls) {
+    for (const LayoutRow& c : kKestrowControls) {
         if (c.page == Page::Window) continue;
         ShowWindow(Control(c.id), c.page == page ? SW_SHOWNA : SW_HIDE);
     }
 }
 
-void frmKestrowWindow::MoveFocus(bool forward) {
+void frmKestrow::MoveFocus(bool forward) {
     const int n = static_cast<int>(kKestrowControls.size());
     int at = -1;
     HWND focus = GetFocus();
@@ -215,7 +179,7 @@ void frmKestrowWindow::MoveFocus(bool forward) {
     }
 }
 
-bool frmKestrowWindow::PreTranslate(MSG& msg) {
+bool frmKestrow::PreTranslate(MSG& msg) {
     if (!hwnd() || (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd))) return false;
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
         MoveFocus(GetKeyState(VK_SHIFT) >= 0);
@@ -224,7 +188,7 @@ bool frmKestrowWindow::PreTranslate(MSG& msg) {
     return IsDialogMessageA(hwnd(), &msg) != FALSE;
 }
 
-void frmKestrowWindow::Form_Load() {
+void frmKestrow::Form_Load() {
     // 1. and 2. A fresh splash screen over this window, painted before the
     //    slow steps begin.
     auto splash = std::make_unique<frmSplash>();
@@ -240,11 +204,11 @@ void frmKestrowWindow::Form_Load() {
     splash->Unload();
 }
 
-void frmKestrowWindow::mnuHelpContents_Click() {
-    WinHelpA(hwnd(), HelpFilePath().c_str(), HELP_FINDER, 0);
+void frmKestrow::mnuHelpContents_Click() {
+    WinHelpA(hwnd(), win32::HelpFilePath().c_str(), HELP_FINDER, 0);
 }
 
-void frmKestrowWindow::mnuHelpAbout_Click() {
+void frmKestrow::mnuHelpAbout_Click() {
     // Help > About posted again while the box is up opens no second one.
     if (about_) return;
     frmAbout box;
@@ -253,19 +217,19 @@ void frmKestrowWindow::mnuHelpAbout_Click() {
     about_ = nullptr;
 }
 
-void frmKestrowWindow::Label1_Click() {
+void frmKestrow::Label1_Click() {
     ShellWin32 shell(hwnd());
     OpenLink(shell, prompter_, DOVRANE_SERVER "/dovrane");
 }
 
-void frmKestrowWindow::OnHelp(const HELPINFO& info) {
+void frmKestrow::OnHelp(const HELPINFO& info) {
     int topic = kWindowHelpTopic;
     if (info.iContextType == HELPINFO_WINDOW && info.hItemHandle != hwnd())
         topic = HelpTopicFor(info.iCtrlId);
-    WinHelpA(hwnd(), HelpFilePath().c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(topic));
+    WinHelpA(hwnd(), win32::HelpFilePath().c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(topic));
 }
 
-void frmKestrowWindow::OnCommand(int id, int code, HWND control) {
+void frmKestrow::OnCommand(int id, int code, HWND control) {
     // A click on a setting's box changes its value, which runs its handler.
     if (const Setting* setting = SettingOf(id); setting && control && code == BN_CLICKED) {
         CheckBox& box = parts_->tweaks.Box(setting->tweak);
@@ -278,27 +242,26 @@ void frmKestrowWindow::OnCommand(int id, int code, HWND control) {
         int id;
         bool menu;
         int code;
-        void (*run)(frmKestrowWindow&);
+        void (*run)(frmKestrow&);
     };
     static constexpr Click kClicks[] = {
-        {IDM_HELP_CONTENTS, true, 0, [](frmKestrowWindow& w) { w.mnuHelpContents_Click(); }},
-        {IDM_HELP_ABOUT, true, 0, [](frmKestrowWindow& w) { w.mnuHelpAbout_Click(); }},
-        {kLabel1, false, STN_CLICKED, [](frmKestrowWindow& w) { w.Label1_Click(); }},
+        {IDM_HELP_CONTENTS, true, 0, [](frmKestrow& w) { w.mnuHelpContents_Click(); }},
+        {IDM_HELP_ABOUT, true, 0, [](frmKestrow& w) { w.mnuHelpAbout_Click(); }},
+        {kLabel1, false, STN_CLICKED, [](frmKestrow& w) { w.Label1_Click(); }},
         {kPicture1, false, BN_CLICKED,
-         [](frmKestrowWindow& w) {
+         [](frmKestrow& w) {
              ShellWin32 shell(w.hwnd());
              w.parts_->banner.Picture1_Click(shell, w.prompter_);
          }},
         {kCmdTwksSelectAll, false, BN_CLICKED,
-         [](frmKestrowWindow& w) { w.parts_->tweaks.cmdTwksSelectAll_Click(); }},
+         [](frmKestrow& w) { w.parts_->tweaks.cmdTwksSelectAll_Click(); }},
         {kCmdTwksSelectNone, false, BN_CLICKED,
-         [](frmKestrowWindow& w) { w.parts_->tweaks.cmdTwksSelectNone_Click(); }},
-        {kCmdMRUAll, false, BN_CLICKED,
-         [](frmKestrowWindow& w) { w.parts_->runList.cmdMRUAll_Click(); }},
+         [](frmKestrow& w) { w.parts_->tweaks.cmdTwksSelectNone_Click(); }},
+        {kCmdMRUAll, false, BN_CLICKED, [](frmKestrow& w) { w.parts_->runList.cmdMRUAll_Click(); }},
         {kCmdMRUNone, false, BN_CLICKED,
-         [](frmKestrowWindow& w) { w.parts_->runList.cmdMRUNone_Click(); }},
+         [](frmKestrow& w) { w.parts_->runList.cmdMRUNone_Click(); }},
         {kCmdMRUApply, false, BN_CLICKED,
-         [](frmKestrowWindow& w) { w.parts_->runList.cmdMRUApply_Click(); }},
+         [](frmKestrow& w) { w.parts_->runList.cmdMRUApply_Click(); }},
     };
     for (const Click& click : kClicks) {
         if (click.id == id && click.menu == (control == nullptr) &&
@@ -309,7 +272,7 @@ void frmKestrowWindow::OnCommand(int id, int code, HWND control) {
     }
 }
 
-LRESULT frmKestrowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT frmKestrow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_MEASUREITEM:
             if (parts_->lstRunMRU.OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp)))
@@ -357,7 +320,7 @@ LRESULT frmKestrowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             // The quit first: should closing the help viewer throw, the
             // program must still end rather than run on without a window.
             PostQuitMessage(0);
-            WinHelpA(hwnd(), HelpFilePath().c_str(), HELP_QUIT, 0);
+            WinHelpA(hwnd(), win32::HelpFilePath().c_str(), HELP_QUIT, 0);
             return 0;
         case WM_NCDESTROY:
             controls_.clear();

@@ -10,21 +10,21 @@
 
 #include "app/resource.h"
 
-#include "ui/GdiWin32.h"
+#include "ui/LayoutWin32.h"
 #include "ui/PrompterWin32.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 #include "win32/Window.h"
 
 namespace ui {
 
 class frmAbout;
 
-class frmKestrowWindow : public win32::BaseWindow<frmKestrowWindow> {
+class frmKestrow : public win32::BaseWindow<frmKestrow> {
   public:
     static constexpr win32::WindowClass kClass = {"frmKestrow", IDI_DOVRANE, 0, true};
 
     // The single main window, created on first use.
-    static frmKestrowWindow& Instance();
+    static frmKestrow& Instance();
 
     // Creates the window, runs Form_Load, then shows it. False when the
     // window could not be created.
@@ -33,15 +33,15 @@ class frmKestrowWindow : public win32::BaseWindow<frmKestrowWindow> {
     // Enter) for the window's controls. True when the message was handled.
     bool PreTranslate(MSG& msg);
 
-    frmKestrowWindow(const frmKestrowWindow&) = delete;
-    frmKestrowWindow& operator=(const frmKestrowWindow&) = delete;
-    ~frmKestrowWindow();
+    frmKestrow(const frmKestrow&) = delete;
+    frmKestrow& operator=(const frmKestrow&) = delete;
+    ~frmKestrow();
 
   private:
-    frmKestrowWindow();
+    frmKestrow();
     struct Parts;
 
-    friend class win32::BaseWindow<frmKestrowWindow>;
+    friend class win32::BaseWindow<frmKestrow>;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     void CreateControls();
@@ -57,8 +57,7 @@ class frmKestrowWindow : public win32::BaseWindow<frmKestrowWindow> {
     void OnHelp(const HELPINFO& info);
     void OnCommand(int id, int code, HWND control);
 
-    win32::Font formFont_;
-    win32::Font linkFont_;
+    FontSet fonts_;
     HCURSOR hand_ = nullptr;
     PrompterWin32 prompter_;
     frmAbout* about_ = nullptr;  // the About box while it is up

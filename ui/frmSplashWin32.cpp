@@ -3,24 +3,9 @@
 #include <string>
 
 #include "app/resource.h"
-#include "ui/SplashScreen.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmSplash.h"
 
 namespace ui {
-
-namespace {
-
-int Px(int twips, int dpi) {
-    return TwipsToPixels(twips, dpi);
-}
-
-const SplashLabelSpec* FindLabel(int id) {
-    for (const auto& row : kSplashLabels)
-        if (row.id == id) return &row;
-    return nullptr;
-}
-
-}  // namespace
 
 frmSplash::frmSplash() = default;
 
@@ -36,7 +21,8 @@ void frmSplash::Show(HWND owner) {
     // button.
     const DWORD style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME;
-    RECT frame = {0, 0, Px(kSplashWidthTwips, dpi), Px(kSplashHeightTwips, dpi)};
+    RECT frame = {0, 0, TwipsToPixels(kSplashWidthTwips, dpi),
+                  TwipsToPixels(kSplashHeightTwips, dpi)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
@@ -53,36 +39,20 @@ void frmSplash::Show(HWND owner) {
 }
 
 void frmSplash::CreateControls() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
     const int dpi = ScreenDpi();
-    const int fx = Px(kFrame1Rect.left, dpi);
-    const int fy = Px(kFrame1Rect.top, dpi);
-    auto make = [&](int id, const char* cls, const char* text, DWORD style, const TwipsRect& r,
-                    int originX, int originY) {
-        HWND w = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
-                                 originX + Px(r.left, dpi), originY + Px(r.top, dpi),
-                                 Px(r.width, dpi), Px(r.height, dpi), hwnd(),
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-        controls_[id] = w;
+    const RECT frame =
+        PixelRect(*FindRow(kSplashControls, kSplashFrame1), {{0, 0}, dpi, Snap::Size});
+    logo_ = LoadPictureResource(IDR_LOGO);
+    for (const LayoutRow& row : kSplashControls) {
+        const POINT origin = row.page == Page::Frame ? POINT{frame.left, frame.top} : POINT{0, 0};
+        // Frame1 is drawn here with its inside (a stock etched frame draws
+        // only its edge). SS_NOTIFY makes the frame, the logo and every label
+        // take clicks; a plain static lets them through to the window.
+        HWND w = CreateControl(hwnd(), row, {origin, dpi, Snap::Size}, fonts_,
+                               WS_CLIPSIBLINGS | SS_NOTIFY);
+        controls_[row.id] = w;
         // Each new control goes in front of the ones before it.
         SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        return w;
-    };
-
-    // Frame1: an etched frame without caption, drawn here with its inside
-    // (a stock etched frame draws only its edge). SS_NOTIFY makes it take
-    // clicks; a plain frame lets them through to the window.
-    make(kSplashFrame1, "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, kFrame1Rect, 0, 0);
-    make(kSplashImgLogo, "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, kImgLogoRect, fx, fy);
-    logo_ = LoadPictureResource(IDR_LOGO);
-
-    for (const auto& row : kSplashLabels) {
-        const DWORD align = row.align == LabelAlign::Right ? SS_RIGHT : SS_LEFT;
-        // SS_NOPREFIX: an "&" in a text is shown, not taken as an accelerator.
-        HWND label = make(row.id, "STATIC", row.designText, align | SS_NOTIFY | SS_NOPREFIX,
-                          row.rect, fx, fy);
-        fonts_.push_back(MakeFont("Arial", row.points, row.bold ? FW_BOLD : FW_NORMAL));
-        SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.back().get()), FALSE);
     }
 }
 
@@ -92,10 +62,10 @@ void frmSplash::Form_Load() {
 
 void frmSplash::SetLabelText(int id, const std::string& text) {
     HWND label = controls_[id];
-    const SplashLabelSpec* row = FindLabel(id);
+    const LayoutRow* row = FindRow(kSplashControls, id);
     if (!label || !row) return;
     SetWindowTextA(label, text.c_str());
-    if (!row->autoSize) return;
+    if (row->kind != ControlKind::AutoSizeLabel) return;
 
     // A self-sizing label takes the size of its text and keeps the edge its
     // text is aligned to.
@@ -111,7 +81,7 @@ void frmSplash::SetLabelText(int id, const std::string& text) {
     GetWindowRect(label, &now);
     MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&now), 2);
     const int width = need.right - need.left;
-    const int left = row->align == LabelAlign::Right ? now.right - width : now.left;
+    const int left = row->align == Align::Right ? now.right - width : now.left;
     SetWindowPos(label, nullptr, left, now.top, width, need.bottom - need.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -4,21 +4,15 @@
 // logo or a label, closes it early; a click on the margin outside the frame
 // does not.
 //
-// The main window's Form_Load uses a fresh one:
-//     auto splash = std::make_unique<ui::frmSplash>();
-//     splash->Show(hwnd);   // Form_Load of the splash runs here; it is painted
-//     DoEvents();           // PeekMessage/TranslateMessage/DispatchMessage until
-//                           // empty: TranslateMessage makes the WM_CHAR that closes it
-//     ... LoadBanner, the tweaks, LoadRunList ...
-//     splash->Unload();     // harmless when the user closed it already
-//     splash.reset();
+// The main window's Form_Load shows a fresh one before its slow steps and
+// unloads it after them, unless the user closed it already.
 #pragma once
 #include <windows.h>
 
 #include <map>
 #include <vector>
 
-#include "ui/GdiWin32.h"
+#include "ui/LayoutWin32.h"
 #include "ui/PictureWin32.h"
 #include "win32/Window.h"
 
@@ -53,7 +47,7 @@ class frmSplash : public win32::BaseWindow<frmSplash> {
 
     win32::ComScope com_;  // first in, last out: the logo lives inside it
     Picture logo_;
-    std::vector<win32::Font> fonts_;
+    FontSet fonts_;
     std::map<int, HWND> controls_;
     bool shown_ = false;
 };

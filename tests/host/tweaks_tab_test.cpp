@@ -4,8 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "conformance/TestDoubles.h"
 #include "registry/MemoryRegistry.h"
+#include "support/TestDoubles.h"
 #include "ui/TweaksTab.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <functional>
 #include <thread>
 
-#include "ui/AboutBox.h"
-#include "ui/GdiWin32.h"
+#include "ui/LayoutWin32.h"
+#include "ui/frmAbout.h"
 #include "ui/frmAboutWin32.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 #include "wine/support/Driver.h"
 
 namespace {

@@ -14,9 +14,9 @@
 
 #include "app/resource.h"
 #include "banner_test_server.h"
-#include "ui/AboutBox.h"
-#include "ui/SplashScreen.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmAbout.h"
+#include "ui/frmKestrow.h"
+#include "ui/frmSplash.h"
 #include "wine/support/Driver.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "conformance/TestDoubles.h"
 #include "registry/RegistryWin32.h"
+#include "support/TestDoubles.h"
 #include "system/ShutdownApi.h"
 #include "ui/CheckedListWin32.h"
 #include "ui/RunListTab.h"
@@ -26,15 +26,6 @@ constexpr int kListId = 1301;
 const std::string kLong =
     "C:\\Program Files\\Ostrabend Tools\\A Rather Long Folder Name Kept For Testing\\tool.exe "
     "/switch:one /switch:two /last:END";
-
-class AnswerNo : public ui::Prompter {
-  public:
-    int asked = 0;
-    int MsgBox(const std::string&, unsigned, const std::string&, unsigned) override {
-        ++asked;
-        return ui::kIdNo;
-    }
-};
 
 // What the parent window knows: the control to route to, and the item
 // rectangles the list box last asked to be drawn.
@@ -212,8 +203,8 @@ class CheckedListTest : public ::testing::Test {
     }
 
     reg::RegistryWin32 registry;
-    AnswerNo prompter;
-    testing_doubles::CountingShutdown shutdown;
+    testing_doubles::RecordingPrompter prompter;
+    testing_doubles::RecordingShutdown shutdown;
     ui::RunListTab tab{registry, prompter, shutdown};
     ui::CheckedListWin32 list{tab};
     Harness harness;
@@ -322,7 +313,7 @@ TEST_F(CheckedListTest, ApplyDeletesExactlyTheUncheckedValueFromTheRegistry) {
     ClickCheckBox("b");
     ASSERT_FALSE(Checked("b"));
     tab.cmdMRUApply_Click();
-    EXPECT_EQ(prompter.asked, 1);
+    EXPECT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(shutdown.restarts, 0);
     EXPECT_EQ(QuerySz("b"), "<missing>");
     EXPECT_EQ(QuerySz("a"), "notepad\\1");

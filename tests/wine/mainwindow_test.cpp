@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app/resource.h"
-#include "ui/GdiWin32.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/LayoutWin32.h"
+#include "ui/frmKestrow.h"
 #include "wine/support/Driver.h"
 
 namespace {
@@ -25,7 +25,7 @@ namespace {
 using namespace wine_test;
 using namespace std::chrono_literals;
 using ui::ControlKind;
-using ui::ControlSpec;
+using ui::LayoutRow;
 using ui::Page;
 
 int Px(int twips) {
@@ -112,9 +112,9 @@ class MainWindow : public testing::Test {
         }
         return false;
     }
-    static std::vector<const ControlSpec*> OnPage(Page page) {
-        std::vector<const ControlSpec*> out;
-        for (const ControlSpec& c : ui::kKestrowControls)
+    static std::vector<const LayoutRow*> OnPage(Page page) {
+        std::vector<const LayoutRow*> out;
+        for (const LayoutRow& c : ui::kKestrowControls)
             if (c.page == page) out.push_back(&c);
         return out;
     }
@@ -148,23 +148,23 @@ TEST_F(MainWindow, FixedFrameOfTheDesignedClientSize) {
 
 TEST_F(MainWindow, ControlsStandWhereTheDesignPutsThem) {
     HWND tab = Control(ui::kSSTab1);
-    for (const ControlSpec& c : ui::kKestrowControls) {
+    for (const LayoutRow& c : ui::kKestrowControls) {
         SCOPED_TRACE(c.name);
         HWND h = Control(c.id);
         ASSERT_NE(h, nullptr);
         EXPECT_EQ(GetParent(h), main_);
         // Controls on the tab control are placed from its corner.
         const RECT r = PlacementIn(h, c.page == Page::Window ? main_ : tab);
-        EXPECT_EQ(r.left, Px(c.left));
-        EXPECT_EQ(r.top, Px(c.top));
-        EXPECT_NEAR(r.right - r.left, Px(c.width), 1);
+        EXPECT_EQ(r.left, Px(c.rect.left));
+        EXPECT_EQ(r.top, Px(c.rect.top));
+        EXPECT_NEAR(r.right - r.left, Px(c.rect.width), 1);
         if (c.kind == ControlKind::CheckedList) {
             // A list box shows whole rows only and drops what is left over.
             const int row = static_cast<int>(SendMessageA(h, LB_GETITEMHEIGHT, 0, 0));
-            EXPECT_LE(r.bottom - r.top, Px(c.height));
-            EXPECT_GT(r.bottom - r.top, Px(c.height) - row);
+            EXPECT_LE(r.bottom - r.top, Px(c.rect.height));
+            EXPECT_GT(r.bottom - r.top, Px(c.rect.height) - row);
         } else {
-            EXPECT_NEAR(r.bottom - r.top, Px(c.height), 1);
+            EXPECT_NEAR(r.bottom - r.top, Px(c.rect.height), 1);
         }
 
         const LONG style = GetWindowLongA(h, GWL_STYLE);
@@ -201,6 +201,9 @@ TEST_F(MainWindow, ControlsStandWhereTheDesignPutsThem) {
                 EXPECT_EQ(TextOf(h), c.caption);
                 EXPECT_NE(style & SS_NOTIFY, 0) << "a click on it would not be noticed";
                 break;
+            default:
+                ADD_FAILURE() << "a kind the main window does not use";
+                break;
         }
     }
 }
@@ -208,13 +211,13 @@ TEST_F(MainWindow, ControlsStandWhereTheDesignPutsThem) {
 TEST_F(MainWindow, TweaksInFrontAndTheTabsSwitchWithTheMouse) {
     const auto visible = [](Page page) {
         std::vector<std::string> names;
-        for (const ControlSpec* c : OnPage(page))
+        for (const LayoutRow* c : OnPage(page))
             if (IsWindowVisible(Control(c->id))) names.push_back(c->name);
         return names;
     };
     const auto all = [](Page page) {
         std::vector<std::string> names;
-        for (const ControlSpec* c : OnPage(page)) names.push_back(c->name);
+        for (const LayoutRow* c : OnPage(page)) names.push_back(c->name);
         return names;
     };
     const std::vector<std::string> none;
@@ -227,7 +230,7 @@ TEST_F(MainWindow, TweaksInFrontAndTheTabsSwitchWithTheMouse) {
     EXPECT_EQ(visible(Page::RunList), all(Page::RunList));
     EXPECT_EQ(visible(Page::Tweaks), none);
     // What stands outside the tab control stays.
-    for (const ControlSpec* c : OnPage(Page::Window))
+    for (const LayoutRow* c : OnPage(Page::Window))
         EXPECT_TRUE(IsWindowVisible(Control(c->id))) << c->name;
 
     ClickAt(Control(ui::kSSTab1), Px(150), Px(150));
@@ -239,7 +242,7 @@ TEST_F(MainWindow, TweaksInFrontAndTheTabsSwitchWithTheMouse) {
 TEST_F(MainWindow, TabKeyWalksTheTweaksInDesignOrder) {
     ASSERT_EQ(SelectedTab(), 0);
     std::vector<int> expected;  // the visible stops, in the table's order
-    for (const ControlSpec& c : ui::kKestrowControls)
+    for (const LayoutRow& c : ui::kKestrowControls)
         if (c.page != Page::RunList && c.kind != ControlKind::Picture &&
             c.kind != ControlKind::Link)
             expected.push_back(c.id);

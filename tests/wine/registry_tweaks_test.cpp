@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "registry/RegistryWin32.h"
+#include "registry/UserNameWin32.h"
 #include "registry/modTweaks.h"
 #include "wine/support/Driver.h"
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 #include "wine/support/Driver.h"
 
 namespace {

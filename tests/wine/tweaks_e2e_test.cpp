@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 #include "wine/support/Driver.h"
 
 namespace {
