@@ -1,6 +1,7 @@
 // The eight Windows settings the program switches: where each lives, how its
 // on and off states are stored, and how a stored value reads back. One data
-// row per setting; the readers and writers by name all run on the rows.
+// row per setting; Read and Write run on the rows. The window ties each
+// setting to its box in ui/TweaksTab.h (kSettings).
 #pragma once
 #include <array>
 #include <cstddef>

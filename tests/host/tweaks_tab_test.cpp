@@ -182,6 +182,16 @@ TEST_F(TweaksTabTest, ARefusedClickPutsTheBoxBackAndSaysWhyEachTime) {
     EXPECT_EQ(prompter.boxes.size(), 2u);
 }
 
+// The five settings only an administrator may change, each named in the
+// message with its reason.
+void ExpectTheAdministratorsSettingsNamed(const std::string& text) {
+    for (const char* caption :
+         {"Enable NumLock @ Startup", "Add Encrypt Item to Context Menu",
+          "Enable Clear Page File @ Shutdown", "Display Adminstrator Account on Welcome Screen",
+          "Keep Dial-Up Internet Connections Open During Fast User Switch"})
+        EXPECT_THAT(text, HasSubstr(std::string(caption) + " - changing it needs administrator"));
+}
+
 TEST_F(TweaksTabTest, SelectAllForALimitedAccountTellsOnceWhichSettingsStayed) {
     LimitedAccount();
     tab.cmdTwksSelectAll_Click();
@@ -189,11 +199,7 @@ TEST_F(TweaksTabTest, SelectAllForALimitedAccountTellsOnceWhichSettingsStayed) {
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(Events().back(), kFailure);
     const std::string& text = prompter.boxes[0].text;
-    for (const char* caption :
-         {"Enable NumLock @ Startup", "Add Encrypt Item to Context Menu",
-          "Enable Clear Page File @ Shutdown", "Display Adminstrator Account on Welcome Screen",
-          "Keep Dial-Up Internet Connections Open During Fast User Switch"})
-        EXPECT_THAT(text, HasSubstr(std::string(caption) + " - changing it needs administrator"));
+    ExpectTheAdministratorsSettingsNamed(text);
     EXPECT_THAT(text, Not(HasSubstr("Cleanup")));
     EXPECT_THAT(text, Not(HasSubstr("Current Account")));  // not hidden, so already as shown
     EXPECT_THAT(text, Not(HasSubstr("Low Space")));
@@ -259,11 +265,7 @@ TEST_F(FreshTweaksTab, SelectAllForALimitedAccountCreatesOnlyItsOwnKeysAndSaysWh
     EXPECT_EQ(Values(), (std::vector<int>{0, 0, 1, 0, 0, 1, 0, 1}));
     ASSERT_EQ(prompter.boxes.size(), 1u);
     const std::string& text = prompter.boxes[0].text;
-    for (const char* caption :
-         {"Enable NumLock @ Startup", "Add Encrypt Item to Context Menu",
-          "Enable Clear Page File @ Shutdown", "Display Adminstrator Account on Welcome Screen",
-          "Keep Dial-Up Internet Connections Open During Fast User Switch"})
-        EXPECT_THAT(text, HasSubstr(std::string(caption) + " - changing it needs administrator"));
+    ExpectTheAdministratorsSettingsNamed(text);
     EXPECT_TRUE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kCleanupWizard).keyPath));
     EXPECT_TRUE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath));
     EXPECT_FALSE(memory.HasKey(reg::kLocalMachine, "SOFTWARE"));

@@ -95,12 +95,11 @@ void PutSz(const std::string& name, const std::string& text) {
 std::string QuerySz(const std::string& name) {
     char data[4096] = {};
     DWORD size = sizeof data;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunMru, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    win32::Key key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunMru, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return "<missing>";
-    const LONG status =
-        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
+    const LONG status = RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(data), &size);
     return status == ERROR_SUCCESS ? std::string(data) : "<missing>";
 }
 
@@ -242,19 +241,19 @@ TEST_F(CheckedListTest, ShowsEveryEntryCheckedAndScrollsSidewaysToTheEndOfTheLon
 
     // The last letters are on screen, and end just before the right edge.
     {
-        HDC dc = GetDC(lb());
+        const win32::WindowDc dc(lb());
         const RECT row = ItemRect(IndexOf("b"));
         const COLORREF text = GetSysColor(COLOR_HIGHLIGHTTEXT);
         auto inked = [&](int from, int to) {
             int count = 0;
             for (int x = from; x < to; ++x) {
-                for (int y = row.top; y < row.bottom; ++y) count += GetPixel(dc, x, y) == text;
+                for (int y = row.top; y < row.bottom; ++y)
+                    count += GetPixel(dc.get(), x, y) == text;
             }
             return count;
         };
         EXPECT_GT(inked(client.right - 30, client.right - 3), 5);
         EXPECT_EQ(inked(client.right - 3, client.right), 0);
-        ReleaseDC(lb(), dc);
     }
     HoldForPicture("scrolled");
 

@@ -194,10 +194,9 @@ TEST(HelpContents, WithoutTheFileTheProgramShowsNothingOfItsOwn) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
         if (pid == dovrane.process().id() || pid == GetCurrentProcessId()) continue;
-        if (HANDLE viewer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
-            TerminateProcess(viewer, 0);
-            WaitForSingleObject(viewer, 5000);
-            CloseHandle(viewer);
+        if (const win32::Handle viewer{OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)}) {
+            TerminateProcess(viewer.get(), 0);
+            WaitForSingleObject(viewer.get(), 5000);
         }
     }
 }

@@ -42,28 +42,23 @@ struct Image {
 // Draws with `paint` into a w x h bitmap like the screen's and reads it back.
 Image Render(int w, int h, const std::function<void(HDC)>& paint) {
     Image img{w, h, {}};
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    paint(mem);
+    const win32::WindowDc screen(nullptr);
+    const win32::MemoryDc mem(screen.get());
+    const win32::Bitmap bmp(CreateCompatibleBitmap(screen.get(), w, h));
+    const win32::Selection selected(mem.get(), bmp.get());
+    paint(mem.get());
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) img.px.push_back(GetPixel(mem, x, y));
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+        for (int x = 0; x < w; ++x) img.px.push_back(GetPixel(mem.get(), x, y));
     return img;
 }
 
 Image Capture(const RECT& screenRect) {
     return Render(screenRect.right - screenRect.left, screenRect.bottom - screenRect.top,
                   [&](HDC mem) {
-                      HDC screen = GetDC(nullptr);
+                      const win32::WindowDc screen(nullptr);
                       BitBlt(mem, 0, 0, screenRect.right - screenRect.left,
-                             screenRect.bottom - screenRect.top, screen, screenRect.left,
+                             screenRect.bottom - screenRect.top, screen.get(), screenRect.left,
                              screenRect.top, SRCCOPY);
-                      ReleaseDC(nullptr, screen);
                   });
 }
 
@@ -334,19 +329,19 @@ TEST(MainWindowIcon, CaptionShowsTheProgramsIcon) {
     RECT strip = {window.left, window.top, window.left + 4 * cx, window.top + 2 * cy};
     const Image shown = Capture(strip);
 
-    HMODULE exe = LoadLibraryExA(staged.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(exe, nullptr);
-    HICON ours =
-        static_cast<HICON>(LoadImageA(exe, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, cx, cy, 0));
+    const win32::Module exe(
+        LoadLibraryExA(staged.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(exe);
+    HICON ours = static_cast<HICON>(
+        LoadImageA(exe.get(), MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, cx, cy, 0));
     ASSERT_NE(ours, nullptr) << "no icon resource in the executable";
     // Each icon drawn over black and over white: pixels that come out the
     // same are the icon's own, the others show the background.
     const auto draw = [&](HICON icon, COLORREF under) {
         return Render(cx, cy, [&](HDC dc) {
-            HBRUSH b = CreateSolidBrush(under);
+            const win32::Brush b(CreateSolidBrush(under));
             RECT r = {0, 0, cx, cy};
-            FillRect(dc, &r, b);
-            DeleteObject(b);
+            FillRect(dc, &r, b.get());
             DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
         });
     };
@@ -370,7 +365,6 @@ TEST(MainWindowIcon, CaptionShowsTheProgramsIcon) {
     const int ourMisses = bestMisses(ours);
     const int stockMisses = bestMisses(LoadIconA(nullptr, IDI_APPLICATION));
     DestroyIcon(ours);
-    FreeLibrary(exe);
     EXPECT_LE(ourMisses, cx * cy / 20) << "the caption does not show the program's icon";
     EXPECT_GT(stockMisses, cx * cy / 20) << "the caption shows the stock application icon";
 

@@ -10,12 +10,14 @@
 #include "support/TestDoubles.h"
 #include "system/ShutdownWin32.h"
 #include "system/modShutdown.h"
+#include "win32/Handles.h"
 
 namespace {
 
 bool ShutdownPrivilegeEnabled() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    win32::Handle owner;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, owner.put())) return false;
+    const HANDLE token = owner.get();
     LUID shutdown = {};
     LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &shutdown);
     DWORD size = 0;
@@ -30,19 +32,17 @@ bool ShutdownPrivilegeEnabled() {
                 enabled = (p.Attributes & SE_PRIVILEGE_ENABLED) != 0;
         }
     }
-    CloseHandle(token);
     return enabled;
 }
 
 // Switches the privilege off again, so that a test can see it switched on.
 void DisableShutdownPrivilege() {
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token));
+    win32::Handle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()));
     TOKEN_PRIVILEGES off = {};
     off.PrivilegeCount = 1;
     LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &off.Privileges[0].Luid);
-    AdjustTokenPrivileges(token, FALSE, &off, 0, nullptr, nullptr);
-    CloseHandle(token);
+    AdjustTokenPrivileges(token.get(), FALSE, &off, 0, nullptr, nullptr);
 }
 
 TEST(ShutdownPrivilege, RestartEnablesItInOurTokenClosesTheTokenAndAsksGently) {

@@ -144,13 +144,12 @@ TEST_F(SplashTest, FrameLiesBehindEverythingAndHoldsIt) {
 TEST_F(SplashTest, IsPaintedWhenShowReturns) {
     // Read back the product name's pixels: dark text on the face colour.
     HWND label = Control(ui::kSplashLblProductName);
-    HDC dc = GetDC(label);
+    const win32::WindowDc dc(label);
     const SIZE size = ClientSize(label);
     int dark = 0;
     for (int y = 0; y < size.cy; y += 2)
         for (int x = 0; x < size.cx; x += 2)
-            if (GetRValue(GetPixel(dc, x, y)) < 80) ++dark;
-    ReleaseDC(label, dc);
+            if (GetRValue(GetPixel(dc.get(), x, y)) < 80) ++dark;
     EXPECT_GT(dark, 20);
 }
 
