@@ -12,6 +12,7 @@
 #include "registry/BackupFilesWin32.h"
 #include "registry/RegistryWin32.h"
 #include "ui/PrompterWin32.h"
+#include "win32/Handles.h"
 
 namespace cmdline {
 
@@ -22,11 +23,6 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
 const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
-
-// CommandLineToArgvW's array is one LocalAlloc block.
-struct LocalFreer {
-    void operator()(LPWSTR* block) const { LocalFree(block); }
-};
 
 class ProfileFilesWin32 final : public ProfileFilesApi {
   public:
@@ -86,10 +82,11 @@ std::string Shown(const std::u16string& text) {
 
 Arguments ProcessArguments() {
     int count = 0;
-    std::unique_ptr<LPWSTR, LocalFreer> argv(CommandLineToArgvW(GetCommandLineW(), &count));
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    const win32::Local block(argv);  // the array is one LocalAlloc block
     std::vector<std::u16string> args;
     for (int i = 1; argv && i < count; ++i)
-        args.emplace_back(reinterpret_cast<const char16_t*>(argv.get()[i]));
+        args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
     return Parse(args);
 }
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/modMain.h"
+#include "win32/Window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The main window's load runs inside Main, before any message loop: an
@@ -10,7 +11,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         int status = 0;
         if (!modMain::Main(status)) return status;
+    } catch (const std::exception& e) {
+        win32::Trace("start-up", 0, e.what());
+        return 1;
     } catch (...) {
+        win32::Trace("start-up", 0, "an exception of unknown type");
         return 1;
     }
     // The program runs for as long as the main window is open; closing it

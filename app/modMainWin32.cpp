@@ -28,11 +28,11 @@ bool Main(int& status) {
         return false;
     }
     InitCommonControls();
-    return ui::frmKestrowWindow::Instance().Show();
+    return ui::frmKestrow::Instance().Show();
 }
 
 bool PreTranslate(MSG& msg) {
-    return ui::frmKestrowWindow::Instance().PreTranslate(msg);
+    return ui::frmKestrow::Instance().PreTranslate(msg);
 }
 
 }  // namespace modMain

@@ -33,16 +33,17 @@ std::u16string Text(const char16_t* text) {
     return text != nullptr ? std::u16string(text) : std::u16string();
 }
 
-// The state of one value now, read through the wide calls: exact whatever
-// its name and data hold.
-struct Prior {
-    bool exists = false;
-    std::uint32_t type = reg::kRegNone;
-    std::vector<std::uint8_t> data;
-};
+bool SameData(const Prior& prior, std::uint32_t type, const std::uint8_t* data,
+              std::uint32_t size) {
+    return prior.exists && prior.type == type && prior.data.size() == size &&
+           (size == 0 || std::equal(prior.data.begin(), prior.data.end(), data));
+}
+
+}  // namespace
 
 reg::Status ReadPrior(reg::RegistryApi& api, reg::Key root, const std::u16string& path,
                       const std::u16string& name, Prior& prior) {
+    prior = Prior{};
     reg::Status status = reg::kSuccess;
     reg::UniqueKey key = reg::UniqueKey::Open(api, root, path, reg::kKeyQueryValue, &status);
     if (!key) return status;
@@ -65,14 +66,6 @@ reg::Status ReadPrior(reg::RegistryApi& api, reg::Key root, const std::u16string
     }
     return reg::kMoreData;
 }
-
-bool SameData(const Prior& prior, std::uint32_t type, const std::uint8_t* data,
-              std::uint32_t size) {
-    return prior.exists && prior.type == type && prior.data.size() == size &&
-           (size == 0 || std::equal(prior.data.begin(), prior.data.end(), data));
-}
-
-}  // namespace
 
 std::u16string FileName(const LocalTime& t) {
     return u"Dovrane " + Digits(t.year, 4) + u"-" + Digits(t.month, 2) + u"-" + Digits(t.day, 2) +

@@ -26,6 +26,17 @@ constexpr reg::Status kNotBackedUp = 0x20000001;
 // Narrow/Widen in Backup.cpp); nothing was changed.
 constexpr reg::Status kNotExact = 0x20000002;
 
+// The state of one value now, read through the wide calls: exact whatever
+// its name and data hold.
+struct Prior {
+    bool exists = false;
+    std::uint32_t type = reg::kRegNone;
+    std::vector<std::uint8_t> data;
+};
+// A missing key or value is a success with `exists` false.
+reg::Status ReadPrior(reg::RegistryApi& api, reg::Key root, const std::u16string& path,
+                      const std::u16string& name, Prior& prior);
+
 // "Dovrane 2026-12-07 134501.reg"
 std::u16string FileName(const LocalTime& time);
 

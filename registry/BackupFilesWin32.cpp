@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "win32/Handles.h"
+
 namespace backup {
 
 namespace {
@@ -10,22 +12,6 @@ const wchar_t* Wide(const std::u16string& text) {
     static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
-
-// Closes the file once, when it goes.
-class File {
-  public:
-    explicit File(HANDLE h) : h_(h) {}
-    ~File() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    HANDLE get() const { return h_; }
-    bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE h_;
-};
 
 // Writes all of `bytes` and flushes them; on failure the file is cut back to
 // `keep` bytes, so that no half entry stays behind.
@@ -74,9 +60,9 @@ Error BackupFilesWin32::CreateNew(const std::u16string& path,
                                   const std::vector<std::uint8_t>& bytes) {
     Error error = kOk;
     {
-        File file(CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.ok()) return GetLastError();
+        win32::File file(CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return GetLastError();
         error = WriteFlushed(file.get(), 0, bytes);
     }
     if (error != kOk) DeleteFileW(Wide(path));
@@ -84,9 +70,9 @@ Error BackupFilesWin32::CreateNew(const std::u16string& path,
 }
 
 Error BackupFilesWin32::Append(const std::u16string& path, const std::vector<std::uint8_t>& bytes) {
-    File file(CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) return GetLastError();
+    win32::File file(CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
     const DWORD size = GetFileSize(file.get(), nullptr);
     if (size == INVALID_FILE_SIZE) return GetLastError();
     if (SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER)
@@ -95,9 +81,9 @@ Error BackupFilesWin32::Append(const std::u16string& path, const std::vector<std
 }
 
 Error BackupFilesWin32::ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) {
-    File file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) return GetLastError();
+    win32::File file(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
     const DWORD size = GetFileSize(file.get(), nullptr);
     if (size == INVALID_FILE_SIZE) return GetLastError();
     // A backup or profile is small; a huge file is no registration file of ours.

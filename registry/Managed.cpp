@@ -4,7 +4,6 @@
 #include <array>
 
 #include "registry/Backup.h"
-#include "registry/MemoryRegistry.h"
 #include "registry/Restore.h"
 
 namespace managed {
@@ -225,20 +224,24 @@ std::vector<Entry> ExportProfile(reg::RegistryApi& registry) {
 }
 
 std::vector<Tweak> NotHeld(reg::RegistryApi& registry, const std::vector<Entry>& profile) {
-    reg::MemoryRegistry expected;
-    for (const Entry& e : profile) backup::Apply(expected, e, backup::ApplyContext{});
-    NoUserName noUser;
-    const modTweaks::Seams wanted{expected, noUser}, actual{registry, noUser};
     std::vector<Tweak> missed;
-    Tweak tweak{};
-    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
-        const Tweak t = static_cast<Tweak>(i);
-        const bool named = std::any_of(profile.begin(), profile.end(), [&](const Entry& e) {
-            return (e.kind == Entry::Kind::kValue || e.kind == Entry::Kind::kDeleteValue) &&
-                   RowFor(e, u"", &tweak) != nullptr && tweak == t;
-        });
-        if (named && modTweaks::Read(wanted, t) != modTweaks::Read(actual, t)) missed.push_back(t);
+    for (const Entry& e : profile) {
+        Tweak tweak{};
+        if ((e.kind != Entry::Kind::kValue && e.kind != Entry::Kind::kDeleteValue) ||
+            RowFor(e, u"", &tweak) == nullptr)
+            continue;
+        // Held is what the file says, to the byte: then the setting reads as
+        // the file makes it read, by its own reader.
+        backup::Prior now;
+        const bool held =
+            backup::ReadPrior(registry, e.root, e.path, e.name, now) == reg::kSuccess &&
+            (e.kind == Entry::Kind::kDeleteValue
+                 ? !now.exists
+                 : now.exists && now.type == e.type && now.data == e.data);
+        if (!held && std::find(missed.begin(), missed.end(), tweak) == missed.end())
+            missed.push_back(tweak);
     }
+    std::sort(missed.begin(), missed.end());
     return missed;
 }
 

@@ -64,11 +64,9 @@ CheckResult CheckProfile(const regfile::ReadResult& file);
 // current-account setting is not carried.
 std::vector<regfile::Entry> ExportProfile(reg::RegistryApi& registry);
 
-// After an import: the settings the profile names that `registry` does not
-// hold as the profile makes them read (decision 5's read-back). The profile's
-// own reading comes from applying it to an empty in-memory registry, so the
-// rule is the settings' readers, not a second copy of them. Empty when all
-// held.
+// After an import: the settings the profile names whose value `registry`
+// does not hold exactly as the profile gives it (a deleted value: still
+// there), read back through the wide calls. Empty when all held.
 std::vector<modTweaks::Tweak> NotHeld(reg::RegistryApi& registry,
                                       const std::vector<regfile::Entry>& profile);
 

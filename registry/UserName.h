@@ -1,5 +1,6 @@
 // The logon name of the user running the program, as GetUserNameA gives it.
-// A seam so that tests choose the name, or make the call fail.
+// A seam so that tests choose the name, or make the call fail; the program
+// runs on UserNameWin32.
 #pragma once
 #include <cstdint>
 
@@ -13,13 +14,5 @@ class UserNameApi {
     // be had.
     virtual bool GetUserNameA(char* buffer, std::uint32_t* size) = 0;
 };
-
-#if defined(_WIN32)
-// The real call (advapi32).
-class UserNameWin32 final : public UserNameApi {
-  public:
-    bool GetUserNameA(char* buffer, std::uint32_t* size) override;
-};
-#endif
 
 }  // namespace reg

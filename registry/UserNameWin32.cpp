@@ -1,6 +1,6 @@
-#include <windows.h>
+#include "registry/UserNameWin32.h"
 
-#include "registry/UserName.h"
+#include <windows.h>
 
 namespace reg {
 

@@ -1,6 +1,7 @@
 // The eight Windows settings the program switches: where each lives, how its
 // on and off states are stored, and how a stored value reads back. One data
-// row per setting; the readers and writers by name all run on the rows.
+// row per setting; Read and Write run on the rows. The window ties each
+// setting to its box in ui/TweaksTab.h (kSettings).
 #pragma once
 #include <array>
 #include <cstddef>
@@ -82,55 +83,5 @@ std::int32_t Read(const Seams& seams, Tweak tweak);
 // key above it) is created to hold the value; switching the Encrypt item off
 // deletes its value and so never creates anything.
 WriteResult Write(const Seams& seams, Tweak tweak, bool on);
-
-inline std::int32_t GetNumLock(const Seams& s) {
-    return Read(s, Tweak::kNumLock);
-}
-inline std::int32_t GetEncryptMenu(const Seams& s) {
-    return Read(s, Tweak::kEncryptMenu);
-}
-inline std::int32_t GetCleanupWizard(const Seams& s) {
-    return Read(s, Tweak::kCleanupWizard);
-}
-inline std::int32_t GetClearPageFile(const Seams& s) {
-    return Read(s, Tweak::kClearPageFile);
-}
-inline std::int32_t GetAdminOnWelcome(const Seams& s) {
-    return Read(s, Tweak::kAdminOnWelcome);
-}
-inline std::int32_t GetCurrentUserOnWelcome(const Seams& s) {
-    return Read(s, Tweak::kCurrentUserOnWelcome);
-}
-inline std::int32_t GetKeepRas(const Seams& s) {
-    return Read(s, Tweak::kKeepRas);
-}
-inline std::int32_t GetLowSpaceChecks(const Seams& s) {
-    return Read(s, Tweak::kLowSpaceChecks);
-}
-
-inline WriteResult SetNumLock(const Seams& s, bool on) {
-    return Write(s, Tweak::kNumLock, on);
-}
-inline WriteResult SetEncryptMenu(const Seams& s, bool on) {
-    return Write(s, Tweak::kEncryptMenu, on);
-}
-inline WriteResult SetCleanupWizard(const Seams& s, bool on) {
-    return Write(s, Tweak::kCleanupWizard, on);
-}
-inline WriteResult SetClearPageFile(const Seams& s, bool on) {
-    return Write(s, Tweak::kClearPageFile, on);
-}
-inline WriteResult SetAdminOnWelcome(const Seams& s, bool on) {
-    return Write(s, Tweak::kAdminOnWelcome, on);
-}
-inline WriteResult SetCurrentUserOnWelcome(const Seams& s, bool on) {
-    return Write(s, Tweak::kCurrentUserOnWelcome, on);
-}
-inline WriteResult SetKeepRas(const Seams& s, bool on) {
-    return Write(s, Tweak::kKeepRas, on);
-}
-inline WriteResult SetLowSpaceChecks(const Seams& s, bool on) {
-    return Write(s, Tweak::kLowSpaceChecks, on);
-}
 
 }  // namespace modTweaks

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "win32/Handles.h"
+
 namespace sys {
 
 namespace {
@@ -79,7 +81,7 @@ bool ShutdownWin32::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
 }
 
 bool ShutdownWin32::CloseHandle(Handle handle) {
-    return ::CloseHandle(ToWin32(handle)) != FALSE;
+    return win32::Handle(ToWin32(handle)).reset();
 }
 
 }  // namespace sys

@@ -1,36 +1,42 @@
 // The banner on Win32: the picture box Picture1 and the banner's routines
-// wired to WinINet, the program's folder and the OLE picture loader.
-//
-// What the main window does with it:
-//   - WM_CREATE (or wherever the controls are made):
-//         HWND picture1 = ui::CreateBannerBox(hwnd, kPicture1, pixelRect);
-//     pixelRect is (0, 3000, 6615 x 1095) twips converted at the display's DPI.
-//   - Form_Load step 3, after the splash is shown and painted:
-//         banner_.LoadBanner(picture1);           // banner_: a ui::BannerWin32 member
-//     It blocks for at most the two fetches' time-outs (4 s + 8 s) and never
-//     throws or shows anything.
-//   - WM_COMMAND with LOWORD(wParam) == kPicture1 and HIWORD(wParam) ==
-//     BN_CLICKED (the box sends it on a left click released over it):
-//         ui::ShellWin32 shell(hwnd);
-//         banner_.Picture1_Click(shell, prompter);   // prompter: owned by hwnd
+// wired to WinINet, the program's folder and the OLE picture loader. The
+// main window makes the box with its other controls, loads the banner in its
+// Form_Load and passes Picture1's clicks (WM_COMMAND, BN_CLICKED) on.
 #pragma once
 #include <windows.h>
 
 #include <memory>
 #include <string>
 
+#include "app/resource.h"
+
 #include "ui/Banner.h"
 #include "ui/PictureWin32.h"
+#include "win32/Window.h"
 
 namespace ui {
 
-// Creates Picture1: a sunken box that shows its picture at the picture's own
-// size from the top-left corner (clipped to the box), shows the pointing-hand
+// Picture1: a sunken box that shows its picture at the picture's own size
+// from the top-left corner (clipped to the box), shows the pointing-hand
 // cursor, and tells its parent of a click with WM_COMMAND (id, BN_CLICKED).
-HWND CreateBannerBox(HWND parent, int id, const RECT& pixels);
+class BannerBox : public win32::BaseWindow<BannerBox> {
+  public:
+    static constexpr win32::WindowClass kClass = {"DovraneBanner", 0, IDC_HAND_POINTER, false};
 
-// Replaces the picture the box shows (an empty Picture clears it).
-void SetBannerPicture(HWND box, Picture picture);
+    BannerBox() = default;
+    ~BannerBox();
+    HWND Create(HWND parent, int id, const RECT& pixels);
+    // Replaces the picture the box shows (an empty Picture clears it).
+    void SetPicture(Picture picture);
+
+  private:
+    friend class win32::BaseWindow<BannerBox>;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void Paint();
+
+    Picture picture_;
+    bool pressed_ = false;  // a click under way
+};
 
 class BannerWin32 {
   public:
@@ -39,9 +45,12 @@ class BannerWin32 {
     BannerWin32(const BannerWin32&) = delete;
     BannerWin32& operator=(const BannerWin32&) = delete;
 
+    // Makes Picture1, `pixels` in the parent's client area.
+    HWND CreateBox(HWND parent, int id, const RECT& pixels);
     // Fetches the description and the image, stores the image in the
-    // program's folder and shows it in `picture1`. Call once, in Form_Load.
-    void LoadBanner(HWND picture1);
+    // program's folder and shows it in Picture1. Call once, in Form_Load.
+    // Never throws and shows nothing: a failure leaves the box empty.
+    void LoadBanner();
     // Follows the banner's link (web addresses only).
     void Picture1_Click(Shell& shell, Prompter& prompter) const;
     const std::string& BannerLink() const;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "win32/Handles.h"
+
 namespace ui {
 
 namespace {
@@ -16,44 +18,6 @@ constexpr int kLeftMargin = 2;
 constexpr int kGap = 4;
 constexpr int kRightMargin = 4;
 constexpr int kCheckSizeAt96Dpi = 13;
-
-class WindowDc {
-  public:
-    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-    ~WindowDc() {
-        if (dc_) ReleaseDC(hwnd_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-  private:
-    HWND hwnd_;
-    HDC dc_;
-};
-
-class SelectedObject {
-  public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~SelectedObject() {
-        if (old_) SelectObject(dc_, old_);
-    }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-  private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
-template <typename Fn>
-Fn Proc(HMODULE module, const char* name) {
-    FARPROC proc = GetProcAddress(module, name);
-    Fn fn = nullptr;
-    static_assert(sizeof fn == sizeof proc, "function pointers of one size");
-    std::memcpy(&fn, &proc, sizeof fn);
-    return fn;
-}
 
 HFONT DefaultFont() {
     return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -69,16 +33,12 @@ struct CheckedListWin32::Theme {
     using CloseThemeDataFn = HRESULT(WINAPI*)(HTHEME);
     using DrawThemeBackgroundFn = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*);
 
-    Theme() : module(LoadLibraryA("uxtheme.dll")) {
-        if (!module) return;
-        open = Proc<OpenThemeDataFn>(module, "OpenThemeData");
-        close = Proc<CloseThemeDataFn>(module, "CloseThemeData");
-        draw = Proc<DrawThemeBackgroundFn>(module, "DrawThemeBackground");
+    Theme() : module(win32::LoadUxTheme()) {
+        open = win32::ProcAddress<OpenThemeDataFn>(module.get(), "OpenThemeData");
+        close = win32::ProcAddress<CloseThemeDataFn>(module.get(), "CloseThemeData");
+        draw = win32::ProcAddress<DrawThemeBackgroundFn>(module.get(), "DrawThemeBackground");
     }
-    ~Theme() {
-        Close();
-        if (module) FreeLibrary(module);
-    }
+    ~Theme() { Close(); }
     Theme(const Theme&) = delete;
     Theme& operator=(const Theme&) = delete;
 
@@ -95,7 +55,7 @@ struct CheckedListWin32::Theme {
         return theme && SUCCEEDED(draw(theme, dc, BP_CHECKBOX, state, &box, nullptr));
     }
 
-    HMODULE module;
+    win32::Module module;
     OpenThemeDataFn open = nullptr;
     CloseThemeDataFn close = nullptr;
     DrawThemeBackgroundFn draw = nullptr;
@@ -109,52 +69,50 @@ CheckedListWin32::CheckedListWin32(RunListTab& tab) : tab_(tab), theme_(std::mak
 CheckedListWin32::~CheckedListWin32() {
     tab_.AttachView(nullptr);
     // Still there when the parent outlives us: WM_NCDESTROY unhooks it.
-    if (hwnd_) DestroyWindow(hwnd_);
+    if (hwnd()) DestroyWindow(hwnd());
 }
 
 bool CheckedListWin32::Create(HWND parent, const RECT& rect, int id, HFONT font) {
-    if (hwnd_) return false;
+    if (hwnd()) return false;
     id_ = id;
     font_ = font ? font : DefaultFont();
     // WM_MEASUREITEM comes to the parent from inside CreateWindowEx: id_ and
     // font_ are set before, so OnMeasureItem can answer it.
-    hwnd_ = CreateWindowExA(0, "LISTBOX", "",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL |
-                                WS_HSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY,
-                            rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)),
-                            nullptr);
-    if (!hwnd_) {
+    HWND list = CreateWindowExA(
+        0, "LISTBOX", "",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
+            LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY,
+        rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)), nullptr);
+    if (!list) {
         id_ = 0;
         return false;
     }
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    listBoxProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListProc)));
-    theme_->Open(hwnd_);
+    Subclass(list);
+    theme_->Open(list);
     // Through our own handler: sets the item height too, whether or not the
     // parent routed WM_MEASUREITEM during the creation.
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     return true;
 }
 
 void CheckedListWin32::SetFont(HFONT font) {
-    if (hwnd_) {
-        SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (hwnd()) {
+        SendMessageA(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     } else {
         font_ = font ? font : DefaultFont();
     }
 }
 
 int CheckedListWin32::CheckSize() const {
-    WindowDc dc(nullptr);
+    win32::WindowDc dc(nullptr);
     return MulDiv(kCheckSizeAt96Dpi, GetDeviceCaps(dc.get(), LOGPIXELSY), 96);
 }
 
 int CheckedListWin32::ItemHeight() const {
-    WindowDc dc(nullptr);
-    SelectedObject font(dc.get(), font_);
+    win32::WindowDc dc(nullptr);
+    win32::Selection font(dc.get(), font_);
     TEXTMETRICA metrics = {};
     GetTextMetricsA(dc.get(), &metrics);
     return std::max<int>(metrics.tmHeight, CheckSize()) + 2;
@@ -175,33 +133,33 @@ RECT CheckedListWin32::CheckBoxRect(const RECT& item) const {
 }
 
 int CheckedListWin32::EntryWidth(const std::string& text) {
-    WindowDc dc(hwnd_);
-    SelectedObject font(dc.get(), font_);
+    win32::WindowDc dc(hwnd());
+    win32::Selection font(dc.get(), font_);
     SIZE size = {};
     GetTextExtentPoint32A(dc.get(), text.data(), static_cast<int>(text.size()), &size);
     return TextLeft() + size.cx + kRightMargin;
 }
 
 void CheckedListWin32::SetHorizontalExtent(int pixels) {
-    if (hwnd_) SendMessageA(hwnd_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(pixels), 0);
+    if (hwnd()) SendMessageA(hwnd(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(pixels), 0);
 }
 
 void CheckedListWin32::ShowEntries() {
-    if (!hwnd_) return;
-    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0);
+    if (!hwnd()) return;
+    SendMessageA(hwnd(), WM_SETREDRAW, FALSE, 0);
+    SendMessageA(hwnd(), LB_RESETCONTENT, 0, 0);
     for (const RunListEntry& entry : tab_.Entries()) {
-        SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+        SendMessageA(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
     }
-    SendMessageA(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(tab_.CurrentEntry()), 0);
-    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(hwnd_, nullptr, TRUE);
+    SendMessageA(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(tab_.CurrentEntry()), 0);
+    SendMessageA(hwnd(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void CheckedListWin32::ShowChecks() {
-    if (!hwnd_) return;
-    SendMessageA(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(tab_.CurrentEntry()), 0);
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    if (!hwnd()) return;
+    SendMessageA(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(tab_.CurrentEntry()), 0);
+    InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 bool CheckedListWin32::OnMeasureItem(MEASUREITEMSTRUCT& measure) {
@@ -223,7 +181,7 @@ void CheckedListWin32::DrawCheckBox(HDC dc, const RECT& box, bool checked, bool 
 }
 
 bool CheckedListWin32::OnDrawItem(const DRAWITEMSTRUCT& draw) {
-    if (!hwnd_ || draw.CtlType != ODT_LISTBOX || draw.hwndItem != hwnd_) return false;
+    if (!hwnd() || draw.CtlType != ODT_LISTBOX || draw.hwndItem != hwnd()) return false;
     const HDC dc = draw.hDC;
     const bool focus = (draw.itemState & ODS_FOCUS) && !(draw.itemState & ODS_NOFOCUSRECT);
     const auto& entries = tab_.Entries();
@@ -238,7 +196,7 @@ bool CheckedListWin32::OnDrawItem(const DRAWITEMSTRUCT& draw) {
     // scroll (in the rectangle or in the DC's origin). It may end short of
     // the client's right edge, so the row is filled out to there.
     RECT client;
-    GetClientRect(hwnd_, &client);
+    GetClientRect(hwnd(), &client);
     RECT row = draw.rcItem;
     row.right = std::max(row.right, client.right);
 
@@ -247,7 +205,7 @@ bool CheckedListWin32::OnDrawItem(const DRAWITEMSTRUCT& draw) {
     FillRect(dc, &row, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     DrawCheckBox(dc, CheckBoxRect(draw.rcItem), entries[index].checked, disabled);
 
-    SelectedObject font(dc, font_);
+    win32::Selection font(dc, font_);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColor = SetTextColor(dc, GetSysColor(disabled   ? COLOR_GRAYTEXT
                                                            : selected ? COLOR_HIGHLIGHTTEXT
@@ -267,15 +225,15 @@ bool CheckedListWin32::OnDrawItem(const DRAWITEMSTRUCT& draw) {
 }
 
 bool CheckedListWin32::OnCommand(WPARAM wp, LPARAM lp) {
-    if (!hwnd_ || reinterpret_cast<HWND>(lp) != hwnd_ || LOWORD(wp) != id_) return false;
+    if (!hwnd() || reinterpret_cast<HWND>(lp) != hwnd() || LOWORD(wp) != id_) return false;
     if (HIWORD(wp) == LBN_SELCHANGE) {
-        tab_.SetCurrentEntry(static_cast<int>(SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)));
+        tab_.SetCurrentEntry(static_cast<int>(SendMessageA(hwnd(), LB_GETCURSEL, 0, 0)));
     }
     return true;
 }
 
 bool CheckedListWin32::ItemOnScreen(int index, RECT* item) const {
-    if (SendMessageA(hwnd_, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(item)) == LB_ERR) {
+    if (SendMessageA(hwnd(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(item)) == LB_ERR) {
         return false;
     }
     // A list box scrolled sideways either moves its item rectangles left or
@@ -283,14 +241,14 @@ bool CheckedListWin32::ItemOnScreen(int index, RECT* item) const {
     // (Wine does the latter). Items are drawn right either way, as they are
     // drawn into that DC; a click in client coordinates needs the rectangle
     // moved. The two cases differ only while the list is scrolled.
-    const int scrolled = GetScrollPos(hwnd_, SB_HORZ);
+    const int scrolled = GetScrollPos(hwnd(), SB_HORZ);
     if (item->left == 0 && scrolled > 0) OffsetRect(item, -scrolled, 0);
     return true;
 }
 
 int CheckedListWin32::CheckBoxAt(LPARAM pointLp) const {
     const POINT point = {static_cast<short>(LOWORD(pointLp)), static_cast<short>(HIWORD(pointLp))};
-    const LRESULT hit = SendMessageA(hwnd_, LB_ITEMFROMPOINT, 0, pointLp);
+    const LRESULT hit = SendMessageA(hwnd(), LB_ITEMFROMPOINT, 0, pointLp);
     if (HIWORD(hit) != 0) return -1;  // below the last entry
     const int index = LOWORD(hit);
     RECT item;
@@ -307,28 +265,17 @@ void CheckedListWin32::Toggle(int index) {
     if (index < 0 || index >= static_cast<int>(entries.size())) return;
     tab_.SetChecked(index, !entries[index].checked);
     RECT row;
-    if (SendMessageA(hwnd_, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row)) != LB_ERR) {
+    if (SendMessageA(hwnd(), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row)) != LB_ERR) {
         RECT client;
-        GetClientRect(hwnd_, &client);
+        GetClientRect(hwnd(), &client);
         row.left = client.left;
         row.right = client.right;
-        InvalidateRect(hwnd_, &row, FALSE);
+        InvalidateRect(hwnd(), &row, FALSE);
     }
 }
 
-LRESULT CALLBACK CheckedListWin32::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<CheckedListWin32*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    try {
-        return self->OnListMessage(msg, wp, lp);
-    } catch (...) {
-        return 0;  // nothing may escape into Windows
-    }
-}
-
-LRESULT CheckedListWin32::OnListMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    const HWND hwnd = hwnd_;
-    const WNDPROC listBoxProc = listBoxProc_;
+LRESULT CheckedListWin32::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    const HWND hwnd = this->hwnd();
     switch (msg) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: {
@@ -337,7 +284,7 @@ LRESULT CheckedListWin32::OnListMessage(UINT msg, WPARAM wp, LPARAM lp) {
             // toggles twice, as on a real check box. The box is found before
             // the list box may scroll a half-shown entry into view.
             const int index = CheckBoxAt(lp);
-            const LRESULT result = CallWindowProcA(listBoxProc, hwnd, msg, wp, lp);
+            const LRESULT result = Default(msg, wp, lp);
             if (index >= 0) Toggle(index);
             return result;
         }
@@ -353,7 +300,7 @@ LRESULT CheckedListWin32::OnListMessage(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_SETFONT: {
             font_ = wp ? reinterpret_cast<HFONT>(wp) : DefaultFont();
-            const LRESULT result = CallWindowProcA(listBoxProc, hwnd, msg, wp, lp);
+            const LRESULT result = Default(msg, wp, lp);
             SendMessageA(hwnd, LB_SETITEMHEIGHT, 0, ItemHeight());
             if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
             return result;
@@ -362,15 +309,11 @@ LRESULT CheckedListWin32::OnListMessage(UINT msg, WPARAM wp, LPARAM lp) {
             theme_->Open(hwnd);
             break;
         case WM_NCDESTROY:
-            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listBoxProc));
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
             theme_->Close();
-            hwnd_ = nullptr;
-            listBoxProc_ = nullptr;
             id_ = 0;
             break;
     }
-    return CallWindowProcA(listBoxProc, hwnd, msg, wp, lp);
+    return Default(msg, wp, lp);
 }
 
 }  // namespace ui

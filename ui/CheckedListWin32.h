@@ -4,24 +4,11 @@
 // The entries and their check marks live in RunListTab; this control only
 // shows them and passes the user's changes back.
 //
-// The parent window owns the placement and the routing:
-//
-//     CheckedListWin32 lstRunMRU(runListTab);   // becomes the tab's view
-//     lstRunMRU.Create(hwnd, rectInPixels, IDC_LSTRUNMRU, font);
-//     ...
-//     case WM_MEASUREITEM:
-//         if (lstRunMRU.OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
-//         break;
-//     case WM_DRAWITEM:
-//         if (lstRunMRU.OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
-//         break;
-//     case WM_COMMAND:
-//         if (lstRunMRU.OnCommand(wp, lp)) return 0;
-//         break;
-//
-// Each On... returns false for messages about other controls, so the parent
-// can route unconditionally. WM_MEASUREITEM arrives while the list box is
-// being created, before Create returns: route it from the start.
+// The parent window places it and routes its WM_MEASUREITEM, WM_DRAWITEM and
+// WM_COMMAND here; each On... returns false for messages about other
+// controls, so the parent can route unconditionally. WM_MEASUREITEM arrives
+// while the list box is being created, before Create returns: route it from
+// the start.
 #pragma once
 #include <windows.h>
 
@@ -29,23 +16,23 @@
 #include <string>
 
 #include "ui/RunListTab.h"
+#include "win32/Window.h"
 
 namespace ui {
 
-class CheckedListWin32 final : public RunListView {
+class CheckedListWin32 final : public RunListView, public win32::BaseWindow<CheckedListWin32> {
   public:
+    static constexpr win32::WindowClass kClass = {"lstRunMRU", 0, 0, false};
+
     // Attaches itself to the tab as its view, until it is destroyed.
     explicit CheckedListWin32(RunListTab& tab);
     ~CheckedListWin32() override;
-    CheckedListWin32(const CheckedListWin32&) = delete;
-    CheckedListWin32& operator=(const CheckedListWin32&) = delete;
 
     // Creates the list box as a visible child of `parent`, `rect` in the
     // parent's client pixels, with control id `id`. `font` (not owned; it
     // must outlive the control) is the list's font; nullptr takes
     // DEFAULT_GUI_FONT. False when the window could not be created.
     bool Create(HWND parent, const RECT& rect, int id, HFONT font = nullptr);
-    HWND hwnd() const { return hwnd_; }
 
     // Another font: the item height follows it. The same happens when
     // WM_SETFONT is sent to the list box directly.
@@ -70,8 +57,8 @@ class CheckedListWin32 final : public RunListView {
   private:
     struct Theme;
 
-    static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT OnListMessage(UINT msg, WPARAM wp, LPARAM lp);
+    friend class win32::BaseWindow<CheckedListWin32>;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     // An item's rectangle in client coordinates, sideways scroll included.
     bool ItemOnScreen(int index, RECT* item) const;
     // The entry whose check box is under a click, -1 for none.
@@ -84,8 +71,6 @@ class CheckedListWin32 final : public RunListView {
 
     RunListTab& tab_;
     std::unique_ptr<Theme> theme_;
-    HWND hwnd_ = nullptr;
-    WNDPROC listBoxProc_ = nullptr;
     HFONT font_ = nullptr;
     int id_ = 0;
 };

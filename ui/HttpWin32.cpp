@@ -5,41 +5,16 @@
 
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <memory>
 #include <vector>
+
+#include "win32/Handles.h"
+#include "win32/Window.h"
 
 namespace ui {
 
 namespace {
-
-class InternetHandle {
-  public:
-    explicit InternetHandle(HINTERNET h) : h_(h) {}
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    ~InternetHandle() {
-        if (h_) InternetCloseHandle(h_);
-    }
-    HINTERNET get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-
-  private:
-    HINTERNET h_;
-};
-
-class Event {
-  public:
-    Event() : h_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    Event(const Event&) = delete;
-    Event& operator=(const Event&) = delete;
-    ~Event() {
-        if (h_) CloseHandle(h_);
-    }
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
 
 // What the caller and the worker share. The worker fills `body` and `ok`
 // and then signals `done`; the caller reads them only after that signal.
@@ -49,7 +24,8 @@ struct Transfer {
     std::atomic<bool> abandoned{false};
     bool ok = false;
     std::string body;
-    Event done;
+    // Manual reset, not signalled.
+    win32::Handle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 
 bool QueryNumber(HINTERNET request, DWORD query, DWORD* value) {
@@ -61,7 +37,7 @@ void Fetch(Transfer& t) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(t.limits.totalTimeoutMs);
 
-    InternetHandle session(
+    win32::Internet session(
         InternetOpenA("Dovrane", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return;
     DWORD timeout = t.limits.totalTimeoutMs;
@@ -76,7 +52,7 @@ void Fetch(Transfer& t) {
     const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                         INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES |
                         INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTH;
-    InternetHandle request(InternetOpenUrlA(session.get(), t.url.c_str(), nullptr, 0, flags, 0));
+    win32::Internet request(InternetOpenUrlA(session.get(), t.url.c_str(), nullptr, 0, flags, 0));
     if (!request) return;
 
     // An error page is not the banner.
@@ -123,7 +99,11 @@ DWORD WINAPI FetchThread(void* param) {
     // on the way is a failed fetch like any other.
     try {
         Fetch(t);
+    } catch (const std::exception& e) {
+        win32::Trace("banner fetch", 0, e.what());
+        t.ok = false;
     } catch (...) {
+        win32::Trace("banner fetch", 0, "an exception of unknown type");
         t.ok = false;
     }
     SetEvent(t.done.get());
@@ -138,10 +118,9 @@ bool HttpWin32::Get(const std::string& url, const FetchLimits& limits, std::stri
     transfer->limits = limits;
     if (!transfer->done.get()) return false;
     auto forWorker = std::make_unique<std::shared_ptr<Transfer>>(transfer);
-    HANDLE thread = CreateThread(nullptr, 0, FetchThread, forWorker.get(), 0, nullptr);
+    win32::Handle thread(CreateThread(nullptr, 0, FetchThread, forWorker.get(), 0, nullptr));
     if (!thread) return false;
     forWorker.release();  // the worker owns it now
-    CloseHandle(thread);
     if (WaitForSingleObject(transfer->done.get(), limits.totalTimeoutMs) != WAIT_OBJECT_0) {
         transfer->abandoned = true;
         return false;

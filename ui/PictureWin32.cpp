@@ -4,16 +4,6 @@
 
 namespace ui {
 
-ComScope::ComScope() {
-    const HRESULT hr = CoInitialize(nullptr);
-    // S_FALSE: already set up on this thread, still to be balanced.
-    initialised_ = SUCCEEDED(hr);
-}
-
-ComScope::~ComScope() {
-    if (initialised_) CoUninitialize();
-}
-
 Picture LoadPictureFile(const std::string& path) {
     const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
     if (n <= 0) return Picture();
@@ -26,16 +16,6 @@ Picture LoadPictureFile(const std::string& path) {
     return Picture(picture);
 }
 
-namespace {
-// Owns a global memory block until a stream takes it over.
-struct GlobalBlock {
-    HGLOBAL handle = nullptr;
-    ~GlobalBlock() {
-        if (handle) GlobalFree(handle);
-    }
-};
-}  // namespace
-
 Picture LoadPictureResource(int id) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
@@ -45,18 +25,17 @@ Picture LoadPictureResource(int id) {
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     if (!bytes || size == 0) return Picture();
 
-    GlobalBlock block;
-    block.handle = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!block.handle) return Picture();
-    void* copy = GlobalLock(block.handle);
+    win32::Global block(GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!block) return Picture();
+    void* copy = GlobalLock(block.get());
     if (!copy) return Picture();
     CopyMemory(copy, bytes, size);
-    GlobalUnlock(block.handle);
+    GlobalUnlock(block.get());
 
     IStream* raw = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block.handle, TRUE, &raw)) || !raw) return Picture();
-    block.handle = nullptr;  // the stream frees it now
-    ComRef<IStream> stream(raw);
+    if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, &raw)) || !raw) return Picture();
+    block.release();  // the stream frees it now
+    win32::ComRef<IStream> stream(raw);
     IPicture* picture = nullptr;
     const HRESULT hr = OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
                                       reinterpret_cast<void**>(&picture));

@@ -1,6 +1,7 @@
 #include "ui/PrompterWin32.h"
 
-#include "ui/GdiWin32.h"
+#include "win32/ProgramFolder.h"
+#include "win32/Window.h"
 
 namespace ui {
 
@@ -11,14 +12,13 @@ namespace {
 // the box's owner, which outlives the box and closes the viewer at the end.
 // Called by Windows: nothing may unwind out of it.
 void CALLBACK OnMessageBoxHelp(LPHELPINFO info) {
-    try {
+    win32::Guard("message box help", [info] {
         HWND item = static_cast<HWND>(info->hItemHandle);
         HWND box = item ? GetAncestor(item, GA_ROOT) : nullptr;
         HWND owner = box ? GetWindow(box, GW_OWNER) : nullptr;
-        WinHelpA(owner ? owner : box, HelpFilePath().c_str(), HELP_CONTEXT,
+        WinHelpA(owner ? owner : box, win32::HelpFilePath().c_str(), HELP_CONTEXT,
                  static_cast<ULONG_PTR>(info->dwContextId));
-    } catch (...) {
-    }
+    });
 }
 }  // namespace
 

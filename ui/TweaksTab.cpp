@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 
 namespace ui {
 
@@ -11,17 +11,22 @@ using modTweaks::Tweak;
 
 namespace {
 
-// The click handlers in tab order, matching modTweaks::Tweak.
-const std::array<void (TweaksTab::*)(), modTweaks::kTweakCount> kHandlers = {
-    &TweaksTab::cbNumLock_Click,
-    &TweaksTab::cbEncryptOnContextMenu_Click,
-    &TweaksTab::cbDesktopWizard_Click,
-    &TweaksTab::cbClearPageFileAtShutdown_Click,
-    &TweaksTab::cbAdminAcctWelcomeScreen_Click,
-    &TweaksTab::cbDisplayCurrentAccountOnWelcomeScreen_Click,
-    &TweaksTab::cbKeepRASOpen_Click,
-    &TweaksTab::cbLowSpaceChecks_Click,
-};
+// Every setting has a row, in the catalogue's order, with a box of its own
+// that the layout places on the Tweaks tab in the same order.
+constexpr bool SettingsMatchTheirBoxes() {
+    std::size_t row = 0;
+    for (std::size_t i = 0; i < kSettings.size(); ++i) {
+        const Setting& s = kSettings[i];
+        if (s.tweak != static_cast<Tweak>(i)) return false;
+        while (row < kKestrowControls.size() && kKestrowControls[row].id != s.id) ++row;
+        if (row == kKestrowControls.size()) return false;
+        const LayoutRow& box = kKestrowControls[row];
+        if (box.kind != ControlKind::CheckBox || box.page != Page::Tweaks) return false;
+    }
+    return true;
+}
+static_assert(SettingsMatchTheirBoxes(),
+              "kSettings lists every setting once, in catalogue and tab order, each with its box");
 
 // The order in which Select All and Select None go through the boxes.
 constexpr std::array<Tweak, modTweaks::kTweakCount> kSelectOrder = {
@@ -54,28 +59,36 @@ const char* Reason(Outcome outcome) {
 
 }  // namespace
 
+const Setting* SettingOf(int id) {
+    for (const Setting& s : kSettings)
+        if (s.id == id) return &s;
+    return nullptr;
+}
+
 TweaksTab::TweaksTab(reg::RegistryApi& registry, reg::UserNameApi& userName, Prompter& prompter)
     : seams_{registry, userName}, prompter_(prompter) {
-    for (std::size_t i = 0; i < boxes_.size(); ++i) {
-        const auto handler = kHandlers[i];
-        boxes_[i].OnClick([this, handler] { (this->*handler)(); });
-    }
+    for (const Setting& s : kSettings)
+        Box(s.tweak).OnClick([this, click = s.click] { (this->*click)(); });
 }
 
 const char* TweaksTab::Caption(Tweak tweak) {
-    // The boxes stand in the window's layout in the same order as the tweaks.
-    return FindControl(kCbNumLock + static_cast<int>(tweak))->caption;
+    return FindControl(kSettings[static_cast<std::size_t>(tweak)].id)->caption;
 }
 
 template <class Body>
 void TweaksTab::Act(Body&& body) {
+    // An action that ends in an exception reports nothing, and leaves
+    // nothing behind for the next action to report.
+    struct Depth {
+        TweaksTab& tab;
+        bool finished = false;
+        ~Depth() {
+            if (!finished && --tab.depth_ == 0) tab.failures_.clear();
+        }
+    } depth{*this};
     ++depth_;
-    try {
-        body();
-    } catch (...) {
-        if (--depth_ == 0) failures_.clear();
-        throw;
-    }
+    body();
+    depth.finished = true;
     if (--depth_ == 0) ReportFailures();
 }
 
@@ -104,31 +117,9 @@ void TweaksTab::ReportFailures() {
     prompter_.MsgBox(text, kMbOk | kMbIconExclamation, kFailureCaption);
 }
 
-void TweaksTab::cbNumLock_Click() {
-    Apply(Tweak::kNumLock);
-}
-void TweaksTab::cbEncryptOnContextMenu_Click() {
-    Apply(Tweak::kEncryptMenu);
-}
-void TweaksTab::cbDesktopWizard_Click() {
-    Apply(Tweak::kCleanupWizard);
-}
-void TweaksTab::cbClearPageFileAtShutdown_Click() {
-    Apply(Tweak::kClearPageFile);
-}
-void TweaksTab::cbAdminAcctWelcomeScreen_Click() {
-    Apply(Tweak::kAdminOnWelcome);
-}
-void TweaksTab::cbKeepRASOpen_Click() {
-    Apply(Tweak::kKeepRas);
-}
-void TweaksTab::cbLowSpaceChecks_Click() {
-    Apply(Tweak::kLowSpaceChecks);
-}
-
 void TweaksTab::cbDisplayCurrentAccountOnWelcomeScreen_Click() {
     Act([&] {
-        CheckBox& box = cbDisplayCurrentAccountOnWelcomeScreen();
+        CheckBox& box = Box(Tweak::kCurrentUserOnWelcome);
         if (box.Value() == 0) {
             // Only a Yes removes the account from the Welcome screen; a box
             // that could not be shown is no consent.

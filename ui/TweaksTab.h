@@ -17,6 +17,7 @@
 #include "registry/UserName.h"
 #include "registry/modTweaks.h"
 #include "ui/CheckBox.h"
+#include "ui/ControlIds.h"
 #include "ui/Prompter.h"
 
 namespace ui {
@@ -31,29 +32,21 @@ class TweaksTab {
     TweaksTab(const TweaksTab&) = delete;
     TweaksTab& operator=(const TweaksTab&) = delete;
 
-    // The boxes, in the window's tab order (which is also the catalogue's).
-    CheckBox& cbNumLock() { return Box(modTweaks::Tweak::kNumLock); }
-    CheckBox& cbEncryptOnContextMenu() { return Box(modTweaks::Tweak::kEncryptMenu); }
-    CheckBox& cbDesktopWizard() { return Box(modTweaks::Tweak::kCleanupWizard); }
-    CheckBox& cbClearPageFileAtShutdown() { return Box(modTweaks::Tweak::kClearPageFile); }
-    CheckBox& cbAdminAcctWelcomeScreen() { return Box(modTweaks::Tweak::kAdminOnWelcome); }
-    CheckBox& cbDisplayCurrentAccountOnWelcomeScreen() {
-        return Box(modTweaks::Tweak::kCurrentUserOnWelcome);
-    }
-    CheckBox& cbKeepRASOpen() { return Box(modTweaks::Tweak::kKeepRas); }
-    CheckBox& cbLowSpaceChecks() { return Box(modTweaks::Tweak::kLowSpaceChecks); }
+    // The box of a setting.
     CheckBox& Box(modTweaks::Tweak tweak) { return boxes_[static_cast<std::size_t>(tweak)]; }
     // The caption the window shows on a box.
     static const char* Caption(modTweaks::Tweak tweak);
 
-    void cbNumLock_Click();
-    void cbEncryptOnContextMenu_Click();
-    void cbDesktopWizard_Click();
-    void cbClearPageFileAtShutdown_Click();
-    void cbAdminAcctWelcomeScreen_Click();
+    // A plain box writes its state at once.
+    void cbNumLock_Click() { Apply(modTweaks::Tweak::kNumLock); }
+    void cbEncryptOnContextMenu_Click() { Apply(modTweaks::Tweak::kEncryptMenu); }
+    void cbDesktopWizard_Click() { Apply(modTweaks::Tweak::kCleanupWizard); }
+    void cbClearPageFileAtShutdown_Click() { Apply(modTweaks::Tweak::kClearPageFile); }
+    void cbAdminAcctWelcomeScreen_Click() { Apply(modTweaks::Tweak::kAdminOnWelcome); }
+    // Asks before the current account leaves the Welcome screen.
     void cbDisplayCurrentAccountOnWelcomeScreen_Click();
-    void cbKeepRASOpen_Click();
-    void cbLowSpaceChecks_Click();
+    void cbKeepRASOpen_Click() { Apply(modTweaks::Tweak::kKeepRas); }
+    void cbLowSpaceChecks_Click() { Apply(modTweaks::Tweak::kLowSpaceChecks); }
     void cmdTwksSelectAll_Click();
     void cmdTwksSelectNone_Click();
 
@@ -81,5 +74,31 @@ class TweaksTab {
     std::vector<Failure> failures_;
     int depth_ = 0;
 };
+
+// The eight settings as the window shows them, in the catalogue's order
+// (which is also the tab order): each setting's box, by its control id (the
+// layout row of that id gives its caption, place and help topic), and the
+// handler a click on it runs. A ninth setting is a catalogue row, a row here
+// and a layout row.
+struct Setting {
+    modTweaks::Tweak tweak;
+    int id;
+    void (TweaksTab::*click)();
+};
+// clang-format off
+inline constexpr std::array<Setting, modTweaks::kTweakCount> kSettings = {{
+    {modTweaks::Tweak::kNumLock, kCbNumLock, &TweaksTab::cbNumLock_Click},
+    {modTweaks::Tweak::kEncryptMenu, kCbEncryptOnContextMenu, &TweaksTab::cbEncryptOnContextMenu_Click},
+    {modTweaks::Tweak::kCleanupWizard, kCbDesktopWizard, &TweaksTab::cbDesktopWizard_Click},
+    {modTweaks::Tweak::kClearPageFile, kCbClearPageFileAtShutdown, &TweaksTab::cbClearPageFileAtShutdown_Click},
+    {modTweaks::Tweak::kAdminOnWelcome, kCbAdminAcctWelcomeScreen, &TweaksTab::cbAdminAcctWelcomeScreen_Click},
+    {modTweaks::Tweak::kCurrentUserOnWelcome, kCbDisplayCurrentAccountOnWelcomeScreen, &TweaksTab::cbDisplayCurrentAccountOnWelcomeScreen_Click},
+    {modTweaks::Tweak::kKeepRas, kCbKeepRASOpen, &TweaksTab::cbKeepRASOpen_Click},
+    {modTweaks::Tweak::kLowSpaceChecks, kCbLowSpaceChecks, &TweaksTab::cbLowSpaceChecks_Click},
+}};
+// clang-format on
+
+// The setting a box's control id stands for, or nullptr.
+const Setting* SettingOf(int id);
 
 }  // namespace ui

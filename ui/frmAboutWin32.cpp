@@ -4,18 +4,13 @@
 
 #include "app/resource.h"
 #include "registry/RegistryWin32.h"
-#include "ui/AboutBox.h"
-#include "ui/GdiWin32.h"
+#include "ui/LayoutWin32.h"
 #include "ui/PrompterWin32.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmAbout.h"
 
 namespace ui {
 
 namespace {
-
-int Px(int twips) {
-    return TwipsToPixels(twips, ScreenDpi());
-}
 
 // Starting System Information on the real system.
 class ProgramsWin32 final : public Programs {
@@ -41,8 +36,9 @@ class ProgramsWin32 final : public Programs {
                             nullptr, &si, &pi)) {
             return false;
         }
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        // Not waited for: both handles go at once.
+        win32::Handle thread(pi.hThread);
+        win32::Handle process(pi.hProcess);
         return true;
     }
 };
@@ -60,151 +56,97 @@ struct alignas(4) DialogTemplate {
 
 }  // namespace
 
-frmAbout& frmAbout::Instance() {
-    static frmAbout instance;
-    return instance;
-}
-
-void frmAbout::ShowModal(HWND owner) {
-    Instance().Show(owner);
-}
-
 void frmAbout::Show(HWND owner) {
-    if (hwnd_) return;  // already up: a modal box is shown once at a time
+    if (hwnd()) return;  // already up: a modal box is shown once at a time
     owner_ = owner;
     DialogTemplate t = {};
     t.dialog.style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU;
     t.pointSize = 8;
     const wchar_t face[] = L"MS Sans Serif";
     for (size_t i = 0; i < sizeof face / sizeof face[0]; ++i) t.face[i] = face[i];
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &t.dialog, owner, DlgProc,
-                            reinterpret_cast<LPARAM>(this));
+    ShowDialog(owner, &t.dialog);
 }
 
 void frmAbout::CreateControls() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
     const int dpi = ScreenDpi();
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
 
     RECT client = {0, 0, TwipsToPixels(kAboutWidthTwips, dpi),
                    TwipsToPixels(kAboutHeightTwips, dpi)};
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE));
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(hwnd(), GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(hwnd(), GWL_EXSTYLE));
     AdjustWindowRectEx(&client, style, FALSE, exStyle);
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     // Centred over the main window, or the screen when it is not up.
     RECT over = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (owner_ && IsWindowVisible(owner_)) GetWindowRect(owner_, &over);
-    SetWindowPos(hwnd_, nullptr, over.left + (over.right - over.left - width) / 2,
+    SetWindowPos(hwnd(), nullptr, over.left + (over.right - over.left - width) / 2,
                  over.top + (over.bottom - over.top - height) / 2, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 
-    for (const auto& row : kAboutControls) {
-        const char* cls = "STATIC";
-        DWORD ctlStyle = WS_CHILD | WS_VISIBLE;
-        switch (row.kind) {
-            case AboutKind::DefaultButton:
-                cls = "BUTTON";
-                ctlStyle |= BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP;
-                break;
-            case AboutKind::Button:
-                cls = "BUTTON";
-                ctlStyle |= BS_PUSHBUTTON | WS_TABSTOP;
-                break;
-            case AboutKind::Icon:
-                ctlStyle |= SS_ICON;
-                break;
-            case AboutKind::Label:
-                ctlStyle |= SS_LEFT | SS_NOPREFIX;
-                break;
-        }
-        HWND w =
-            CreateWindowExA(0, cls, row.designText, ctlStyle, TwipsToPixels(row.left, dpi),
-                            TwipsToPixels(row.top, dpi), TwipsToPixels(row.width, dpi),
-                            TwipsToPixels(row.height, dpi), hwnd_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), inst, nullptr);
-        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (row.kind == AboutKind::Icon) {
-            // Icons from the executable are shared: never destroyed.
-            HICON icon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_DOVRANE));
-            SendMessageA(w, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-        }
-    }
-    SendMessageA(hwnd_, DM_SETDEFID, kAboutCmdOK, 0);
+    for (const LayoutRow& row : kAboutControls)
+        CreateControl(hwnd(), row, {{0, 0}, dpi, Snap::Size}, fonts_);
+    SendMessageA(hwnd(), DM_SETDEFID, kAboutCmdOK, 0);
 }
 
 void frmAbout::Form_Load() {
     const AboutTexts texts = AboutLoadTexts();
-    SetWindowTextA(hwnd_, texts.caption.c_str());
-    SetDlgItemTextA(hwnd_, kAboutLblVersion, texts.version.c_str());
-    SetDlgItemTextA(hwnd_, kAboutLblTitle, texts.title.c_str());
+    SetWindowTextA(hwnd(), texts.caption.c_str());
+    SetDlgItemTextA(hwnd(), kAboutLblVersion, texts.version.c_str());
+    SetDlgItemTextA(hwnd(), kAboutLblTitle, texts.title.c_str());
 }
 
 void frmAbout::cmdOK_Click() {
-    EndDialog(hwnd_, IDOK);
+    EndDialog(hwnd(), IDOK);
 }
 
 void frmAbout::cmdSysInfo_Click() {
     reg::RegistryWin32 registry;
     ProgramsWin32 programs;
-    PrompterWin32 prompter(hwnd_);
+    PrompterWin32 prompter(hwnd());
     StartSysInfo(registry, programs, prompter);
 }
 
 void frmAbout::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
+    win32::PaintDc dc(hwnd());
     // The etched separator: the grey line, then the white one. Each line
     // after the first starts a row lower; on the very same row the
     // two-pixel white pen would cover the grey one entirely.
+    const int dpi = ScreenDpi();
+    auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
     int below = 0;
     for (const auto& line : kAboutLines) {
-        GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(line.red, line.green, line.blue)));
-        const int y = Px(line.y1) + below;
-        RECT r = {Px(line.x1), y, Px(line.x2), y + line.widthPixels};
-        FillRect(dc, &r, brush.get());
+        win32::Brush brush(CreateSolidBrush(RGB(line.red, line.green, line.blue)));
+        const int y = px(line.y1) + below;
+        RECT r = {px(line.x1), y, px(line.x2), y + line.widthPixels};
+        FillRect(dc.get(), &r, brush.get());
         ++below;
     }
-    EndPaint(hwnd_, &ps);
 }
 
-INT_PTR CALLBACK frmAbout::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    try {
-        if (msg == WM_INITDIALOG) {
-            auto* self = reinterpret_cast<frmAbout*>(lp);
-            SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-            self->hwnd_ = hwnd;
-            self->CreateControls();
-            self->Form_Load();
-            SetFocus(GetDlgItem(hwnd, kAboutCmdOK));
+LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+        case WM_INITDIALOG:
+            CreateControls();
+            Form_Load();
+            SetFocus(GetDlgItem(hwnd(), kAboutCmdOK));
             return FALSE;  // the focus is set
-        }
-        auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-        if (!self) return FALSE;
-        switch (msg) {
-            case WM_COMMAND:
-                switch (LOWORD(wp)) {
-                    case IDOK:      // Enter and the "OK" button
-                    case IDCANCEL:  // Esc and the close box
-                        self->cmdOK_Click();
-                        return TRUE;
-                    case kAboutCmdSysInfo:
-                        if (HIWORD(wp) == BN_CLICKED) self->cmdSysInfo_Click();
-                        return TRUE;
-                }
-                break;
-            case WM_PAINT:
-                self->Paint();
-                return TRUE;
-            case WM_DESTROY:
-                self->hwnd_ = nullptr;
-                break;
-        }
-    } catch (...) {
-        return FALSE;
+        case WM_COMMAND:
+            switch (LOWORD(wp)) {
+                case IDOK:      // Enter and the "OK" button
+                case IDCANCEL:  // Esc and the close box
+                    cmdOK_Click();
+                    return TRUE;
+                case kAboutCmdSysInfo:
+                    if (HIWORD(wp) == BN_CLICKED) cmdSysInfo_Click();
+                    return TRUE;
+            }
+            break;
+        case WM_PAINT:
+            Paint();
+            return TRUE;
     }
-    return FALSE;
+    return Default(msg, wp, 0);
 }
 
 }  // namespace ui

@@ -1,34 +1,31 @@
 // The About box on Win32: a modal dialog built from the design rows of
-// AboutBox.h, loaded afresh on every showing.
-//
-// The main window's Help > About:
-//     ui::frmAbout::ShowModal(hwnd);   // returns when the box is closed
+// frmAbout.h, loaded afresh on every showing.
 #pragma once
 #include <windows.h>
 
+#include "ui/LayoutWin32.h"
+#include "win32/Window.h"
+
 namespace ui {
 
-class frmAbout {
+class frmAbout : public win32::BaseWindow<frmAbout> {
   public:
-    // Shows the single shared About box modally, owned by `owner`.
-    static void ShowModal(HWND owner);
-    static frmAbout& Instance();
+    static constexpr win32::WindowClass kClass = {"frmAbout", 0, 0, false};
 
-    frmAbout(const frmAbout&) = delete;
-    frmAbout& operator=(const frmAbout&) = delete;
+    // Shows the box modally, owned by `owner`; returns when it is closed.
+    void Show(HWND owner);
 
   private:
-    frmAbout() = default;
-    void Show(HWND owner);
+    friend class win32::BaseWindow<frmAbout>;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void CreateControls();
     void Form_Load();
     void cmdOK_Click();
     void cmdSysInfo_Click();
     void Paint();
-    static INT_PTR CALLBACK DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-    HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
+    FontSet fonts_;  // none of its own: every control takes the dialog's
 };
 
 }  // namespace ui

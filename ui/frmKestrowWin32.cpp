@@ -7,7 +7,7 @@
 #include "app/resource.h"
 #include "app/version.h"
 #include "registry/RegistryWin32.h"
-#include "registry/UserName.h"
+#include "registry/UserNameWin32.h"
 #include "system/ShutdownWin32.h"
 #include "ui/BannerWin32.h"
 #include "ui/CheckedListWin32.h"
@@ -16,17 +16,17 @@
 #include "ui/TweaksTab.h"
 #include "ui/frmAboutWin32.h"
 #include "ui/frmSplashWin32.h"
+#include "win32/ProgramFolder.h"
 
 namespace ui {
 
 namespace {
-constexpr const char* kClassName = "frmKestrow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 }  // namespace
 
 // What the window owns beyond its controls: the logic of its tabs and its
 // banner. Kept here so that the header does not pull them all in.
-struct frmKestrowWindow::Parts {
+struct frmKestrow::Parts {
     explicit Parts(Prompter& prompter)
         : tweaks(registry, userName, prompter),
           runList(registry, prompter, shutdown),
@@ -39,10 +39,6 @@ struct frmKestrowWindow::Parts {
     RunListTab runList;
     CheckedListWin32 lstRunMRU;
     BannerWin32 banner;
-    // The checkboxes by control id, for the click notifications.
-    std::map<int, CheckBox*> boxes;
-    std::map<int, void (TweaksTab::*)()> tweakButtons;
-    std::map<int, void (RunListTab::*)()> runListButtons;
 };
 
 namespace {
@@ -60,126 +56,67 @@ void DoEvents() {
 }
 }  // namespace
 
-frmKestrowWindow& frmKestrowWindow::Instance() {
-    static frmKestrowWindow instance;
+frmKestrow& frmKestrow::Instance() {
+    static frmKestrow instance;
     return instance;
 }
 
-frmKestrowWindow::frmKestrowWindow() : parts_(std::make_unique<Parts>(prompter_)) {}
-frmKestrowWindow::~frmKestrowWindow() = default;
+frmKestrow::frmKestrow() : parts_(std::make_unique<Parts>(prompter_)) {}
+frmKestrow::~frmKestrow() = default;
 
-LRESULT CALLBACK frmKestrowWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    frmKestrowWindow& self = Instance();
-    if (msg == WM_NCCREATE) self.hwnd_ = hwnd;
-    if (hwnd != self.hwnd_) return DefWindowProcA(hwnd, msg, wp, lp);
-    try {
-        return self.HandleMessage(msg, wp, lp);
-    } catch (...) {
-        // Nothing may unwind into Windows; the message is dropped.
-        return 0;
-    }
-}
-
-bool frmKestrowWindow::Show() {
-    if (hwnd_) {
-        ShowWindow(hwnd_, SW_SHOWNORMAL);
+bool frmKestrow::Show() {
+    if (hwnd()) {
+        ShowWindow(hwnd(), SW_SHOWNORMAL);
         return true;
     }
     HINSTANCE inst = GetModuleHandleA(nullptr);
     hand_ = LoadCursorA(inst, MAKEINTRESOURCEA(IDC_HAND_POINTER));
-
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = inst;
-    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_DOVRANE));
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassA(&wc)) return false;
 
     // The design gives the client area; the frame and the menu come on top.
     const int dpi = ScreenDpi();
     RECT frame = {0, 0, TwipsToPixels(kClientWidthTwips, dpi),
                   TwipsToPixels(kClientHeightTwips, dpi)};
     AdjustWindowRectEx(&frame, kWindowStyle, TRUE, 0);
-    HMENU menu = LoadMenuA(inst, MAKEINTRESOURCEA(IDM_MAIN));
-    if (!CreateWindowExA(0, kClassName, DOVRANE_TITLE, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                         frame.right - frame.left, frame.bottom - frame.top, nullptr, menu, inst,
-                         nullptr)) {
-        if (menu) DestroyMenu(menu);
+    win32::Menu menu(LoadMenuA(inst, MAKEINTRESOURCEA(IDM_MAIN)));
+    if (!Create(0, DOVRANE_TITLE, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                frame.right - frame.left, frame.bottom - frame.top, nullptr, menu.get())) {
         return false;
     }
+    menu.release();  // the window destroys its menu
     // A menu bar that wraps would take client height: measure again.
     RECT client;
-    GetClientRect(hwnd_, &client);
+    GetClientRect(hwnd(), &client);
     int missing = TwipsToPixels(kClientHeightTwips, dpi) - client.bottom;
     if (missing != 0) {
         RECT outer;
-        GetWindowRect(hwnd_, &outer);
-        SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left,
+        GetWindowRect(hwnd(), &outer);
+        SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left,
                      outer.bottom - outer.top + missing, SWP_NOMOVE | SWP_NOZORDER);
     }
 
-    prompter_.SetOwner(hwnd_);
+    prompter_.SetOwner(hwnd());
     CreateControls();
     Form_Load();
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    UpdateWindow(hwnd_);
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(hwnd());
     SetFocus(Control(kSSTab1));
     return true;
 }
 
-void frmKestrowWindow::CreateControls() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    const int dpi = ScreenDpi();
-    formFont_ = MakeFont("MS Sans Serif", 8, FW_NORMAL);
-    linkFont_ = MakeFont("MS Sans Serif", 8.25, FW_NORMAL, true);
-
-    for (const ControlSpec& c : kKestrowControls) {
-        const char* cls = "BUTTON";
-        DWORD style = WS_CHILD | WS_VISIBLE;
-        DWORD exStyle = 0;
-        switch (c.kind) {
-            case ControlKind::TabControl:
-                cls = WC_TABCONTROLA;
-                // Clip the controls that stand on the tab, or it paints over them.
-                style |= WS_CLIPSIBLINGS | WS_TABSTOP;
-                break;
-            case ControlKind::CheckedList:  // made by CheckedListWin32
-                break;
-            case ControlKind::CheckBox:
-                // Not BS_AUTOCHECKBOX: the box's value changes through its
-                // CheckBox so that clicks and code run the same handler.
-                style |= WS_TABSTOP | BS_CHECKBOX;
-                break;
-            case ControlKind::Button:
-                style |= WS_TABSTOP | BS_PUSHBUTTON;
-                break;
-            case ControlKind::Picture:  // made by CreateBannerBox
-                break;
-            case ControlKind::Link:
-                cls = "STATIC";
-                style |= SS_NOTIFY | SS_LEFT;
-                break;
-        }
-        const RECT rect = {TwipsToPixels(c.left, dpi), TwipsToPixels(c.top, dpi),
-                           TwipsToPixels(c.left + c.width, dpi),
-                           TwipsToPixels(c.top + c.height, dpi)};
+void frmKestrow::CreateControls() {
+    const Placement at = {{0, 0}, ScreenDpi(), Snap::Edges};
+    for (const LayoutRow& c : kKestrowControls) {
         HWND h = nullptr;
         if (c.kind == ControlKind::CheckedList) {
-            parts_->lstRunMRU.Create(hwnd_, rect, c.id, formFont_.get());
+            parts_->lstRunMRU.Create(hwnd(), PixelRect(c, at), c.id, fonts_.Get(c.font));
             h = parts_->lstRunMRU.hwnd();
         } else if (c.kind == ControlKind::Picture) {
-            h = CreateBannerBox(hwnd_, c.id, rect);
+            h = parts_->banner.CreateBox(hwnd(), c.id, PixelRect(c, at));
         } else {
-            h = CreateWindowExA(exStyle, cls, c.caption, style, rect.left, rect.top,
-                                rect.right - rect.left, rect.bottom - rect.top, hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), inst, nullptr);
+            h = CreateControl(hwnd(), c, at, fonts_);
         }
-        SendMessageA(h, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(c.kind == ControlKind::Link ? linkFont_.get()
-                                                                          : formFont_.get()),
-                     FALSE);
+        // The list and the banner box take the window's font as well.
+        SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Get(c.font)), FALSE);
         controls_[c.id] = h;
     }
 
@@ -192,14 +129,10 @@ void frmKestrowWindow::CreateControls() {
     }
     // The controls on the tabs paint the plain dialog face; a themed tab body
     // (white, or a gradient under Luna) would leave grey boxes around them.
-    // uxtheme.dll is looked up at run time: it is only there from XP on.
-    if (HMODULE uxtheme = GetModuleHandleA("uxtheme.dll") ? GetModuleHandleA("uxtheme.dll")
-                                                          : LoadLibraryA("uxtheme.dll")) {
-        using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-        auto setTheme = reinterpret_cast<SetWindowThemeFn>(
-            reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
-        if (setTheme) setTheme(tab, L" ", L" ");
-    }
+    const win32::Module uxtheme = win32::LoadUxTheme();
+    using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    if (auto setTheme = win32::ProcAddress<SetWindowThemeFn>(uxtheme.get(), "SetWindowTheme"))
+        setTheme(tab, L" ", L" ");
     // The tab control is first in tab order but must lie under the controls
     // that stand on it; tab order is kept by the layout table instead.
     SetWindowPos(tab, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -207,46 +140,29 @@ void frmKestrowWindow::CreateControls() {
     WireHandlers();
 }
 
-void frmKestrowWindow::WireHandlers() {
-    TweaksTab& t = parts_->tweaks;
-    const std::pair<int, CheckBox*> boxes[] = {
-        {kCbNumLock, &t.cbNumLock()},
-        {kCbEncryptOnContextMenu, &t.cbEncryptOnContextMenu()},
-        {kCbDesktopWizard, &t.cbDesktopWizard()},
-        {kCbClearPageFileAtShutdown, &t.cbClearPageFileAtShutdown()},
-        {kCbAdminAcctWelcomeScreen, &t.cbAdminAcctWelcomeScreen()},
-        {kCbDisplayCurrentAccountOnWelcomeScreen, &t.cbDisplayCurrentAccountOnWelcomeScreen()},
-        {kCbKeepRASOpen, &t.cbKeepRASOpen()},
-        {kCbLowSpaceChecks, &t.cbLowSpaceChecks()},
-    };
-    for (const auto& [id, box] : boxes) {
-        HWND h = Control(id);
-        box->ShowOn([h](int value) {
+void frmKestrow::WireHandlers() {
+    for (const Setting& s : kSettings) {
+        HWND h = Control(s.id);
+        parts_->tweaks.Box(s.tweak).ShowOn([h](int value) {
             SendMessageA(h, BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
         });
-        parts_->boxes[id] = box;
     }
-    parts_->tweakButtons = {{kCmdTwksSelectAll, &TweaksTab::cmdTwksSelectAll_Click},
-                            {kCmdTwksSelectNone, &TweaksTab::cmdTwksSelectNone_Click}};
-    parts_->runListButtons = {{kCmdMRUAll, &RunListTab::cmdMRUAll_Click},
-                              {kCmdMRUNone, &RunListTab::cmdMRUNone_Click},
-                              {kCmdMRUApply, &RunListTab::cmdMRUApply_Click}};
 }
 
-HWND frmKestrowWindow::Control(int id) const {
+HWND frmKestrow::Control(int id) const {
     auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second;
 }
 
-void frmKestrowWindow::ShowPage(Page page) {
+void frmKestrow::ShowPage(Page page) {
     SendMessageA(Control(kSSTab1), TCM_SETCURSEL, page == Page::RunList ? 1 : 0, 0);
-    for (const ControlSpec& c : kKestrowControls) {
+    for (const LayoutRow& c : kKestrowControls) {
         if (c.page == Page::Window) continue;
         ShowWindow(Control(c.id), c.page == page ? SW_SHOWNA : SW_HIDE);
     }
 }
 
-void frmKestrowWindow::MoveFocus(bool forward) {
+void frmKestrow::MoveFocus(bool forward) {
     const int n = static_cast<int>(kKestrowControls.size());
     int at = -1;
     HWND focus = GetFocus();
@@ -263,23 +179,23 @@ void frmKestrowWindow::MoveFocus(bool forward) {
     }
 }
 
-bool frmKestrowWindow::PreTranslate(MSG& msg) {
-    if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+bool frmKestrow::PreTranslate(MSG& msg) {
+    if (!hwnd() || (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd))) return false;
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
         MoveFocus(GetKeyState(VK_SHIFT) >= 0);
         return true;
     }
-    return IsDialogMessageA(hwnd_, &msg) != FALSE;
+    return IsDialogMessageA(hwnd(), &msg) != FALSE;
 }
 
-void frmKestrowWindow::Form_Load() {
+void frmKestrow::Form_Load() {
     // 1. and 2. A fresh splash screen over this window, painted before the
     //    slow steps begin.
     auto splash = std::make_unique<frmSplash>();
-    splash->Show(hwnd_);
+    splash->Show(hwnd());
     DoEvents();
     // 3. The banner: two bounded fetches; a failure leaves the box empty.
-    parts_->banner.LoadBanner(Control(kPicture1));
+    parts_->banner.LoadBanner();
     // 4. Every setting that reads as on ticks its box, which writes it again.
     parts_->tweaks.Load();
     // 5. The Run dialog's history, every entry checked.
@@ -288,49 +204,75 @@ void frmKestrowWindow::Form_Load() {
     splash->Unload();
 }
 
-void frmKestrowWindow::mnuHelpContents_Click() {
-    WinHelpA(hwnd_, HelpFilePath().c_str(), HELP_FINDER, 0);
+void frmKestrow::mnuHelpContents_Click() {
+    WinHelpA(hwnd(), win32::HelpFilePath().c_str(), HELP_FINDER, 0);
 }
 
-void frmKestrowWindow::mnuHelpAbout_Click() {
-    frmAbout::ShowModal(hwnd_);
+void frmKestrow::mnuHelpAbout_Click() {
+    // Help > About posted again while the box is up opens no second one.
+    if (about_) return;
+    frmAbout box;
+    about_ = &box;
+    box.Show(hwnd());
+    about_ = nullptr;
 }
 
-void frmKestrowWindow::Label1_Click() {
-    ShellWin32 shell(hwnd_);
+void frmKestrow::Label1_Click() {
+    ShellWin32 shell(hwnd());
     OpenLink(shell, prompter_, DOVRANE_SERVER "/dovrane");
 }
 
-void frmKestrowWindow::OnHelp(const HELPINFO& info) {
+void frmKestrow::OnHelp(const HELPINFO& info) {
     int topic = kWindowHelpTopic;
-    if (info.iContextType == HELPINFO_WINDOW && info.hItemHandle != hwnd_)
+    if (info.iContextType == HELPINFO_WINDOW && info.hItemHandle != hwnd())
         topic = HelpTopicFor(info.iCtrlId);
-    WinHelpA(hwnd_, HelpFilePath().c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(topic));
+    WinHelpA(hwnd(), win32::HelpFilePath().c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(topic));
 }
 
-void frmKestrowWindow::OnCommand(int id, int code, HWND control) {
-    if (!control) {  // menu
-        if (id == IDM_HELP_CONTENTS) mnuHelpContents_Click();
-        if (id == IDM_HELP_ABOUT) mnuHelpAbout_Click();
+void frmKestrow::OnCommand(int id, int code, HWND control) {
+    // A click on a setting's box changes its value, which runs its handler.
+    if (const Setting* setting = SettingOf(id); setting && control && code == BN_CLICKED) {
+        CheckBox& box = parts_->tweaks.Box(setting->tweak);
+        box.SetValue(1 - box.Value());
         return;
     }
-    if (id == kLabel1 && code == STN_CLICKED) {
-        Label1_Click();
-    } else if (code == BN_CLICKED) {
-        if (auto box = parts_->boxes.find(id); box != parts_->boxes.end()) {
-            box->second->SetValue(1 - box->second->Value());
-        } else if (auto b = parts_->tweakButtons.find(id); b != parts_->tweakButtons.end()) {
-            (parts_->tweaks.*(b->second))();
-        } else if (auto r = parts_->runListButtons.find(id); r != parts_->runListButtons.end()) {
-            (parts_->runList.*(r->second))();
-        } else if (id == kPicture1) {
-            ShellWin32 shell(hwnd_);
-            parts_->banner.Picture1_Click(shell, prompter_);
+    // What the menu and every other control run: a menu item comes with no
+    // control, a control's click with the notification it sends.
+    struct Click {
+        int id;
+        bool menu;
+        int code;
+        void (*run)(frmKestrow&);
+    };
+    static constexpr Click kClicks[] = {
+        {IDM_HELP_CONTENTS, true, 0, [](frmKestrow& w) { w.mnuHelpContents_Click(); }},
+        {IDM_HELP_ABOUT, true, 0, [](frmKestrow& w) { w.mnuHelpAbout_Click(); }},
+        {kLabel1, false, STN_CLICKED, [](frmKestrow& w) { w.Label1_Click(); }},
+        {kPicture1, false, BN_CLICKED,
+         [](frmKestrow& w) {
+             ShellWin32 shell(w.hwnd());
+             w.parts_->banner.Picture1_Click(shell, w.prompter_);
+         }},
+        {kCmdTwksSelectAll, false, BN_CLICKED,
+         [](frmKestrow& w) { w.parts_->tweaks.cmdTwksSelectAll_Click(); }},
+        {kCmdTwksSelectNone, false, BN_CLICKED,
+         [](frmKestrow& w) { w.parts_->tweaks.cmdTwksSelectNone_Click(); }},
+        {kCmdMRUAll, false, BN_CLICKED, [](frmKestrow& w) { w.parts_->runList.cmdMRUAll_Click(); }},
+        {kCmdMRUNone, false, BN_CLICKED,
+         [](frmKestrow& w) { w.parts_->runList.cmdMRUNone_Click(); }},
+        {kCmdMRUApply, false, BN_CLICKED,
+         [](frmKestrow& w) { w.parts_->runList.cmdMRUApply_Click(); }},
+    };
+    for (const Click& click : kClicks) {
+        if (click.id == id && click.menu == (control == nullptr) &&
+            (click.menu || click.code == code)) {
+            click.run(*this);
+            return;
         }
     }
 }
 
-LRESULT frmKestrowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT frmKestrow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_MEASUREITEM:
             if (parts_->lstRunMRU.OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp)))
@@ -372,20 +314,19 @@ LRESULT frmKestrowWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case WM_CLOSE:
-            DestroyWindow(hwnd_);
+            DestroyWindow(hwnd());
             return 0;
         case WM_DESTROY:
             // The quit first: should closing the help viewer throw, the
             // program must still end rather than run on without a window.
             PostQuitMessage(0);
-            WinHelpA(hwnd_, HelpFilePath().c_str(), HELP_QUIT, 0);
+            WinHelpA(hwnd(), win32::HelpFilePath().c_str(), HELP_QUIT, 0);
             return 0;
         case WM_NCDESTROY:
             controls_.clear();
-            hwnd_ = nullptr;
             break;
     }
-    return DefWindowProcA(hwnd_, msg, wp, lp);
+    return Default(msg, wp, lp);
 }
 
 }  // namespace ui

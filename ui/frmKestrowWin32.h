@@ -8,16 +8,23 @@
 #include <map>
 #include <memory>
 
-#include "ui/GdiWin32.h"
+#include "app/resource.h"
+
+#include "ui/LayoutWin32.h"
 #include "ui/PrompterWin32.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
+#include "win32/Window.h"
 
 namespace ui {
 
-class frmKestrowWindow {
+class frmAbout;
+
+class frmKestrow : public win32::BaseWindow<frmKestrow> {
   public:
+    static constexpr win32::WindowClass kClass = {"frmKestrow", IDI_DOVRANE, 0, true};
+
     // The single main window, created on first use.
-    static frmKestrowWindow& Instance();
+    static frmKestrow& Instance();
 
     // Creates the window, runs Form_Load, then shows it. False when the
     // window could not be created.
@@ -26,17 +33,15 @@ class frmKestrowWindow {
     // Enter) for the window's controls. True when the message was handled.
     bool PreTranslate(MSG& msg);
 
-    HWND hwnd() const { return hwnd_; }
-
-    frmKestrowWindow(const frmKestrowWindow&) = delete;
-    frmKestrowWindow& operator=(const frmKestrowWindow&) = delete;
-    ~frmKestrowWindow();
+    frmKestrow(const frmKestrow&) = delete;
+    frmKestrow& operator=(const frmKestrow&) = delete;
+    ~frmKestrow();
 
   private:
-    frmKestrowWindow();
+    frmKestrow();
     struct Parts;
 
-    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+    friend class win32::BaseWindow<frmKestrow>;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     void CreateControls();
@@ -52,11 +57,10 @@ class frmKestrowWindow {
     void OnHelp(const HELPINFO& info);
     void OnCommand(int id, int code, HWND control);
 
-    HWND hwnd_ = nullptr;
-    Font formFont_;
-    Font linkFont_;
+    FontSet fonts_;
     HCURSOR hand_ = nullptr;
     PrompterWin32 prompter_;
+    frmAbout* about_ = nullptr;  // the About box while it is up
     std::map<int, HWND> controls_;
     std::unique_ptr<Parts> parts_;
 };

@@ -3,39 +3,11 @@
 #include <string>
 
 #include "app/resource.h"
-#include "ui/SplashScreen.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmSplash.h"
 
 namespace ui {
 
-namespace {
-
-constexpr char kSplashClass[] = "frmSplash";
-
-int Px(int twips, int dpi) {
-    return TwipsToPixels(twips, dpi);
-}
-
-const SplashLabelSpec* FindLabel(int id) {
-    for (const auto& row : kSplashLabels)
-        if (row.id == id) return &row;
-    return nullptr;
-}
-
-}  // namespace
-
-frmSplash::frmSplash() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    if (!GetClassInfoA(inst, kSplashClass, &wc)) {
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = inst;
-        wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kSplashClass;
-        RegisterClassA(&wc);
-    }
-}
+frmSplash::frmSplash() = default;
 
 frmSplash::~frmSplash() {
     Unload();
@@ -49,55 +21,38 @@ void frmSplash::Show(HWND owner) {
     // button.
     const DWORD style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME;
-    RECT frame = {0, 0, Px(kSplashWidthTwips, dpi), Px(kSplashHeightTwips, dpi)};
+    RECT frame = {0, 0, TwipsToPixels(kSplashWidthTwips, dpi),
+                  TwipsToPixels(kSplashHeightTwips, dpi)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    hwnd_ = CreateWindowExA(exStyle, kSplashClass, "", style, x, y, width, height, owner, nullptr,
-                            GetModuleHandleA(nullptr), this);
-    if (!hwnd_) return;
+    if (!Create(exStyle, "", style, x, y, width, height, owner, nullptr)) return;
     CreateControls();
     Form_Load();
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
     // Painted now, frame and labels alike: the slow part of the load comes
     // next and processes no messages.
-    RedrawWindow(hwnd_, nullptr, nullptr,
+    RedrawWindow(hwnd(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
 }
 
 void frmSplash::CreateControls() {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
     const int dpi = ScreenDpi();
-    const int fx = Px(kFrame1Rect.left, dpi);
-    const int fy = Px(kFrame1Rect.top, dpi);
-    auto make = [&](int id, const char* cls, const char* text, DWORD style, const TwipsRect& r,
-                    int originX, int originY) {
-        HWND w = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
-                                 originX + Px(r.left, dpi), originY + Px(r.top, dpi),
-                                 Px(r.width, dpi), Px(r.height, dpi), hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-        controls_[id] = w;
+    const RECT frame =
+        PixelRect(*FindRow(kSplashControls, kSplashFrame1), {{0, 0}, dpi, Snap::Size});
+    logo_ = LoadPictureResource(IDR_LOGO);
+    for (const LayoutRow& row : kSplashControls) {
+        const POINT origin = row.page == Page::Frame ? POINT{frame.left, frame.top} : POINT{0, 0};
+        // Frame1 is drawn here with its inside (a stock etched frame draws
+        // only its edge). SS_NOTIFY makes the frame, the logo and every label
+        // take clicks; a plain static lets them through to the window.
+        HWND w = CreateControl(hwnd(), row, {origin, dpi, Snap::Size}, fonts_,
+                               WS_CLIPSIBLINGS | SS_NOTIFY);
+        controls_[row.id] = w;
         // Each new control goes in front of the ones before it.
         SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        return w;
-    };
-
-    // Frame1: an etched frame without caption, drawn here with its inside
-    // (a stock etched frame draws only its edge). SS_NOTIFY makes it take
-    // clicks; a plain frame lets them through to the window.
-    make(kSplashFrame1, "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, kFrame1Rect, 0, 0);
-    make(kSplashImgLogo, "STATIC", "", SS_OWNERDRAW | SS_NOTIFY, kImgLogoRect, fx, fy);
-    logo_ = LoadPictureResource(IDR_LOGO);
-
-    for (const auto& row : kSplashLabels) {
-        const DWORD align = row.align == LabelAlign::Right ? SS_RIGHT : SS_LEFT;
-        // SS_NOPREFIX: an "&" in a text is shown, not taken as an accelerator.
-        HWND label = make(row.id, "STATIC", row.designText, align | SS_NOTIFY | SS_NOPREFIX,
-                          row.rect, fx, fy);
-        fonts_.push_back(MakeFont("Arial", row.points, row.bold ? FW_BOLD : FW_NORMAL));
-        SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.back().get()), FALSE);
     }
 }
 
@@ -107,32 +62,32 @@ void frmSplash::Form_Load() {
 
 void frmSplash::SetLabelText(int id, const std::string& text) {
     HWND label = controls_[id];
-    const SplashLabelSpec* row = FindLabel(id);
+    const LayoutRow* row = FindRow(kSplashControls, id);
     if (!label || !row) return;
     SetWindowTextA(label, text.c_str());
-    if (!row->autoSize) return;
+    if (row->kind != ControlKind::AutoSizeLabel) return;
 
     // A self-sizing label takes the size of its text and keeps the edge its
     // text is aligned to.
-    HDC dc = GetDC(label);
-    HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
     RECT need = {0, 0, 0, 0};
-    DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    {
+        win32::WindowDc dc(label);
+        win32::Selection font(dc.get(),
+                              reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        DrawTextA(dc.get(), text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX);
+    }
 
     RECT now;
     GetWindowRect(label, &now);
-    MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&now), 2);
+    MapWindowPoints(HWND_DESKTOP, hwnd(), reinterpret_cast<POINT*>(&now), 2);
     const int width = need.right - need.left;
-    const int left = row->align == LabelAlign::Right ? now.right - width : now.left;
+    const int left = row->align == Align::Right ? now.right - width : now.left;
     SetWindowPos(label, nullptr, left, now.top, width, need.bottom - need.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void frmSplash::Unload() {
-    if (hwnd_) DestroyWindow(hwnd_);  // WM_NCDESTROY forgets the handle
+    if (hwnd()) DestroyWindow(hwnd());  // WM_NCDESTROY forgets the handle
 }
 
 void frmSplash::Form_KeyPress() {
@@ -155,52 +110,39 @@ void frmSplash::DrawLogo(const DRAWITEMSTRUCT& item) const {
     RenderPicture(logo_, item.hDC, item.rcItem);
 }
 
-LRESULT CALLBACK frmSplash::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    try {
-        if (msg == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<frmSplash*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-        switch (msg) {
-            case WM_CHAR:
-                self->Form_KeyPress();
-                return 0;
-            case WM_COMMAND:
-                // Frame1, imgLogo and every label: STN_CLICKED (0) and
-                // STN_DBLCLK (1) from a static with SS_NOTIFY.
-                if (HIWORD(wp) == STN_CLICKED || HIWORD(wp) == STN_DBLCLK) {
-                    const int id = LOWORD(wp);
-                    if (id >= kSplashFrame1 && id <= kSplashLblCompanyProduct) {
-                        self->Frame1_Click();
-                        return 0;
-                    }
+LRESULT frmSplash::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CHAR:
+            Form_KeyPress();
+            return 0;
+        case WM_COMMAND:
+            // Frame1, imgLogo and every label: STN_CLICKED (0) and
+            // STN_DBLCLK (1) from a static with SS_NOTIFY.
+            if (HIWORD(wp) == STN_CLICKED || HIWORD(wp) == STN_DBLCLK) {
+                const int id = LOWORD(wp);
+                if (id >= kSplashFrame1 && id <= kSplashLblCompanyProduct) {
+                    Frame1_Click();
+                    return 0;
                 }
-                break;
-            case WM_DRAWITEM: {
-                const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-                if (item->CtlID == kSplashImgLogo) {
-                    self->DrawLogo(*item);
-                    return TRUE;
-                }
-                if (item->CtlID == kSplashFrame1) {
-                    self->DrawFrame(*item);
-                    return TRUE;
-                }
-                break;
             }
-            case WM_NCDESTROY:
-                SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-                self->hwnd_ = nullptr;
-                self->controls_.clear();
-                break;
+            break;
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+            if (item->CtlID == kSplashImgLogo) {
+                DrawLogo(*item);
+                return TRUE;
+            }
+            if (item->CtlID == kSplashFrame1) {
+                DrawFrame(*item);
+                return TRUE;
+            }
+            break;
         }
-    } catch (...) {
-        return 0;
+        case WM_NCDESTROY:
+            controls_.clear();
+            break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return Default(msg, wp, lp);
 }
 
 }  // namespace ui

@@ -4,31 +4,26 @@
 // logo or a label, closes it early; a click on the margin outside the frame
 // does not.
 //
-// The main window's Form_Load uses a fresh one:
-//     auto splash = std::make_unique<ui::frmSplash>();
-//     splash->Show(hwnd);   // Form_Load of the splash runs here; it is painted
-//     DoEvents();           // PeekMessage/TranslateMessage/DispatchMessage until
-//                           // empty: TranslateMessage makes the WM_CHAR that closes it
-//     ... LoadBanner, the tweaks, LoadRunList ...
-//     splash->Unload();     // harmless when the user closed it already
-//     splash.reset();
+// The main window's Form_Load shows a fresh one before its slow steps and
+// unloads it after them, unless the user closed it already.
 #pragma once
 #include <windows.h>
 
 #include <map>
 #include <vector>
 
-#include "ui/GdiWin32.h"
+#include "ui/LayoutWin32.h"
 #include "ui/PictureWin32.h"
+#include "win32/Window.h"
 
 namespace ui {
 
-class frmSplash {
+class frmSplash : public win32::BaseWindow<frmSplash> {
   public:
+    static constexpr win32::WindowClass kClass = {"frmSplash", 0, 0, true};
+
     frmSplash();
     ~frmSplash();  // unloads
-    frmSplash(const frmSplash&) = delete;
-    frmSplash& operator=(const frmSplash&) = delete;
 
     // Loads the splash (its Form_Load sets the label texts) and shows it
     // modeless, owned by `owner`, centred on the screen and painted before
@@ -37,8 +32,7 @@ class frmSplash {
     // Destroys the window; nothing happens when it is gone already.
     void Unload();
 
-    bool IsLoaded() const { return hwnd_ != nullptr; }
-    HWND hwnd() const { return hwnd_; }
+    bool IsLoaded() const { return hwnd() != nullptr; }
 
   private:
     void CreateControls();
@@ -48,13 +42,13 @@ class frmSplash {
     void Frame1_Click();
     void DrawFrame(const DRAWITEMSTRUCT& item) const;
     void DrawLogo(const DRAWITEMSTRUCT& item) const;
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    friend class win32::BaseWindow<frmSplash>;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-    ComScope com_;  // first in, last out: the logo lives inside it
+    win32::ComScope com_;  // first in, last out: the logo lives inside it
     Picture logo_;
-    std::vector<Font> fonts_;
+    FontSet fonts_;
     std::map<int, HWND> controls_;
-    HWND hwnd_ = nullptr;
     bool shown_ = false;
 };
 

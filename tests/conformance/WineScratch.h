@@ -7,23 +7,25 @@
 #include <vector>
 
 #include "registry/RegistryWin32.h"
+#include "win32/Handles.h"
 
 namespace conformance {
 
 // Removes a key and its subkeys (RegDeleteTree is newer than Windows XP).
 inline void DeleteTree(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
     std::vector<std::string> children;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD size = sizeof name;
-        if (::RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        children.push_back(name);
+    {
+        win32::Key key;
+        if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+        for (DWORD i = 0;; ++i) {
+            char name[256];
+            DWORD size = sizeof name;
+            if (::RegEnumKeyExA(key.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            children.push_back(name);
+        }
     }
-    ::RegCloseKey(key);
     for (const auto& child : children) DeleteTree(root, path + "\\" + child);
     ::RegDeleteKeyA(root, path.c_str());
 }
@@ -33,10 +35,9 @@ struct WineBackend {
 
     WineBackend() {
         DeleteTree(HKEY_CURRENT_USER, kScratch);  // what a crashed run left
-        HKEY key = nullptr;
-        if (::RegCreateKeyExA(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr) == ERROR_SUCCESS)
-            ::RegCloseKey(key);
+        win32::Key key;
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          key.put(), nullptr);
     }
     ~WineBackend() { DeleteTree(HKEY_CURRENT_USER, kScratch); }
     WineBackend(const WineBackend&) = delete;
@@ -65,19 +66,16 @@ struct WineBackend {
                         ::AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | DELETE, everyone) &&
                         ::SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
         SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
-        HKEY key = nullptr;
-        const bool created = ok && ::RegCreateKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0,
-                                                     KEY_READ, &sa, &key, nullptr) == ERROR_SUCCESS;
+        win32::Key key;
+        const bool created =
+            ok && ::RegCreateKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0, KEY_READ, &sa,
+                                    key.put(), nullptr) == ERROR_SUCCESS;
         ::FreeSid(everyone);
         if (!created) return false;
-        ::RegCloseKey(key);
+        key.reset();
         // Only a registry that enforces the key's security can stand in.
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, KEY_SET_VALUE, &key) ==
-            ERROR_SUCCESS) {
-            ::RegCloseKey(key);
-            return false;
-        }
-        return true;
+        return ::RegOpenKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, KEY_SET_VALUE, key.put()) !=
+               ERROR_SUCCESS;
     }
 
     // NtSetValueKey takes a counted name; advapi32 only NUL-terminated ones.

@@ -5,7 +5,7 @@
 #include <functional>
 #include <map>
 
-#include "conformance/TestDoubles.h"
+#include "support/TestDoubles.h"
 #include "registry/Backup.h"
 #include "registry/MemoryRegistry.h"
 #include "registry/Restore.h"

@@ -5,15 +5,16 @@
 #include <vector>
 
 #include "registry/MemoryRegistry.h"
-#include "ui/AboutBox.h"
-#include "ui/SplashScreen.h"
+#include "support/TestDoubles.h"
+#include "ui/frmAbout.h"
+#include "ui/frmSplash.h"
 
 namespace {
 
 TEST(VersionText, PlainDecimalNumbersWithoutPadding) {
-    EXPECT_EQ(ui::VersionText(1, 0, 0), "Version 1.0.0");
-    EXPECT_EQ(ui::VersionText(2, 10, 3), "Version 2.10.3");
-    EXPECT_EQ(ui::VersionText(0, 0, 120), "Version 0.0.120");
+    EXPECT_EQ(app::VersionText(1, 0, 0), "Version 1.0.0");
+    EXPECT_EQ(app::VersionText(2, 10, 3), "Version 2.10.3");
+    EXPECT_EQ(app::VersionText(0, 0, 120), "Version 0.0.120");
 }
 
 TEST(SplashLoad, SetsEveryLabelOnceInItsOrder) {
@@ -128,20 +129,11 @@ struct FakePrograms : ui::Programs {
     bool startWorks = true;
 };
 
-struct Boxes : ui::Prompter {
-    int MsgBox(const std::string& text, unsigned style, const std::string& caption,
-               unsigned) override {
-        shown.push_back(text + "|" + std::to_string(style) + "|" + caption);
-        return ui::kIdOk;
-    }
-    std::vector<std::string> shown;
-};
-
 class SysInfo : public testing::Test {
   protected:
     reg::MemoryRegistry registry;
     FakePrograms programs;
-    Boxes boxes;
+    testing_doubles::RecordingPrompter boxes;
     const std::string failure = "System Information Is Unavailable At This Time|0|Dovrane";
     void Run() { ui::StartSysInfo(registry, programs, boxes); }
     void PutPath(const std::string& p) { registry.PutSz(kHklm, ui::kMsinfoKey, "PATH", p); }
@@ -157,7 +149,7 @@ TEST_F(SysInfo, PathValueIsStartedAsItStands) {
     Run();
     EXPECT_EQ(programs.started, std::vector<std::string>{"C:\\Tools\\info.exe"});
     EXPECT_TRUE(programs.checked.empty());  // no existence test, no second location
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(SysInfo, FolderValueNeedsMsinfo32ThereToStart) {
@@ -165,26 +157,26 @@ TEST_F(SysInfo, FolderValueNeedsMsinfo32ThereToStart) {
     Run();
     EXPECT_TRUE(programs.started.empty());
     EXPECT_EQ(programs.checked, std::vector<std::string>{"C:\\Shared\\MSInfo\\MSINFO32.EXE"});
-    EXPECT_EQ(boxes.shown, std::vector<std::string>{failure});
+    EXPECT_EQ(boxes.Shown(), std::vector<std::string>{failure});
 
     programs.files = {"C:\\Shared\\MSInfo\\MSINFO32.EXE"};
-    boxes.shown.clear();
+    boxes.boxes.clear();
     Run();
     EXPECT_EQ(programs.started, std::vector<std::string>{"C:\\Shared\\MSInfo\\MSINFO32.EXE"});
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(SysInfo, NeitherLocationShowsTheFailure) {
     Run();
     EXPECT_TRUE(programs.started.empty());
-    EXPECT_EQ(boxes.shown, std::vector<std::string>{failure});
+    EXPECT_EQ(boxes.Shown(), std::vector<std::string>{failure});
 }
 
 TEST_F(SysInfo, ProgramThatWillNotStartShowsTheFailure) {
     PutPath("C:\\nothing.exe");
     programs.startWorks = false;
     Run();
-    EXPECT_EQ(boxes.shown, std::vector<std::string>{failure});
+    EXPECT_EQ(boxes.Shown(), std::vector<std::string>{failure});
 }
 
 TEST_F(SysInfo, EmptyOrForeignTypedPathIsFoundButCannotStart) {
@@ -195,7 +187,7 @@ TEST_F(SysInfo, EmptyOrForeignTypedPathIsFoundButCannotStart) {
     programs.startWorks = false;
     Run();
     EXPECT_EQ(programs.started, std::vector<std::string>{""});
-    EXPECT_EQ(boxes.shown, std::vector<std::string>{failure});
+    EXPECT_EQ(boxes.Shown(), std::vector<std::string>{failure});
 
     programs.started.clear();
     registry.Put(kHklm, ui::kMsinfoKey, "PATH", reg::kRegBinary, {'C', ':'});

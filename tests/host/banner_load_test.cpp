@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/version.h"
+#include "support/TestDoubles.h"
 #include "tests/host/picture_bytes.h"
 #include "ui/Banner.h"
 
@@ -68,21 +69,6 @@ struct FakeShell : ui::Shell {
     std::vector<std::string> calls;
 };
 
-struct FakePrompter : ui::Prompter {
-    int MsgBox(const std::string& text, unsigned style, const std::string& caption,
-               unsigned helpContext) override {
-        boxes.push_back({text, style, caption, helpContext});
-        return ui::kIdOk;
-    }
-    struct Box {
-        std::string text;
-        unsigned style;
-        std::string caption;
-        unsigned help;
-    };
-    std::vector<Box> boxes;
-};
-
 class BannerTest : public testing::Test {
   protected:
     Log log;
@@ -90,7 +76,7 @@ class BannerTest : public testing::Test {
     FakeFiles files{log};
     FakePicture picture{log};
     FakeShell shell;
-    FakePrompter prompter;
+    testing_doubles::RecordingPrompter prompter;
     ui::Banner banner{http, files, kFolder, kAddr};
 
     void Serve(const std::string& description) { http.replies[kAddr] = description; }
@@ -241,7 +227,7 @@ TEST_F(BannerTest, ClickReportsOnlyAShellResultOfExactlyZero) {
 TEST(OpenLink, HandsAnyAddressToTheShell) {
     // The product page link is ours, not the server's: no web-address rule.
     FakeShell shell;
-    FakePrompter prompter;
+    testing_doubles::RecordingPrompter prompter;
     shell.result = 0;
     EXPECT_EQ(ui::OpenLink(shell, prompter, ""), 0);
     EXPECT_EQ(shell.calls, std::vector<std::string>{"Open "});

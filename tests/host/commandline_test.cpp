@@ -7,7 +7,7 @@
 #include <map>
 
 #include "app/CommandLine.h"
-#include "conformance/TestDoubles.h"
+#include "support/TestDoubles.h"
 #include "registry/Managed.h"
 #include "registry/MemoryRegistry.h"
 #include "registry/modTweaks.h"

@@ -1,4 +1,4 @@
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ TEST(Layout, TwipsBecomeWholePixelsAtTheDisplaysDpi) {
 TEST(Layout, ControlIdsFollowTabOrderAndEveryTopicIsInTheHelpFile) {
     std::set<int> topics;
     int expectedId = ui::kSSTab1;
-    for (const ui::ControlSpec& c : ui::kKestrowControls) {
+    for (const ui::LayoutRow& c : ui::kKestrowControls) {
         EXPECT_EQ(c.id, expectedId++) << c.name;
         if (c.helpTopic) topics.insert(c.helpTopic);
     }

@@ -2,7 +2,7 @@
 // /import. Only what Dovrane manages passes; the refusal names the line.
 #include <gtest/gtest.h>
 
-#include "conformance/TestDoubles.h"
+#include "support/TestDoubles.h"
 #include "registry/Managed.h"
 #include "registry/MemoryRegistry.h"
 #include "registry/Restore.h"

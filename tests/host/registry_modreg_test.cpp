@@ -4,9 +4,9 @@
 
 #include <limits>
 
-#include "conformance/TestDoubles.h"
 #include "registry/MemoryRegistry.h"
 #include "registry/modReg.h"
+#include "support/TestDoubles.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "conformance/TestDoubles.h"
 #include "registry/MemoryRegistry.h"
+#include "support/TestDoubles.h"
 #include "system/ShutdownApi.h"
 #include "ui/RunListTab.h"
 
@@ -19,23 +19,6 @@ const std::string kRunMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explo
 const std::string kQuestion =
     "The system must be restarted before the changes will take effect. Do you wish to restart "
     "now?";
-
-struct Prompt {
-    std::string text;
-    unsigned style;
-    std::string caption;
-};
-
-class RecordingPrompter : public ui::Prompter {
-  public:
-    int answer = ui::kIdNo;
-    std::vector<Prompt> prompts;
-    int MsgBox(const std::string& text, unsigned style, const std::string& caption,
-               unsigned) override {
-        prompts.push_back({text, style, caption});
-        return answer;
-    }
-};
 
 // A list whose entries are 7 pixels a character plus 20 for the check box.
 class FakeView : public ui::RunListView {
@@ -83,8 +66,8 @@ class RunListTabTest : public ::testing::Test {
     }
 
     reg::MemoryRegistry registry;
-    RecordingPrompter prompter;
-    testing_doubles::CountingShutdown shutdown;
+    testing_doubles::RecordingPrompter prompter;
+    testing_doubles::RecordingShutdown shutdown;
     FakeView view;
     ui::RunListTab tab{registry, prompter, shutdown};
 };
@@ -107,7 +90,7 @@ TEST_F(RunListTabTest, ListsEveryEntryCheckedUnderItsFullNameButNotMruList) {
     EXPECT_EQ(view.shown, 1);
     EXPECT_THAT(view.extents, ElementsAre(20 + 7 * 25));
     EXPECT_EQ(registry.OpenHandles(), 0u);
-    EXPECT_TRUE(prompter.prompts.empty());
+    EXPECT_TRUE(prompter.boxes.empty());
 }
 
 TEST_F(RunListTabTest, OnlyTheExactNameMruListIsSkipped) {
@@ -139,7 +122,7 @@ TEST_F(RunListTabTest, AKeyThatWillNotOpenEmptiesTheListSilentlyAndKeepsTheExten
     ui::RunListTab fresh(empty, prompter, shutdown);
     fresh.LoadRunList();  // no key at all, no view
     EXPECT_TRUE(fresh.Entries().empty());
-    EXPECT_TRUE(prompter.prompts.empty());
+    EXPECT_TRUE(prompter.boxes.empty());
 }
 
 TEST_F(RunListTabTest, DefaultValueAndDataTooShortForTheEndingAreLeftOut) {
@@ -221,10 +204,10 @@ TEST_F(RunListTabTest, ApplyDeletesExactlyTheUncheckedValuesAndLeavesMruListAlon
     // Reloaded from what remains, every entry checked again.
     EXPECT_THAT(tab.Entries(), ElementsAre(Entry("a", "notepad"), Entry("c", "cmd")));
     EXPECT_EQ(view.shown, 2);
-    ASSERT_EQ(prompter.prompts.size(), 1u);
-    EXPECT_EQ(prompter.prompts[0].text, kQuestion);
-    EXPECT_EQ(prompter.prompts[0].style, 52u);
-    EXPECT_EQ(prompter.prompts[0].caption, "Dovrane");
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_EQ(prompter.boxes[0].text, kQuestion);
+    EXPECT_EQ(prompter.boxes[0].style, 52u);
+    EXPECT_EQ(prompter.boxes[0].caption, "Dovrane");
     EXPECT_EQ(shutdown.restarts, 0);  // answered No
     EXPECT_EQ(registry.OpenHandles(), 0u);
 }
@@ -234,12 +217,12 @@ TEST_F(RunListTabTest, ApplyAsksEveryTimeAndRestartsOnYes) {
     tab.LoadRunList();
     tab.cmdMRUApply_Click();  // nothing unchecked: nothing deleted, still asked
     EXPECT_EQ(registry.ValueNames(kHkcu, kRunMru), std::vector<std::string>{"a"});
-    EXPECT_EQ(prompter.prompts.size(), 1u);
+    EXPECT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(shutdown.restarts, 0);
 
     prompter.answer = ui::kIdYes;
     tab.cmdMRUApply_Click();
-    EXPECT_EQ(prompter.prompts.size(), 2u);
+    EXPECT_EQ(prompter.boxes.size(), 2u);
     EXPECT_EQ(shutdown.restarts, 1);
 }
 
@@ -254,7 +237,7 @@ TEST_F(RunListTabTest, SelectNoneThenApplyEmptiesTheHistoryButForMruList) {
     EXPECT_TRUE(tab.Entries().empty());
     EXPECT_EQ(tab.CurrentEntry(), -1);
     EXPECT_THAT(view.extents, ElementsAre(20 + 7 * 7, 0));
-    EXPECT_EQ(prompter.prompts.size(), 1u);
+    EXPECT_EQ(prompter.boxes.size(), 1u);
 }
 
 TEST_F(RunListTabTest, AFailedOrRedundantDeletionBringsTheEntryBackSilently) {
@@ -271,7 +254,7 @@ TEST_F(RunListTabTest, AFailedOrRedundantDeletionBringsTheEntryBackSilently) {
     registry.Deny(kHkcu, kRunMru, reg::kKeySetValue);
     tab.cmdMRUApply_Click();
     EXPECT_THAT(tab.Entries(), ElementsAre(Entry("b", "calc")));
-    EXPECT_EQ(prompter.prompts.size(), 1u);
+    EXPECT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(registry.OpenHandles(), 0u);
 }
 

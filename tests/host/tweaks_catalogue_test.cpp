@@ -3,9 +3,9 @@
 // cannot take effect reports.
 #include <gtest/gtest.h>
 
-#include "conformance/TestDoubles.h"
 #include "registry/MemoryRegistry.h"
 #include "registry/modTweaks.h"
+#include "support/TestDoubles.h"
 
 namespace {
 

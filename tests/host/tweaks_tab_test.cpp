@@ -4,8 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "conformance/TestDoubles.h"
 #include "registry/MemoryRegistry.h"
+#include "support/TestDoubles.h"
 #include "ui/TweaksTab.h"
 
 namespace {
@@ -81,9 +81,9 @@ class TweaksTabTest : public ::testing::Test {
 TEST_F(TweaksTabTest, UncheckingTheCurrentAccountAsksAndYesWritesOffOnce) {
     AllOn();
     prompter.answers = {ui::kIdYes};
-    tab.cbDisplayCurrentAccountOnWelcomeScreen().SetValue(0);
+    tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
     EXPECT_EQ(Events(), (Log{kConfirm, "set alice=dword:0"}));
-    EXPECT_EQ(tab.cbDisplayCurrentAccountOnWelcomeScreen().Value(), 0);
+    EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 0);
     ASSERT_EQ(prompter.boxes.size(), 1u);
     const RecordingPrompter::Box& box = prompter.boxes[0];
     EXPECT_EQ(box.text,
@@ -98,31 +98,31 @@ TEST_F(TweaksTabTest, UncheckingTheCurrentAccountAsksAndYesWritesOffOnce) {
 TEST_F(TweaksTabTest, NoKeepsTheBoxCheckedAndWritesOnTwice) {
     AllOn();
     prompter.answers = {ui::kIdNo};
-    tab.cbDisplayCurrentAccountOnWelcomeScreen().SetValue(0);
+    tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
     EXPECT_EQ(Events(), (Log{kConfirm, "set alice=dword:1", "set alice=dword:1"}));
-    EXPECT_EQ(tab.cbDisplayCurrentAccountOnWelcomeScreen().Value(), 1);
+    EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
 }
 
 TEST_F(TweaksTabTest, AQuestionThatGetsNoYesIsTakenAsNo) {
     AllOn();
     prompter.answers = {0};  // the box could not be shown
-    tab.cbDisplayCurrentAccountOnWelcomeScreen().SetValue(0);
-    EXPECT_EQ(tab.cbDisplayCurrentAccountOnWelcomeScreen().Value(), 1);
+    tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
+    EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
     EXPECT_EQ(memory.Get(reg::kLocalMachine, kUserList, "alice")->data,
               std::vector<std::uint8_t>({1, 0, 0, 0}));
 }
 
 TEST_F(TweaksTabTest, CheckingTheCurrentAccountWritesOnWithoutAsking) {
-    tab.cbDisplayCurrentAccountOnWelcomeScreen().SetValue(1);
+    tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(1);
     EXPECT_EQ(Events(), Log{"set alice=dword:1"});
 }
 
 TEST_F(TweaksTabTest, EachBoxWritesItsOwnSettingWithTheBoxsNewState) {
-    tab.cbLowSpaceChecks().SetValue(1);
-    tab.cbLowSpaceChecks().SetValue(0);
-    tab.cbEncryptOnContextMenu().SetValue(1);
-    tab.cbEncryptOnContextMenu().SetValue(0);
-    tab.cbDesktopWizard().SetValue(1);
+    tab.Box(Tweak::kLowSpaceChecks).SetValue(1);
+    tab.Box(Tweak::kLowSpaceChecks).SetValue(0);
+    tab.Box(Tweak::kEncryptMenu).SetValue(1);
+    tab.Box(Tweak::kEncryptMenu).SetValue(0);
+    tab.Box(Tweak::kCleanupWizard).SetValue(1);
     EXPECT_EQ(Events(), (Log{"set NoLowDiskSpaceChecks=dword:1", "set NoLowDiskSpaceChecks=dword:0",
                              "set EncryptionContextMenu=dword:1", "delete EncryptionContextMenu",
                              "set NoRun=dword:0"}));
@@ -167,8 +167,8 @@ TEST_F(TweaksTabTest, LoadChecksWhatReadsAsOnAndWritesExactlyThoseAgain) {
 
 TEST_F(TweaksTabTest, ARefusedClickPutsTheBoxBackAndSaysWhyEachTime) {
     LimitedAccount();
-    tab.cbClearPageFileAtShutdown().SetValue(1);
-    EXPECT_EQ(tab.cbClearPageFileAtShutdown().Value(), 0);
+    tab.Box(Tweak::kClearPageFile).SetValue(1);
+    EXPECT_EQ(tab.Box(Tweak::kClearPageFile).Value(), 0);
     EXPECT_FALSE(memory.Get(reg::kLocalMachine, kMemory, "ClearPageFileAtShutdown"));
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].caption, "Dovrane");
@@ -178,8 +178,18 @@ TEST_F(TweaksTabTest, ARefusedClickPutsTheBoxBackAndSaysWhyEachTime) {
               "Enable Clear Page File @ Shutdown - changing it needs administrator rights.\n\n"
               "The boxes show the settings as Windows holds them now.");
 
-    tab.cbClearPageFileAtShutdown().SetValue(1);
+    tab.Box(Tweak::kClearPageFile).SetValue(1);
     EXPECT_EQ(prompter.boxes.size(), 2u);
+}
+
+// The five settings only an administrator may change, each named in the
+// message with its reason.
+void ExpectTheAdministratorsSettingsNamed(const std::string& text) {
+    for (const char* caption :
+         {"Enable NumLock @ Startup", "Add Encrypt Item to Context Menu",
+          "Enable Clear Page File @ Shutdown", "Display Adminstrator Account on Welcome Screen",
+          "Keep Dial-Up Internet Connections Open During Fast User Switch"})
+        EXPECT_THAT(text, HasSubstr(std::string(caption) + " - changing it needs administrator"));
 }
 
 TEST_F(TweaksTabTest, SelectAllForALimitedAccountTellsOnceWhichSettingsStayed) {
@@ -189,11 +199,7 @@ TEST_F(TweaksTabTest, SelectAllForALimitedAccountTellsOnceWhichSettingsStayed) {
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(Events().back(), kFailure);
     const std::string& text = prompter.boxes[0].text;
-    for (const char* caption :
-         {"Enable NumLock @ Startup", "Add Encrypt Item to Context Menu",
-          "Enable Clear Page File @ Shutdown", "Display Adminstrator Account on Welcome Screen",
-          "Keep Dial-Up Internet Connections Open During Fast User Switch"})
-        EXPECT_THAT(text, HasSubstr(std::string(caption) + " - changing it needs administrator"));
+    ExpectTheAdministratorsSettingsNamed(text);
     EXPECT_THAT(text, Not(HasSubstr("Cleanup")));
     EXPECT_THAT(text, Not(HasSubstr("Current Account")));  // not hidden, so already as shown
     EXPECT_THAT(text, Not(HasSubstr("Low Space")));
@@ -212,8 +218,8 @@ TEST_F(TweaksTabTest, ARefusedYesLeavesTheAccountShownAndSaysSo) {
     AllOn();
     LimitedAccount();
     prompter.answers = {ui::kIdYes};
-    tab.cbDisplayCurrentAccountOnWelcomeScreen().SetValue(0);
-    EXPECT_EQ(tab.cbDisplayCurrentAccountOnWelcomeScreen().Value(), 1);
+    tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
+    EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
     EXPECT_EQ(Events(), (Log{kConfirm, kFailure}));
     EXPECT_THAT(prompter.boxes[1].text,
                 HasSubstr("Display Current Account on Welcome Screen - changing it needs "
@@ -223,12 +229,12 @@ TEST_F(TweaksTabTest, ARefusedYesLeavesTheAccountShownAndSaysSo) {
 TEST_F(TweaksTabTest, WithoutALogonNameNothingIsWrittenForTheCurrentAccount) {
     user.fail = true;
     tab.Load();
-    EXPECT_EQ(tab.cbDisplayCurrentAccountOnWelcomeScreen().Value(), 1);
+    EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
     EXPECT_EQ(Events(), Log{});
 
     prompter.answers = {ui::kIdYes};
-    tab.cbDisplayCurrentAccountOnWelcomeScreen().SetValue(0);
-    EXPECT_EQ(tab.cbDisplayCurrentAccountOnWelcomeScreen().Value(), 1);
+    tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
+    EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
     EXPECT_EQ(Events(), (Log{kConfirm, kFailure}));
     EXPECT_THAT(prompter.boxes[1].text, HasSubstr("your logon name could not be read"));
     EXPECT_TRUE(memory.ValueNames(reg::kLocalMachine, kUserList).empty());
@@ -245,9 +251,9 @@ TEST_F(FreshTweaksTab, TheLoadCreatesNoKeyAndATickCreatesItsOwn) {
     EXPECT_EQ(Events(), Log{});
     EXPECT_FALSE(memory.HasKey(reg::kLocalMachine, kUserList));
 
-    tab.cbAdminAcctWelcomeScreen().SetValue(1);
+    tab.Box(Tweak::kAdminOnWelcome).SetValue(1);
     prompter.answers = {ui::kIdYes};
-    tab.cbDisplayCurrentAccountOnWelcomeScreen().SetValue(0);
+    tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
     EXPECT_EQ(Events(), (Log{"create " + std::string(kUserList) + " 0x3",
                              "set Administrator=dword:1", kConfirm, "set alice=dword:0"}));
     EXPECT_EQ(Values(), (std::vector<int>{0, 0, 0, 0, 1, 0, 0, 0}));
@@ -259,11 +265,7 @@ TEST_F(FreshTweaksTab, SelectAllForALimitedAccountCreatesOnlyItsOwnKeysAndSaysWh
     EXPECT_EQ(Values(), (std::vector<int>{0, 0, 1, 0, 0, 1, 0, 1}));
     ASSERT_EQ(prompter.boxes.size(), 1u);
     const std::string& text = prompter.boxes[0].text;
-    for (const char* caption :
-         {"Enable NumLock @ Startup", "Add Encrypt Item to Context Menu",
-          "Enable Clear Page File @ Shutdown", "Display Adminstrator Account on Welcome Screen",
-          "Keep Dial-Up Internet Connections Open During Fast User Switch"})
-        EXPECT_THAT(text, HasSubstr(std::string(caption) + " - changing it needs administrator"));
+    ExpectTheAdministratorsSettingsNamed(text);
     EXPECT_TRUE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kCleanupWizard).keyPath));
     EXPECT_TRUE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath));
     EXPECT_FALSE(memory.HasKey(reg::kLocalMachine, "SOFTWARE"));
@@ -272,8 +274,8 @@ TEST_F(FreshTweaksTab, SelectAllForALimitedAccountCreatesOnlyItsOwnKeysAndSaysWh
 
 TEST_F(FreshTweaksTab, AKeyThatCannotBeCreatedPutsTheBoxBackAndSaysSo) {
     api.createFails = 1021;
-    tab.cbLowSpaceChecks().SetValue(1);
-    EXPECT_EQ(tab.cbLowSpaceChecks().Value(), 0);
+    tab.Box(Tweak::kLowSpaceChecks).SetValue(1);
+    EXPECT_EQ(tab.Box(Tweak::kLowSpaceChecks).Value(), 0);
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].text,
               "This setting could not be changed:\n\n"

@@ -22,7 +22,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "ui/frmKestrowLayout.h"
+#include "ui/ControlIds.h"
 #include "wine/support/Driver.h"
 
 namespace {

@@ -26,7 +26,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 #include "wine/support/Driver.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <functional>
 #include <thread>
 
-#include "ui/AboutBox.h"
-#include "ui/GdiWin32.h"
+#include "ui/LayoutWin32.h"
+#include "ui/frmAbout.h"
 #include "ui/frmAboutWin32.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 #include "wine/support/Driver.h"
 
 namespace {
@@ -38,17 +38,16 @@ void WithAboutBox(const std::function<void(HWND)>& drive) {
         WaitFor([] { return FindBox(nullptr, 0) == nullptr; }, milliseconds(3000));
         for (HWND w : TopWindows(GetCurrentProcessId())) PostMessageA(w, WM_CLOSE, 0, 0);
     });
-    ui::frmAbout::ShowModal(nullptr);
+    ui::frmAbout().Show(nullptr);
     driver.join();
 }
 
 void EndProcessOf(HWND w) {
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
-        TerminateProcess(p, 0);
-        WaitForSingleObject(p, 5000);
-        CloseHandle(p);
+    if (const win32::Handle p{OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)}) {
+        TerminateProcess(p.get(), 0);
+        WaitForSingleObject(p.get(), 5000);
     }
 }
 
@@ -79,10 +78,9 @@ TEST(AboutBox, ShowsItsTextsInTheDesignedPlaces) {
         client = ClientSize(box);
         GetWindowRect(okButton, &okRect);
         MapWindowPoints(HWND_DESKTOP, box, reinterpret_cast<POINT*>(&okRect), 2);
-        HDC dc = GetDC(box);
-        grey = GetPixel(dc, Px(2000), Px(2640));
-        white = GetPixel(dc, Px(2000), Px(2640) + 1);
-        ReleaseDC(box, dc);
+        const win32::WindowDc dc(box);
+        grey = GetPixel(dc.get(), Px(2000), Px(2640));
+        white = GetPixel(dc.get(), Px(2000), Px(2640) + 1);
         PressKey(VK_ESCAPE);
     });
     EXPECT_EQ(caption, "About Dovrane");
@@ -145,20 +143,19 @@ class SysInfo : public testing::Test {
     static void Clear() {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, ui::kMsinfoKey);
         RegDeleteValueA(HKEY_LOCAL_MACHINE, ui::kSharedToolsLocationKey);
-        HKEY key;
+        win32::Key key;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ui::kSharedToolsLocationKey, 0, KEY_SET_VALUE,
-                          &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, "MSINFO");
-            RegCloseKey(key);
+                          key.put()) == ERROR_SUCCESS) {
+            RegDeleteValueA(key.get(), "MSINFO");
         }
     }
     static void Put(const char* keyPath, const char* name, const std::string& text, DWORD size) {
-        HKEY key;
+        win32::Key key;
         ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_SET_VALUE,
-                                  nullptr, &key, nullptr),
+                                  nullptr, key.put(), nullptr),
                   ERROR_SUCCESS);
-        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), size);
-        RegCloseKey(key);
+        RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       size);
     }
     static void PutText(const char* keyPath, const char* name, const std::string& text) {
         Put(keyPath, name, text, static_cast<DWORD>(text.size() + 1));

@@ -19,6 +19,8 @@
 #include <thread>
 #include <vector>
 
+#include "win32/Handles.h"
+
 namespace banner_test {
 
 struct Winsock {
@@ -119,7 +121,6 @@ class TestServer {
     // Listens on 127.0.0.1:port; port 0 takes a free one. A fixed port is
     // taken even while connections of an earlier server linger on it.
     explicit TestServer(int port = 0) : ws_(Winsock::Get()) {
-        stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         listener_ = ws_.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         if (port != 0) {
             BOOL reuse = TRUE;
@@ -130,7 +131,6 @@ class TestServer {
         if (ws_.bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
             ws_.listen(listener_, 16) != 0) {
             ws_.close(listener_);
-            CloseHandle(stop_);
             throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
         }
         int len = sizeof a;
@@ -142,7 +142,7 @@ class TestServer {
     TestServer& operator=(const TestServer&) = delete;
     ~TestServer() {
         stopping_ = true;
-        SetEvent(stop_);
+        SetEvent(stop_.get());
         ws_.close(listener_);
         acceptor_.join();
         {
@@ -150,7 +150,6 @@ class TestServer {
             for (SOCKET s : clients_) ws_.shutdown(s, SD_BOTH);
         }
         for (auto& t : workers_) t.join();
-        CloseHandle(stop_);
     }
 
     int port() const { return port_; }
@@ -188,7 +187,9 @@ class TestServer {
         }
     }
 
-    bool Wait(int ms) { return WaitForSingleObject(stop_, static_cast<DWORD>(ms)) == WAIT_TIMEOUT; }
+    bool Wait(int ms) {
+        return WaitForSingleObject(stop_.get(), static_cast<DWORD>(ms)) == WAIT_TIMEOUT;
+    }
 
     void Serve(SOCKET s) {
         std::string request;
@@ -211,7 +212,7 @@ class TestServer {
         }
         if (hook) hook(path);
         if (r.hang) {
-            WaitForSingleObject(stop_, INFINITE);
+            WaitForSingleObject(stop_.get(), INFINITE);
         } else if (Wait(r.delayMs)) {
             const size_t n = r.bytes.size() < r.closeAfter ? r.bytes.size() : r.closeAfter;
             if (r.byteDelayMs > 0) {
@@ -242,7 +243,8 @@ class TestServer {
 
     const Winsock& ws_;
     SOCKET listener_ = INVALID_SOCKET;
-    HANDLE stop_ = nullptr;
+    // Set when the server stops: manual reset, so every connection sees it.
+    win32::Handle stop_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     std::thread acceptor_;
@@ -264,8 +266,9 @@ inline void RunServeScript(const char* verb) {
     PROCESS_INFORMATION pi = {};
     if (CreateProcessA("Z:\\bin\\sh", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                        &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        // Not waited for: both handles go at once.
+        win32::Handle thread(pi.hThread);
+        win32::Handle process(pi.hProcess);
     }
 }
 

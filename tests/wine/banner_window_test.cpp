@@ -14,9 +14,9 @@
 
 #include "app/resource.h"
 #include "banner_test_server.h"
-#include "ui/AboutBox.h"
-#include "ui/SplashScreen.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmAbout.h"
+#include "ui/frmKestrow.h"
+#include "ui/frmSplash.h"
 #include "wine/support/Driver.h"
 
 namespace {
@@ -63,7 +63,8 @@ bool Exists(const std::string& path) {
 // "Version major.minor.revision" from the executable's own version block,
 // read with kernel32 alone (the test links no version.dll).
 std::string VersionFromBlock(const std::string& exe) {
-    HMODULE image = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const win32::Module module(LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const HMODULE image = module.get();
     if (!image) return "";
     std::string text;
     HRSRC info = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));  // RT_VERSION
@@ -78,7 +79,6 @@ std::string VersionFromBlock(const std::string& exe) {
                std::to_string(HIWORD(fixed->dwFileVersionLS));
         break;
     }
-    FreeLibrary(image);
     return text;
 }
 
@@ -98,11 +98,10 @@ class BannerWindow : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         lease_ = std::make_unique<ProgramPortLease>();
-        HKEY key;
+        win32::Key key;
         if (RegCreateKeyExA(HKEY_CURRENT_USER, kUnmanagedKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &key, nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-            RegCloseKey(key);
+                            key.put(), nullptr) == ERROR_SUCCESS) {
+            RegSetValueExA(key.get(), "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
         }
     }
     static void TearDownTestSuite() {
@@ -168,10 +167,7 @@ class BannerWindow : public testing::Test {
     static COLORREF Corner(HWND box) {
         POINT p = {4, 4};
         ClientToScreen(box, &p);
-        HDC dc = GetDC(nullptr);
-        const COLORREF c = GetPixel(dc, p.x, p.y);
-        ReleaseDC(nullptr, dc);
-        return c;
+        return GetPixel(win32::WindowDc(nullptr).get(), p.x, p.y);
     }
     // Nothing but the program and, when given, the banner file.
     void ExpectFolders(const std::vector<std::string>& appFiles) {
@@ -341,12 +337,11 @@ TEST_F(BannerWindow, SplashIsUpAndPaintedWhileTheDescriptionIsFetched) {
         // The product name in large dark letters, already on the screen.
         RECT r;
         GetWindowRect(GetDlgItem(splash, ui::kSplashLblProductName), &r);
-        HDC dc = GetDC(nullptr);
+        const win32::WindowDc dc(nullptr);
         int dark = 0;
         for (int y = r.top; y < r.bottom; y += 2)
             for (int x = r.left; x < r.right; x += 2)
-                if (GetRValue(GetPixel(dc, x, y)) < 80) ++dark;
-        ReleaseDC(nullptr, dc);
+                if (GetRValue(GetPixel(dc.get(), x, y)) < 80) ++dark;
         splashPainted = dark > 20;
     });
     bool splashGone = false;

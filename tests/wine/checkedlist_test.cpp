@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "conformance/TestDoubles.h"
 #include "registry/RegistryWin32.h"
+#include "support/TestDoubles.h"
 #include "system/ShutdownApi.h"
 #include "ui/CheckedListWin32.h"
 #include "ui/RunListTab.h"
@@ -26,15 +26,6 @@ constexpr int kListId = 1301;
 const std::string kLong =
     "C:\\Program Files\\Ostrabend Tools\\A Rather Long Folder Name Kept For Testing\\tool.exe "
     "/switch:one /switch:two /last:END";
-
-class AnswerNo : public ui::Prompter {
-  public:
-    int asked = 0;
-    int MsgBox(const std::string&, unsigned, const std::string&, unsigned) override {
-        ++asked;
-        return ui::kIdNo;
-    }
-};
 
 // What the parent window knows: the control to route to, and the item
 // rectangles the list box last asked to be drawn.
@@ -104,12 +95,11 @@ void PutSz(const std::string& name, const std::string& text) {
 std::string QuerySz(const std::string& name) {
     char data[4096] = {};
     DWORD size = sizeof data;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunMru, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    win32::Key key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunMru, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return "<missing>";
-    const LONG status =
-        RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
+    const LONG status = RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(data), &size);
     return status == ERROR_SUCCESS ? std::string(data) : "<missing>";
 }
 
@@ -212,8 +202,8 @@ class CheckedListTest : public ::testing::Test {
     }
 
     reg::RegistryWin32 registry;
-    AnswerNo prompter;
-    testing_doubles::CountingShutdown shutdown;
+    testing_doubles::RecordingPrompter prompter;
+    testing_doubles::RecordingShutdown shutdown;
     ui::RunListTab tab{registry, prompter, shutdown};
     ui::CheckedListWin32 list{tab};
     Harness harness;
@@ -251,19 +241,19 @@ TEST_F(CheckedListTest, ShowsEveryEntryCheckedAndScrollsSidewaysToTheEndOfTheLon
 
     // The last letters are on screen, and end just before the right edge.
     {
-        HDC dc = GetDC(lb());
+        const win32::WindowDc dc(lb());
         const RECT row = ItemRect(IndexOf("b"));
         const COLORREF text = GetSysColor(COLOR_HIGHLIGHTTEXT);
         auto inked = [&](int from, int to) {
             int count = 0;
             for (int x = from; x < to; ++x) {
-                for (int y = row.top; y < row.bottom; ++y) count += GetPixel(dc, x, y) == text;
+                for (int y = row.top; y < row.bottom; ++y)
+                    count += GetPixel(dc.get(), x, y) == text;
             }
             return count;
         };
         EXPECT_GT(inked(client.right - 30, client.right - 3), 5);
         EXPECT_EQ(inked(client.right - 3, client.right), 0);
-        ReleaseDC(lb(), dc);
     }
     HoldForPicture("scrolled");
 
@@ -322,7 +312,7 @@ TEST_F(CheckedListTest, ApplyDeletesExactlyTheUncheckedValueFromTheRegistry) {
     ClickCheckBox("b");
     ASSERT_FALSE(Checked("b"));
     tab.cmdMRUApply_Click();
-    EXPECT_EQ(prompter.asked, 1);
+    EXPECT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(shutdown.restarts, 0);
     EXPECT_EQ(QuerySz("b"), "<missing>");
     EXPECT_EQ(QuerySz("a"), "notepad\\1");

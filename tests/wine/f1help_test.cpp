@@ -13,8 +13,8 @@
 #include <set>
 #include <string>
 
-#include "ui/GdiWin32.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/LayoutWin32.h"
+#include "ui/frmKestrow.h"
 #include "wine/support/Driver.h"
 
 namespace {
@@ -132,14 +132,14 @@ TEST_F(F1Help, EachControlShowsItsOwnTopic) {
     RunningDovrane dovrane("f1", true, help_);
     ASSERT_NE(dovrane.main(), nullptr);
     // The Tweaks controls first, with their tab in front, then the Run List's.
-    std::vector<const ui::ControlSpec*> order;
+    std::vector<const ui::LayoutRow*> order;
     for (ui::Page page : {ui::Page::Tweaks, ui::Page::RunList})
-        for (const ui::ControlSpec& c : ui::kKestrowControls)
+        for (const ui::LayoutRow& c : ui::kKestrowControls)
             if (c.page == page || (page == ui::Page::Tweaks && c.id == ui::kSSTab1))
                 order.push_back(&c);
 
     bool runList = false;
-    for (const ui::ControlSpec* c : order) {
+    for (const ui::LayoutRow* c : order) {
         SCOPED_TRACE(c->name);
         if (c->page == ui::Page::RunList && !runList) {
             CloseHelpViewers();  // it may lie over the tab strip
@@ -194,10 +194,9 @@ TEST(HelpContents, WithoutTheFileTheProgramShowsNothingOfItsOwn) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
         if (pid == dovrane.process().id() || pid == GetCurrentProcessId()) continue;
-        if (HANDLE viewer = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
-            TerminateProcess(viewer, 0);
-            WaitForSingleObject(viewer, 5000);
-            CloseHandle(viewer);
+        if (const win32::Handle viewer{OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)}) {
+            TerminateProcess(viewer.get(), 0);
+            WaitForSingleObject(viewer.get(), 5000);
         }
     }
 }

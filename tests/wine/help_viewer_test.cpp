@@ -109,17 +109,17 @@ TEST_F(HelpViewer, AnUnmappedNumberCrashesNothing) {
                   wine_test::HelpTopicTitles().at(15));
         DWORD pid = 0;
         GetWindowThreadProcessId(Viewer(), &pid);
-        HANDLE viewer = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
-        ASSERT_NE(viewer, nullptr);
+        const win32::Handle viewer{
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid)};
+        ASSERT_TRUE(viewer);
         Help(HELP_CONTEXT, unmapped);
-        if (WaitForSingleObject(viewer, 3000) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(viewer.get(), 3000) == WAIT_OBJECT_0) {
             DWORD code = 0;
-            GetExitCodeProcess(viewer, &code);
+            GetExitCodeProcess(viewer.get(), &code);
             EXPECT_EQ(code, 0u) << "the viewer ended abnormally";
         } else {
             EXPECT_EQ(ShownTitle(), wine_test::HelpTopicTitles().at(15));
         }
-        CloseHandle(viewer);
         ASSERT_TRUE(Help(HELP_CONTEXT, 17));
         EXPECT_EQ(WaitForTitle("The banner"), "The banner");
     }

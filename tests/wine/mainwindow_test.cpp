@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app/resource.h"
-#include "ui/GdiWin32.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/LayoutWin32.h"
+#include "ui/frmKestrow.h"
 #include "wine/support/Driver.h"
 
 namespace {
@@ -25,7 +25,7 @@ namespace {
 using namespace wine_test;
 using namespace std::chrono_literals;
 using ui::ControlKind;
-using ui::ControlSpec;
+using ui::LayoutRow;
 using ui::Page;
 
 int Px(int twips) {
@@ -42,28 +42,23 @@ struct Image {
 // Draws with `paint` into a w x h bitmap like the screen's and reads it back.
 Image Render(int w, int h, const std::function<void(HDC)>& paint) {
     Image img{w, h, {}};
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    paint(mem);
+    const win32::WindowDc screen(nullptr);
+    const win32::MemoryDc mem(screen.get());
+    const win32::Bitmap bmp(CreateCompatibleBitmap(screen.get(), w, h));
+    const win32::Selection selected(mem.get(), bmp.get());
+    paint(mem.get());
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) img.px.push_back(GetPixel(mem, x, y));
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+        for (int x = 0; x < w; ++x) img.px.push_back(GetPixel(mem.get(), x, y));
     return img;
 }
 
 Image Capture(const RECT& screenRect) {
     return Render(screenRect.right - screenRect.left, screenRect.bottom - screenRect.top,
                   [&](HDC mem) {
-                      HDC screen = GetDC(nullptr);
+                      const win32::WindowDc screen(nullptr);
                       BitBlt(mem, 0, 0, screenRect.right - screenRect.left,
-                             screenRect.bottom - screenRect.top, screen, screenRect.left,
+                             screenRect.bottom - screenRect.top, screen.get(), screenRect.left,
                              screenRect.top, SRCCOPY);
-                      ReleaseDC(nullptr, screen);
                   });
 }
 
@@ -112,9 +107,9 @@ class MainWindow : public testing::Test {
         }
         return false;
     }
-    static std::vector<const ControlSpec*> OnPage(Page page) {
-        std::vector<const ControlSpec*> out;
-        for (const ControlSpec& c : ui::kKestrowControls)
+    static std::vector<const LayoutRow*> OnPage(Page page) {
+        std::vector<const LayoutRow*> out;
+        for (const LayoutRow& c : ui::kKestrowControls)
             if (c.page == page) out.push_back(&c);
         return out;
     }
@@ -148,23 +143,23 @@ TEST_F(MainWindow, FixedFrameOfTheDesignedClientSize) {
 
 TEST_F(MainWindow, ControlsStandWhereTheDesignPutsThem) {
     HWND tab = Control(ui::kSSTab1);
-    for (const ControlSpec& c : ui::kKestrowControls) {
+    for (const LayoutRow& c : ui::kKestrowControls) {
         SCOPED_TRACE(c.name);
         HWND h = Control(c.id);
         ASSERT_NE(h, nullptr);
         EXPECT_EQ(GetParent(h), main_);
         // Controls on the tab control are placed from its corner.
         const RECT r = PlacementIn(h, c.page == Page::Window ? main_ : tab);
-        EXPECT_EQ(r.left, Px(c.left));
-        EXPECT_EQ(r.top, Px(c.top));
-        EXPECT_NEAR(r.right - r.left, Px(c.width), 1);
+        EXPECT_EQ(r.left, Px(c.rect.left));
+        EXPECT_EQ(r.top, Px(c.rect.top));
+        EXPECT_NEAR(r.right - r.left, Px(c.rect.width), 1);
         if (c.kind == ControlKind::CheckedList) {
             // A list box shows whole rows only and drops what is left over.
             const int row = static_cast<int>(SendMessageA(h, LB_GETITEMHEIGHT, 0, 0));
-            EXPECT_LE(r.bottom - r.top, Px(c.height));
-            EXPECT_GT(r.bottom - r.top, Px(c.height) - row);
+            EXPECT_LE(r.bottom - r.top, Px(c.rect.height));
+            EXPECT_GT(r.bottom - r.top, Px(c.rect.height) - row);
         } else {
-            EXPECT_NEAR(r.bottom - r.top, Px(c.height), 1);
+            EXPECT_NEAR(r.bottom - r.top, Px(c.rect.height), 1);
         }
 
         const LONG style = GetWindowLongA(h, GWL_STYLE);
@@ -201,6 +196,9 @@ TEST_F(MainWindow, ControlsStandWhereTheDesignPutsThem) {
                 EXPECT_EQ(TextOf(h), c.caption);
                 EXPECT_NE(style & SS_NOTIFY, 0) << "a click on it would not be noticed";
                 break;
+            default:
+                ADD_FAILURE() << "a kind the main window does not use";
+                break;
         }
     }
 }
@@ -208,13 +206,13 @@ TEST_F(MainWindow, ControlsStandWhereTheDesignPutsThem) {
 TEST_F(MainWindow, TweaksInFrontAndTheTabsSwitchWithTheMouse) {
     const auto visible = [](Page page) {
         std::vector<std::string> names;
-        for (const ControlSpec* c : OnPage(page))
+        for (const LayoutRow* c : OnPage(page))
             if (IsWindowVisible(Control(c->id))) names.push_back(c->name);
         return names;
     };
     const auto all = [](Page page) {
         std::vector<std::string> names;
-        for (const ControlSpec* c : OnPage(page)) names.push_back(c->name);
+        for (const LayoutRow* c : OnPage(page)) names.push_back(c->name);
         return names;
     };
     const std::vector<std::string> none;
@@ -227,7 +225,7 @@ TEST_F(MainWindow, TweaksInFrontAndTheTabsSwitchWithTheMouse) {
     EXPECT_EQ(visible(Page::RunList), all(Page::RunList));
     EXPECT_EQ(visible(Page::Tweaks), none);
     // What stands outside the tab control stays.
-    for (const ControlSpec* c : OnPage(Page::Window))
+    for (const LayoutRow* c : OnPage(Page::Window))
         EXPECT_TRUE(IsWindowVisible(Control(c->id))) << c->name;
 
     ClickAt(Control(ui::kSSTab1), Px(150), Px(150));
@@ -239,7 +237,7 @@ TEST_F(MainWindow, TweaksInFrontAndTheTabsSwitchWithTheMouse) {
 TEST_F(MainWindow, TabKeyWalksTheTweaksInDesignOrder) {
     ASSERT_EQ(SelectedTab(), 0);
     std::vector<int> expected;  // the visible stops, in the table's order
-    for (const ControlSpec& c : ui::kKestrowControls)
+    for (const LayoutRow& c : ui::kKestrowControls)
         if (c.page != Page::RunList && c.kind != ControlKind::Picture &&
             c.kind != ControlKind::Link)
             expected.push_back(c.id);
@@ -283,7 +281,7 @@ TEST_F(MainWindow, LinkIsDrawnBlueAndUnderlinedInItsFont) {
     const Image expected = Render(shown.w, shown.h, [](HDC dc) {
         RECT r = {0, 0, 1000, 1000};
         FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-        ui::Font font = ui::MakeFont("MS Sans Serif", 8.25, FW_NORMAL, true);
+        win32::Font font = ui::MakeFont("MS Sans Serif", 8.25, FW_NORMAL, true);
         HGDIOBJ old = SelectObject(dc, font.get());
         SetTextColor(dc, RGB(0, 0, 255));
         SetBkMode(dc, TRANSPARENT);
@@ -331,19 +329,19 @@ TEST(MainWindowIcon, CaptionShowsTheProgramsIcon) {
     RECT strip = {window.left, window.top, window.left + 4 * cx, window.top + 2 * cy};
     const Image shown = Capture(strip);
 
-    HMODULE exe = LoadLibraryExA(staged.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(exe, nullptr);
-    HICON ours =
-        static_cast<HICON>(LoadImageA(exe, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, cx, cy, 0));
+    const win32::Module exe(
+        LoadLibraryExA(staged.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(exe);
+    HICON ours = static_cast<HICON>(
+        LoadImageA(exe.get(), MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, cx, cy, 0));
     ASSERT_NE(ours, nullptr) << "no icon resource in the executable";
     // Each icon drawn over black and over white: pixels that come out the
     // same are the icon's own, the others show the background.
     const auto draw = [&](HICON icon, COLORREF under) {
         return Render(cx, cy, [&](HDC dc) {
-            HBRUSH b = CreateSolidBrush(under);
+            const win32::Brush b(CreateSolidBrush(under));
             RECT r = {0, 0, cx, cy};
-            FillRect(dc, &r, b);
-            DeleteObject(b);
+            FillRect(dc, &r, b.get());
             DrawIconEx(dc, 0, 0, icon, cx, cy, 0, nullptr, DI_NORMAL);
         });
     };
@@ -367,7 +365,6 @@ TEST(MainWindowIcon, CaptionShowsTheProgramsIcon) {
     const int ourMisses = bestMisses(ours);
     const int stockMisses = bestMisses(LoadIconA(nullptr, IDI_APPLICATION));
     DestroyIcon(ours);
-    FreeLibrary(exe);
     EXPECT_LE(ourMisses, cx * cy / 20) << "the caption does not show the program's icon";
     EXPECT_GT(stockMisses, cx * cy / 20) << "the caption shows the stock application icon";
 

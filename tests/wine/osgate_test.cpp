@@ -77,14 +77,14 @@ const char* ShownSystemIcon(HWND iconControl) {
     const int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
     POINT at = {0, 0};
     ClientToScreen(iconControl, &at);
-    HDC screen = GetDC(nullptr);
+    const win32::WindowDc screen(nullptr);
     std::vector<COLORREF> shown;
     for (int y = 0; y < cy; ++y)
-        for (int x = 0; x < cx; ++x) shown.push_back(GetPixel(screen, at.x + x, at.y + y));
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, cx, cy);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(mem, bmp);
+        for (int x = 0; x < cx; ++x) shown.push_back(GetPixel(screen.get(), at.x + x, at.y + y));
+    const win32::MemoryDc memory(screen.get());
+    const HDC mem = memory.get();
+    const win32::Bitmap bmp(CreateCompatibleBitmap(screen.get(), cx, cy));
+    const win32::Selection selected(mem, bmp.get());
 
     struct Candidate {
         const char* name;
@@ -100,10 +100,9 @@ const char* ShownSystemIcon(HWND iconControl) {
     for (const Candidate& c : candidates) {
         // Drawn on the background the control shows in its top-left corner,
         // which every system icon leaves transparent.
-        HBRUSH face = CreateSolidBrush(shown[0]);
+        const win32::Brush face(CreateSolidBrush(shown[0]));
         RECT all = {0, 0, cx, cy};
-        FillRect(mem, &all, face);
-        DeleteObject(face);
+        FillRect(mem, &all, face.get());
         DrawIconEx(mem, 0, 0, LoadIconA(nullptr, c.id), cx, cy, 0, nullptr, DI_NORMAL);
         size_t misses = 0;
         for (int y = 0; y < cy; ++y)
@@ -114,9 +113,6 @@ const char* ShownSystemIcon(HWND iconControl) {
             bestMisses = misses;
         }
     }
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
     return best;
 }
 

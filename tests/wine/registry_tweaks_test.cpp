@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "registry/RegistryWin32.h"
+#include "registry/UserNameWin32.h"
 #include "registry/modTweaks.h"
 #include "wine/support/Driver.h"
 
@@ -90,8 +91,8 @@ TEST_F(WineTweaks, NumLockKeepsTheOtherBitsOfTheStoredText) {
     BorrowedValue place(HKEY_USERS, modTweaks::RowOf(Tweak::kNumLock).keyPath,
                         "InitialKeyboardIndicators");
     ASSERT_TRUE(place.SetSz("3"));
-    EXPECT_EQ(modTweaks::GetNumLock(seams), 1);
-    EXPECT_TRUE(modTweaks::SetNumLock(seams, false).held());
+    EXPECT_EQ(modTweaks::Read(seams, modTweaks::Tweak::kNumLock), 1);
+    EXPECT_TRUE(modTweaks::Write(seams, modTweaks::Tweak::kNumLock, false).held());
     EXPECT_EQ(place.Now()->data, std::vector<BYTE>({'1', 0}));
 }
 

@@ -21,19 +21,19 @@ using wine_test::DovraneExe;
 class Resources : public testing::Test {
   protected:
     void SetUp() override {
-        exe_ = LoadLibraryExA(DovraneExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        module_.reset(LoadLibraryExA(DovraneExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        exe_ = module_.get();
         ASSERT_NE(exe_, nullptr) << DovraneExe();
     }
-    void TearDown() override {
-        if (exe_) FreeLibrary(exe_);
-    }
+    void TearDown() override { module_.reset(); }
     std::string Bytes(LPCSTR type, LPCSTR name) {
         HRSRC found = FindResourceA(exe_, name, type);
         if (!found) return "";
         const char* data = static_cast<const char*>(LockResource(LoadResource(exe_, found)));
         return data ? std::string(data, SizeofResource(exe_, found)) : "";
     }
-    HMODULE exe_ = nullptr;
+    win32::Module module_;
+    HMODULE exe_ = nullptr;  // module_, as the calls take it
 };
 
 // The attributes of each element named `tag` in a small XML text.
@@ -92,15 +92,14 @@ TEST_F(Resources, ManifestNamesTheProgramAndAsksForCommonControls6) {
     ASSERT_NE(actx, INVALID_HANDLE_VALUE) << "the manifest does not parse: " << GetLastError();
     ULONG_PTR cookie = 0;
     ASSERT_TRUE(ActivateActCtx(actx, &cookie));
-    HMODULE comctl = LoadLibraryA("comctl32.dll");
+    const win32::Module comctl(LoadLibraryA("comctl32.dll"));
     char loaded[MAX_PATH] = {};
-    GetModuleFileNameA(comctl, loaded, MAX_PATH);
+    GetModuleFileNameA(comctl.get(), loaded, MAX_PATH);
     DeactivateActCtx(0, cookie);
     ReleaseActCtx(actx);
     std::string lower = loaded;
     CharLowerBuffA(&lower[0], static_cast<DWORD>(lower.size()));
     EXPECT_NE(lower.find("common-controls_6595b64144ccf1df_6.0"), std::string::npos) << loaded;
-    if (comctl) FreeLibrary(comctl);
 }
 
 // The version API, loaded where it lives.
@@ -213,15 +212,12 @@ TEST_F(Resources, IconIsOne32x32SixteenColourDial) {
     HICON icon =
         static_cast<HICON>(LoadImageA(exe_, MAKEINTRESOURCEA(IDI_DOVRANE), IMAGE_ICON, 32, 32, 0));
     ASSERT_NE(icon, nullptr);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 32, 32);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, bmp);
+    const win32::MemoryDc memory(win32::WindowDc(nullptr).get());
+    const HDC dc = memory.get();
+    const win32::Bitmap bmp(CreateCompatibleBitmap(win32::WindowDc(nullptr).get(), 32, 32));
+    const win32::Selection selected(dc, bmp.get());
     RECT all = {0, 0, 32, 32};
-    HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
-    FillRect(dc, &all, green);
-    DeleteObject(green);
+    FillRect(dc, &all, win32::Brush(CreateSolidBrush(RGB(0, 255, 0))).get());
     DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
     std::map<std::string, int> counts;
     for (int y = 0; y < 32; ++y)
@@ -237,8 +233,7 @@ TEST_F(Resources, IconIsOne32x32SixteenColourDial) {
             else if (r > 120 && g < 60 && b < 60)
                 ++counts["red"];
         }
-    SelectObject(dc, old);
-    DeleteObject(bmp);
+
     DeleteDC(dc);
     DestroyIcon(icon);
     EXPECT_GT(counts["transparent"], 100) << "a half-circle leaves corners free";
@@ -269,7 +264,8 @@ TEST_F(Resources, HandCursorIs32x32MonochromeWithItsHotSpotTopLeft) {
 }
 
 TEST_F(Resources, MenuIsHelpWithContentsAndAbout) {
-    HMENU bar = LoadMenuA(exe_, MAKEINTRESOURCEA(IDM_MAIN));
+    const win32::Menu menu(LoadMenuA(exe_, MAKEINTRESOURCEA(IDM_MAIN)));
+    const HMENU bar = menu.get();
     ASSERT_NE(bar, nullptr);
     const auto text = [](HMENU menu, int pos) {
         char buf[64] = {};
@@ -286,7 +282,6 @@ TEST_F(Resources, MenuIsHelpWithContentsAndAbout) {
     EXPECT_EQ(text(help, 1), "&About");
     EXPECT_EQ(GetMenuItemID(help, 0), static_cast<UINT>(IDM_HELP_CONTENTS));
     EXPECT_EQ(GetMenuItemID(help, 1), static_cast<UINT>(IDM_HELP_ABOUT));
-    DestroyMenu(bar);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 #include "wine/support/Driver.h"
 
 namespace {
@@ -41,41 +41,40 @@ const std::string kLong =
 class SavedRunMru {
   public:
     SavedRunMru() {
-        HKEY key = nullptr;
-        existed_ = RegOpenKeyExA(HKEY_CURRENT_USER, kRunMru, 0, KEY_READ, &key) == ERROR_SUCCESS;
+        win32::Key key;
+        existed_ =
+            RegOpenKeyExA(HKEY_CURRENT_USER, kRunMru, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
         if (!existed_) return;
         for (DWORD index = 0;; ++index) {
             char name[16384];
             DWORD nameSize = sizeof name;
             DWORD type = 0;
             DWORD dataSize = 0;
-            if (RegEnumValueA(key, index, name, &nameSize, nullptr, &type, nullptr, &dataSize) !=
-                ERROR_SUCCESS) {
+            if (RegEnumValueA(key.get(), index, name, &nameSize, nullptr, &type, nullptr,
+                              &dataSize) != ERROR_SUCCESS) {
                 break;
             }
             Value value{std::string(name, nameSize), type, std::vector<BYTE>(dataSize + 1)};
             nameSize = sizeof name;
             dataSize = static_cast<DWORD>(value.data.size());
-            RegEnumValueA(key, index, name, &nameSize, nullptr, &type, value.data.data(),
+            RegEnumValueA(key.get(), index, name, &nameSize, nullptr, &type, value.data.data(),
                           &dataSize);
             value.data.resize(dataSize);
             values_.push_back(std::move(value));
         }
-        RegCloseKey(key);
     }
     ~SavedRunMru() {
         RegDeleteKeyA(HKEY_CURRENT_USER, kRunMru);
         if (!existed_) return;
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunMru, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS) {
+        win32::Key key;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunMru, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            key.put(), nullptr) != ERROR_SUCCESS) {
             return;
         }
         for (const Value& v : values_) {
-            RegSetValueExA(key, v.name.c_str(), 0, v.type, v.data.data(),
+            RegSetValueExA(key.get(), v.name.c_str(), 0, v.type, v.data.data(),
                            static_cast<DWORD>(v.data.size()));
         }
-        RegCloseKey(key);
     }
     SavedRunMru(const SavedRunMru&) = delete;
     SavedRunMru& operator=(const SavedRunMru&) = delete;
@@ -166,8 +165,8 @@ class RunListE2e : public ::testing::Test {
         POINT origin = {0, row.top};
         ClientToScreen(list, &origin);
         std::vector<COLORREF> pixels(static_cast<std::size_t>(width) * height);
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
+        const win32::WindowDc screen(nullptr);
+        const win32::MemoryDc memory(screen.get());
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = width;
@@ -175,18 +174,15 @@ class RunListE2e : public ::testing::Test {
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        const win32::Bitmap bitmap(
+            CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        const win32::Selection selected(memory.get(), bitmap.get());
+        BitBlt(memory.get(), 0, 0, width, height, screen.get(), origin.x, origin.y, SRCCOPY);
         GdiFlush();
         const auto* bgrx = static_cast<const std::uint32_t*>(bits);
         for (std::size_t i = 0; i < pixels.size(); ++i) {
             pixels[i] = RGB((bgrx[i] >> 16) & 0xFF, (bgrx[i] >> 8) & 0xFF, bgrx[i] & 0xFF);
         }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
         return pixels;
     }
     // Presses Apply and answers the restart question with No, with the mouse.

@@ -7,52 +7,17 @@
 
 #include <vector>
 
+#include "support/TestDoubles.h"
 #include "system/ShutdownWin32.h"
 #include "system/modShutdown.h"
+#include "win32/Handles.h"
 
 namespace {
 
-// The real calls, but for the reboot, which is only recorded.
-class RealButNoReboot : public sys::ShutdownApi {
-  public:
-    std::vector<std::uint32_t> exits;
-    std::vector<sys::Handle> tokens;
-    std::vector<sys::Handle> closed;
-
-    std::uint32_t GetVersion() override { return real_.GetVersion(); }
-    sys::Handle GetCurrentProcess() override { return real_.GetCurrentProcess(); }
-    bool OpenProcessToken(sys::Handle process, std::uint32_t access, sys::Handle* token) override {
-        const bool ok = real_.OpenProcessToken(process, access, token);
-        if (ok) tokens.push_back(*token);
-        return ok;
-    }
-    bool LookupPrivilegeValueA(const char* system, const char* name, sys::Luid* luid) override {
-        return real_.LookupPrivilegeValueA(system, name, luid);
-    }
-    bool AdjustTokenPrivileges(sys::Handle token, bool disableAll,
-                               const sys::TokenPrivileges* newState, std::uint32_t bufferLength,
-                               sys::TokenPrivileges* previous,
-                               std::uint32_t* returnLength) override {
-        return real_.AdjustTokenPrivileges(token, disableAll, newState, bufferLength, previous,
-                                           returnLength);
-    }
-    bool CloseHandle(sys::Handle handle) override {
-        closed.push_back(handle);
-        return real_.CloseHandle(handle);
-    }
-    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
-        exits.push_back(flags);
-        exits.push_back(reserved);
-        return false;
-    }
-
-  private:
-    sys::ShutdownWin32 real_;
-};
-
 bool ShutdownPrivilegeEnabled() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    win32::Handle owner;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, owner.put())) return false;
+    const HANDLE token = owner.get();
     LUID shutdown = {};
     LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &shutdown);
     DWORD size = 0;
@@ -67,33 +32,33 @@ bool ShutdownPrivilegeEnabled() {
                 enabled = (p.Attributes & SE_PRIVILEGE_ENABLED) != 0;
         }
     }
-    CloseHandle(token);
     return enabled;
 }
 
 // Switches the privilege off again, so that a test can see it switched on.
 void DisableShutdownPrivilege() {
-    HANDLE token = nullptr;
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token));
+    win32::Handle token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()));
     TOKEN_PRIVILEGES off = {};
     off.PrivilegeCount = 1;
     LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &off.Privileges[0].Luid);
-    AdjustTokenPrivileges(token, FALSE, &off, 0, nullptr, nullptr);
-    CloseHandle(token);
+    AdjustTokenPrivileges(token.get(), FALSE, &off, 0, nullptr, nullptr);
 }
 
 TEST(ShutdownPrivilege, RestartEnablesItInOurTokenClosesTheTokenAndAsksGently) {
     DisableShutdownPrivilege();
     ASSERT_FALSE(ShutdownPrivilegeEnabled());
-    RealButNoReboot api;
+    sys::ShutdownWin32 real;
+    testing_doubles::RecordingShutdown api(real);  // everything real but the reboot
     ASSERT_TRUE(modShutdown::IsWindowsNT(api));
     modShutdown::RestartWindows(api);
     EXPECT_TRUE(ShutdownPrivilegeEnabled());
-    ASSERT_EQ(api.tokens.size(), 1u);
-    EXPECT_EQ(api.closed, api.tokens);
+    ASSERT_EQ(api.opened.size(), 1u);
+    EXPECT_EQ(api.closed, api.opened);
     DWORD flags = 0;
-    EXPECT_FALSE(GetHandleInformation(reinterpret_cast<HANDLE>(api.tokens[0]), &flags));
-    EXPECT_EQ(api.exits, (std::vector<std::uint32_t>{EWX_REBOOT | EWX_FORCEIFHUNG, 0xFFFFFFFFu}));
+    EXPECT_FALSE(GetHandleInformation(reinterpret_cast<HANDLE>(api.opened[0]), &flags));
+    EXPECT_EQ(api.restarts, 1);
+    EXPECT_EQ(api.calls.back(), "ExitWindowsEx(0x12, 0xffffffff)");  // EWX_REBOOT | EWX_FORCEIFHUNG
 }
 
 TEST(ShutdownPrivilege, TheLocalMachineIsNamedByTheEmptyText) {

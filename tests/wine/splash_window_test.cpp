@@ -6,9 +6,9 @@
 #include <chrono>
 #include <memory>
 
-#include "ui/GdiWin32.h"
-#include "ui/SplashScreen.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/LayoutWin32.h"
+#include "ui/frmKestrow.h"
+#include "ui/frmSplash.h"
 #include "ui/frmSplashWin32.h"
 #include "wine/support/Driver.h"
 
@@ -91,24 +91,27 @@ TEST_F(SplashTest, WindowHasNoTitleBarAndTheDesignedSizeCentred) {
 
 TEST_F(SplashTest, LabelsCarryTheLoadTextsInTheirFonts) {
     for (const auto& [id, text] : ui::SplashLoadTexts()) EXPECT_EQ(TextOf(Control(id)), text);
-    for (const auto& row : ui::kSplashLabels) {
+    const ui::TwipsRect frame1 = ui::FindRow(ui::kSplashControls, ui::kSplashFrame1)->rect;
+    for (const auto& row : ui::kSplashControls) {
+        if (row.kind != ui::ControlKind::Label && row.kind != ui::ControlKind::AutoSizeLabel)
+            continue;
         HWND label = Control(row.id);
         LOGFONTA lf = {};
         GetObjectA(reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)), sizeof lf, &lf);
         EXPECT_STREQ(lf.lfFaceName, "Arial") << row.name;
-        EXPECT_EQ(lf.lfWeight, row.bold ? FW_BOLD : FW_NORMAL) << row.name;
+        EXPECT_EQ(lf.lfWeight, row.font.bold ? FW_BOLD : FW_NORMAL) << row.name;
         EXPECT_EQ(lf.lfCharSet, ANSI_CHARSET) << row.name;
         EXPECT_FALSE(lf.lfItalic || lf.lfUnderline || lf.lfStrikeOut) << row.name;
         const LONG align = GetWindowLongA(label, GWL_STYLE) & SS_TYPEMASK;
-        EXPECT_EQ(align, row.align == ui::LabelAlign::Right ? SS_RIGHT : SS_LEFT) << row.name;
+        EXPECT_EQ(align, row.align == ui::Align::Right ? SS_RIGHT : SS_LEFT) << row.name;
 
         const RECT r = Placement(label);
-        const int fx = Px(ui::kFrame1Rect.left), fy = Px(ui::kFrame1Rect.top);
+        const int fx = Px(frame1.left), fy = Px(frame1.top);
         EXPECT_EQ(r.top, fy + Px(row.rect.top)) << row.name;
-        if (!row.autoSize) {
+        if (row.kind != ui::ControlKind::AutoSizeLabel) {
             EXPECT_EQ(r.left, fx + Px(row.rect.left)) << row.name;
             EXPECT_EQ(r.right - r.left, Px(row.rect.width)) << row.name;
-        } else if (row.align == ui::LabelAlign::Right) {
+        } else if (row.align == ui::Align::Right) {
             // Sized to the text, the right edge kept.
             EXPECT_EQ(r.right, fx + Px(row.rect.left + row.rect.width)) << row.name;
         } else {
@@ -141,13 +144,12 @@ TEST_F(SplashTest, FrameLiesBehindEverythingAndHoldsIt) {
 TEST_F(SplashTest, IsPaintedWhenShowReturns) {
     // Read back the product name's pixels: dark text on the face colour.
     HWND label = Control(ui::kSplashLblProductName);
-    HDC dc = GetDC(label);
+    const win32::WindowDc dc(label);
     const SIZE size = ClientSize(label);
     int dark = 0;
     for (int y = 0; y < size.cy; y += 2)
         for (int x = 0; x < size.cx; x += 2)
-            if (GetRValue(GetPixel(dc, x, y)) < 80) ++dark;
-    ReleaseDC(label, dc);
+            if (GetRValue(GetPixel(dc.get(), x, y)) < 80) ++dark;
     EXPECT_GT(dark, 20);
 }
 
@@ -167,8 +169,8 @@ TEST_F(SplashTest, KeysWithoutCharacterDoNotClose) {
 }
 
 TEST_F(SplashTest, ClickOnFrameLogoOrAnyLabelCloses) {
-    std::vector<int> ids = {ui::kSplashFrame1, ui::kSplashImgLogo};
-    for (const auto& row : ui::kSplashLabels) ids.push_back(row.id);
+    std::vector<int> ids;
+    for (const auto& row : ui::kSplashControls) ids.push_back(row.id);
     for (int id : ids) {
         Reopen();
         HWND target = Control(id);

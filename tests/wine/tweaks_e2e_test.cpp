@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/frmKestrowLayout.h"
+#include "ui/frmKestrow.h"
 #include "wine/support/Driver.h"
 
 namespace {
@@ -310,13 +310,16 @@ TEST_F(TweaksEndToEnd, StartingCreatesNoKeyAndATickCreatesOnlyItsOwn) {
 TEST_F(TweaksEndToEnd, AKeyThatCannotBeCreatedShowsItsMessageAndTheTrueState) {
     if (RegKeyExists(HKEY_LOCAL_MACHINE, kSpecialAccounts))
         GTEST_SKIP() << "this prefix has " << kSpecialAccounts << " already";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSpecialAccounts, 0, nullptr, REG_OPTION_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(key);  // the borrowed values delete it at the end
+    {
+        // Closed at once; the borrowed values delete the key at the end.
+        win32::Key key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSpecialAccounts, 0, nullptr,
+                                  REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+    }
+    win32::Key child;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUserList, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_SET_VALUE, nullptr, &key, nullptr),
+                              KEY_SET_VALUE, nullptr, child.put(), nullptr),
               ERROR_CHILD_MUST_BE_VOLATILE);
 
     Dovrane app(staged_);

@@ -5,17 +5,18 @@
 #include <utility>
 
 #include "registry/RegistryApi.h"
-#include "ui/frmKestrowLayout.h"
+#include "ui/TweaksTab.h"
+#include "ui/frmKestrow.h"
 
 namespace admgen {
 
 namespace {
 
-// The check box of the catalogue's setting number `setting`: the boxes' ids
-// follow the catalogue's order from the first one. The only place that knows
-// how the program ties a setting to its control.
-const ui::ControlSpec* BoxOf(std::size_t setting) {
-    return ui::FindControl(ui::kCbNumLock + static_cast<int>(setting));
+// The check box of the catalogue's setting number `setting`, from the
+// window's table of settings. The only place that knows how the program ties
+// a setting to its control.
+const ui::LayoutRow* BoxOf(std::size_t setting) {
+    return ui::FindControl(ui::kSettings[setting].id);
 }
 
 constexpr const char* kCategory = "DovraneCategory";
@@ -203,7 +204,7 @@ std::vector<Setting> ProgramSettings() {
     std::vector<Setting> settings;
     const auto& rows = modTweaks::Rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const ui::ControlSpec* box = BoxOf(i);
+        const ui::LayoutRow* box = BoxOf(i);
         if (box == nullptr || box->helpTopic <= 0)
             throw AdmError("setting " + std::to_string(i + 1) +
                            " has no check box with a help topic");

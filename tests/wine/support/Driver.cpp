@@ -20,50 +20,44 @@ std::string DovraneExe() {
 }
 
 Process::Process(PROCESS_INFORMATION pi) : handle_(pi.hProcess), id_(pi.dwProcessId) {
-    if (pi.hThread) CloseHandle(pi.hThread);
+    win32::Handle thread(pi.hThread);
 }
 
-Process::Process(Process&& other) noexcept : handle_(other.handle_), id_(other.id_) {
-    other.handle_ = nullptr;
-    other.id_ = 0;
-}
+Process::Process(Process&& other) noexcept
+    : handle_(std::move(other.handle_)), id_(std::exchange(other.id_, 0)) {}
 
 Process& Process::operator=(Process&& other) noexcept {
     if (this != &other) {
         Kill();
-        if (handle_) CloseHandle(handle_);
-        handle_ = other.handle_;
-        id_ = other.id_;
-        other.handle_ = nullptr;
-        other.id_ = 0;
+        handle_ = std::move(other.handle_);
+        id_ = std::exchange(other.id_, 0);
     }
     return *this;
 }
 
 Process::~Process() {
     Kill();
-    if (handle_) CloseHandle(handle_);
 }
 
 bool Process::Running() const {
-    return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+    return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool Process::WaitExit(std::chrono::milliseconds timeout) {
     return handle_ &&
-           WaitForSingleObject(handle_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+           WaitForSingleObject(handle_.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
 DWORD Process::ExitCode() const {
     DWORD code = STILL_ACTIVE;
-    if (handle_) GetExitCodeProcess(handle_, &code);
+    if (handle_) GetExitCodeProcess(handle_.get(), &code);
     return code;
 }
 
 void Process::Kill() {
     if (Running()) {
-        TerminateProcess(handle_, 1);
-        WaitForSingleObject(handle_, 5000);
+        TerminateProcess(handle_.get(), 1);
+        WaitForSingleObject(handle_.get(), 5000);
     }
 }
 
@@ -86,32 +80,33 @@ Process StartDovrane(const std::string& exe) {
 
 std::string RunAndRead(const std::string& commandLine, DWORD* exitCode) {
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) throw std::runtime_error("CreatePipe");
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    win32::Handle readEnd;
+    win32::Handle writeEnd;
+    if (!CreatePipe(readEnd.put(), writeEnd.put(), &sa, 0)) throw std::runtime_error("CreatePipe");
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
+    si.hStdOutput = writeEnd.get();
+    si.hStdError = writeEnd.get();
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION pi = {};
     std::string cmd = commandLine;
     BOOL ok = CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                              nullptr, &si, &pi);
-    CloseHandle(writeEnd);
+    // Our end of the writing side goes, so that reading ends with the child.
+    writeEnd.reset();
     std::string out;
     if (ok) {
+        win32::Handle process(pi.hProcess);
+        win32::Handle thread(pi.hThread);
         char buf[4096];
         DWORD got = 0;
-        while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        if (exitCode) GetExitCodeProcess(pi.hProcess, exitCode);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
+        while (ReadFile(readEnd.get(), buf, sizeof buf, &got, nullptr) && got > 0)
+            out.append(buf, got);
+        WaitForSingleObject(process.get(), INFINITE);
+        if (exitCode) GetExitCodeProcess(process.get(), exitCode);
     }
-    CloseHandle(readEnd);
     if (!ok) throw std::runtime_error("cannot run: " + commandLine);
     return out;
 }
@@ -294,18 +289,17 @@ LRESULT SendWithBuffer(HWND hwnd, UINT msg, WPARAM wp, void* data, std::size_t s
     GetWindowThreadProcessId(hwnd, &pid);
     if (pid == GetCurrentProcessId())
         return SendMessageA(hwnd, msg, wp, reinterpret_cast<LPARAM>(data));
-    HANDLE process =
-        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    const win32::Handle process(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
     if (!process) throw std::runtime_error("OpenProcess");
-    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    void* remote = VirtualAllocEx(process.get(), nullptr, size, MEM_COMMIT, PAGE_READWRITE);
     LRESULT result = 0;
     if (remote) {
-        WriteProcessMemory(process, remote, data, size, nullptr);
+        WriteProcessMemory(process.get(), remote, data, size, nullptr);
         result = SendMessageA(hwnd, msg, wp, reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(process, remote, data, size, nullptr);
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        ReadProcessMemory(process.get(), remote, data, size, nullptr);
+        VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
     }
-    CloseHandle(process);
     if (!remote) throw std::runtime_error("VirtualAllocEx");
     return result;
 }
@@ -523,36 +517,34 @@ RECT PlacementIn(HWND hwnd, HWND parent) {
 namespace wine_test {
 
 bool RegKeyExists(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
+    win32::Key key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+        return false;
     return true;
 }
 
 std::pair<DWORD, DWORD> RegValuesAndSubkeys(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
+    win32::Key key;
     DWORD values = 0, subkeys = 0;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return {0, 0};
-    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                     nullptr, nullptr, nullptr);
-    RegCloseKey(key);
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return {0, 0};
+    RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                     nullptr, nullptr, nullptr, nullptr);
     return {values, subkeys};
 }
 
 std::optional<RawValue> RegRead(HKEY root, const std::string& path, const std::string& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    win32::Key key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
     RawValue value;
     DWORD size = 0;
-    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
+    LONG status = RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size);
     if (status == ERROR_SUCCESS) {
         value.data.resize(size);
-        status =
-            RegQueryValueExA(key, name.c_str(), nullptr, &value.type, value.data.data(), &size);
+        status = RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, value.data.data(),
+                                  &size);
         value.data.resize(size);
     }
-    RegCloseKey(key);
     if (status != ERROR_SUCCESS) return std::nullopt;
     return value;
 }
@@ -575,24 +567,22 @@ BorrowedValue::~BorrowedValue() {
         conformance::DeleteTree(root_, firstMissing_);
         return;
     }
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root_, path_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    win32::Key key;
+    if (RegOpenKeyExA(root_, path_.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return;
     if (saved_)
-        RegSetValueExA(key, name_.c_str(), 0, saved_->type, saved_->data.data(),
+        RegSetValueExA(key.get(), name_.c_str(), 0, saved_->type, saved_->data.data(),
                        static_cast<DWORD>(saved_->data.size()));
     else
-        RegDeleteValueA(key, name_.c_str());
-    RegCloseKey(key);
+        RegDeleteValueA(key.get(), name_.c_str());
 }
 
 bool BorrowedValue::Set(DWORD type, const std::vector<BYTE>& data) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+    win32::Key key;
+    if (RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
                         nullptr) != ERROR_SUCCESS)
         return false;
-    const LONG status =
-        RegSetValueExA(key, name_.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
+    const LONG status = RegSetValueExA(key.get(), name_.c_str(), 0, type, data.data(),
+                                       static_cast<DWORD>(data.size()));
     return status == ERROR_SUCCESS;
 }
 
@@ -608,21 +598,19 @@ bool BorrowedValue::SetDword(DWORD number) {
 }
 
 void BorrowedValue::Delete() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root_, path_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueA(key, name_.c_str());
-    RegCloseKey(key);
+    win32::Key key;
+    if (RegOpenKeyExA(root_, path_.c_str(), 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) return;
+    RegDeleteValueA(key.get(), name_.c_str());
 }
 
 bool PutCurrentUserSz(const char* key, const std::string& name, const std::string& text) {
-    HKEY handle = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
+    win32::Key handle;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, handle.put(),
                         nullptr) != ERROR_SUCCESS)
         return false;
-    LONG status =
-        RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(handle);
+    LONG status = RegSetValueExA(handle.get(), name.c_str(), 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>(text.size() + 1));
     return status == ERROR_SUCCESS;
 }
 

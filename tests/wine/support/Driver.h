@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "win32/Handles.h"
+
 namespace wine_test {
 
 // The Windows path of the built Dovrane.exe (from $DOVRANE_EXE).
@@ -29,7 +31,7 @@ class Process {
     ~Process();
 
     DWORD id() const { return id_; }
-    HANDLE handle() const { return handle_; }
+    HANDLE handle() const { return handle_.get(); }
     bool Running() const;
     // Waits for the process to end; true when it did within the time.
     bool WaitExit(std::chrono::milliseconds timeout);
@@ -37,7 +39,7 @@ class Process {
     void Kill();
 
   private:
-    HANDLE handle_ = nullptr;
+    win32::Handle handle_;
     DWORD id_ = 0;
 };
 

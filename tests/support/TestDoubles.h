@@ -1,7 +1,9 @@
-// Stand-ins shared by the registry and Tweaks tests: a registry that records
-// the calls made through it, a chosen logon name, and message boxes that
-// answer from a script. Each appends to one event log, so a test can see
-// writes and questions in the order they happened.
+// One stand-in per seam, for every test: a registry that records the calls
+// made through it (the in-memory registry is the registry's backend for
+// tests), a chosen logon name, message boxes that answer from a script, and a
+// restart that only records. The registry and the message boxes can append to
+// one event log, so a test can see writes and questions in the order they
+// happened.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -17,26 +19,6 @@
 #include "ui/Prompter.h"
 
 namespace testing_doubles {
-
-// A restart that never happens: it only counts the requests. Reports a
-// non-NT Windows so that no token call is made.
-class CountingShutdown : public sys::ShutdownApi {
-  public:
-    int restarts = 0;
-    std::uint32_t GetVersion() override { return 0x80000000u; }
-    sys::Handle GetCurrentProcess() override { return 0; }
-    bool OpenProcessToken(sys::Handle, std::uint32_t, sys::Handle*) override { return false; }
-    bool LookupPrivilegeValueA(const char*, const char*, sys::Luid*) override { return false; }
-    bool AdjustTokenPrivileges(sys::Handle, bool, const sys::TokenPrivileges*, std::uint32_t,
-                               sys::TokenPrivileges*, std::uint32_t*) override {
-        return false;
-    }
-    bool ExitWindowsEx(std::uint32_t, std::uint32_t) override {
-        ++restarts;
-        return false;
-    }
-    bool CloseHandle(sys::Handle) override { return true; }
-};
 
 using Log = std::vector<std::string>;
 
@@ -190,7 +172,9 @@ class FakeUserName final : public reg::UserNameApi {
     std::string name_;
 };
 
-// Records each message box and answers from a script (No when it runs out).
+// Records each message box and answers from a script, then with `answer`
+// (No unless a test says otherwise). With a log, each box also adds
+// "ask <caption>" to it, in order with the other stand-ins' lines.
 class RecordingPrompter final : public ui::Prompter {
   public:
     struct Box {
@@ -199,21 +183,120 @@ class RecordingPrompter final : public ui::Prompter {
         std::string caption;
         unsigned helpContext;
     };
-    explicit RecordingPrompter(Log& log) : log_(log) {}
+    RecordingPrompter() = default;
+    explicit RecordingPrompter(Log& log) : log_(&log) {}
     int MsgBox(const std::string& text, unsigned style, const std::string& caption,
                unsigned helpContext) override {
         boxes.push_back({text, style, caption, helpContext});
-        log_.push_back("ask " + caption);
-        if (answers.empty()) return ui::kIdNo;
-        const int answer = answers.front();
+        if (log_ != nullptr) log_->push_back("ask " + caption);
+        if (answers.empty()) return answer;
+        const int next = answers.front();
         answers.pop_front();
-        return answer;
+        return next;
+    }
+    // Each box as "text|style|caption".
+    std::vector<std::string> Shown() const {
+        std::vector<std::string> shown;
+        for (const Box& b : boxes)
+            shown.push_back(b.text + "|" + std::to_string(b.style) + "|" + b.caption);
+        return shown;
     }
     std::deque<int> answers;
+    int answer = ui::kIdNo;
     std::vector<Box> boxes;
 
   private:
-    Log& log_;
+    Log* log_ = nullptr;
+};
+
+// Records every restart call with its arguments, in order, as one line each,
+// and never restarts anything. It answers as Windows XP would, from the
+// settings below; or, given the real calls, it makes every call but the
+// reboot for real.
+class RecordingShutdown final : public sys::ShutdownApi {
+  public:
+    RecordingShutdown() = default;
+    explicit RecordingShutdown(sys::ShutdownApi& real) : real_(&real) {}
+
+    std::uint32_t version = 0x0A280105;  // 5.1 build 2600: XP
+    bool tokenOpens = true;
+    bool lookupWorks = true;
+    bool adjustWorks = true;
+    bool exitWorks = true;
+
+    std::vector<std::string> calls;
+    sys::TokenPrivileges request;     // what AdjustTokenPrivileges was given
+    std::vector<sys::Handle> opened;  // tokens opened
+    std::vector<sys::Handle> closed;  // handles closed
+    int restarts = 0;                 // reboots asked for
+
+    static constexpr sys::Handle kProcess = static_cast<sys::Handle>(-1);
+    static constexpr sys::Handle kToken = 0x7c;
+
+    std::uint32_t GetVersion() override {
+        calls.push_back("GetVersion");
+        return real_ ? real_->GetVersion() : version;
+    }
+    sys::Handle GetCurrentProcess() override {
+        calls.push_back("GetCurrentProcess");
+        return real_ ? real_->GetCurrentProcess() : kProcess;
+    }
+    bool OpenProcessToken(sys::Handle process, std::uint32_t access, sys::Handle* token) override {
+        calls.push_back(Format("OpenProcessToken(%s, 0x%x)", Name(process), access));
+        bool ok = tokenOpens;
+        if (real_) {
+            ok = real_->OpenProcessToken(process, access, token);
+        } else {
+            *token = tokenOpens ? kToken : 0;
+        }
+        if (ok) opened.push_back(*token);
+        return ok;
+    }
+    bool LookupPrivilegeValueA(const char* system, const char* name, sys::Luid* luid) override {
+        calls.push_back(Format("LookupPrivilegeValueA(\"%s\", \"%s\")", system, name));
+        if (real_) return real_->LookupPrivilegeValueA(system, name, luid);
+        if (lookupWorks) *luid = sys::Luid{19, -2};
+        return lookupWorks;
+    }
+    bool AdjustTokenPrivileges(sys::Handle token, bool disableAll,
+                               const sys::TokenPrivileges* newState, std::uint32_t bufferLength,
+                               sys::TokenPrivileges* previous,
+                               std::uint32_t* returnLength) override {
+        calls.push_back(Format("AdjustTokenPrivileges(%s, %d, %u, prev %s, len %s)", Name(token),
+                               disableAll, bufferLength,
+                               previous && previous != newState ? "yes" : "no",
+                               returnLength ? "yes" : "no"));
+        request = *newState;
+        if (real_)
+            return real_->AdjustTokenPrivileges(token, disableAll, newState, bufferLength, previous,
+                                                returnLength);
+        return adjustWorks;
+    }
+    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
+        calls.push_back(Format("ExitWindowsEx(0x%x, 0x%x)", flags, reserved));
+        ++restarts;
+        return exitWorks && !real_;
+    }
+    bool CloseHandle(sys::Handle handle) override {
+        calls.push_back(Format("CloseHandle(%s)", Name(handle)));
+        closed.push_back(handle);
+        return real_ ? real_->CloseHandle(handle) : true;
+    }
+
+  private:
+    const char* Name(sys::Handle h) const {
+        if (h == kProcess) return "process";
+        if (h == kToken || (!opened.empty() && h == opened.back())) return "token";
+        return "other";
+    }
+    template <typename... Args>
+    static std::string Format(const char* format, Args... args) {
+        char buffer[200];
+        std::snprintf(buffer, sizeof buffer, format, args...);
+        return buffer;
+    }
+
+    sys::ShutdownApi* real_ = nullptr;
 };
 
 // The lines of a log that start with one of the prefixes.

@@ -1,17 +1,13 @@
-#include "ui/AboutBox.h"
+#include "ui/frmAbout.h"
 
 #include <cstdint>
 #include <exception>
 #include <vector>
 
-#include "ui/SplashScreen.h"
-
 namespace ui {
 
 AboutTexts AboutLoadTexts() {
-    return {std::string("About ") + DOVRANE_TITLE,
-            VersionText(DOVRANE_VERSION_MAJOR, DOVRANE_VERSION_MINOR, DOVRANE_VERSION_REVISION),
-            DOVRANE_TITLE};
+    return {std::string("About ") + DOVRANE_TITLE, app::VersionText(), DOVRANE_TITLE};
 }
 
 bool GetKeyValue(reg::RegistryApi& registry, reg::Key keyRoot, const std::string& keyName,

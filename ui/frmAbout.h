@@ -1,12 +1,14 @@
-// The About box's design as data, its load texts, and the start of Windows
-// System Information (StartSysInfo, GetKeyValue) over the registry and
-// program seams. The Win32 dialog (frmAboutWin32) builds itself from these.
+// The About box's portable half: its design as layout rows, its load texts,
+// and the start of Windows System Information (StartSysInfo, GetKeyValue)
+// over the registry and program seams. The dialog itself is frmAboutWin32.
 #pragma once
 #include <array>
 #include <string>
 
 #include "app/version.h"
 #include "registry/RegistryApi.h"
+#include "ui/ControlIds.h"
+#include "ui/Layout.h"
 #include "ui/Prompter.h"
 
 namespace ui {
@@ -15,43 +17,21 @@ namespace ui {
 inline constexpr int kAboutWidthTwips = 5730;
 inline constexpr int kAboutHeightTwips = 3855;
 
-enum AboutId : int {
-    kAboutCmdOK = 1,  // IDOK: the dialog's default button, Enter
-    kAboutCmdSysInfo = 300,
-    kAboutPicIcon,
-    kAboutLblTitle,
-    kAboutLblVersion,
-    kAboutLblDescription,
-    kAboutLabel1,
-    kAboutLabel2,
-    kAboutLblDisclaimer,
-};
-
-enum class AboutKind { DefaultButton, Button, Icon, Label };
-
-struct AboutControlSpec {
-    const char* name;
-    int id;
-    AboutKind kind;
-    int left, top, width, height;  // twips
-    const char* designText;
-};
-
 // In tab order: "OK" first.
 // clang-format off
-inline constexpr std::array<AboutControlSpec, 9> kAboutControls = {{
-    {"cmdOK", kAboutCmdOK, AboutKind::DefaultButton, 4245, 2865, 1260, 345, "OK"},
-    {"cmdSysInfo", kAboutCmdSysInfo, AboutKind::Button, 4260, 3315, 1245, 345, "&System Info..."},
-    {"picIcon", kAboutPicIcon, AboutKind::Icon, 240, 240, 540, 540, ""},
-    {"lblTitle", kAboutLblTitle, AboutKind::Label, 1050, 240, 3885, 480, "Application Title"},
-    {"lblVersion", kAboutLblVersion, AboutKind::Label, 1050, 720, 3885, 225, "Version"},
-    {"lblDescription", kAboutLblDescription, AboutKind::Label, 1050, 960, 3885, 690,
-     "Dovrane allows the user to select certain options in Windows XP that usually require editing the system registry."},
-    {"Label1", kAboutLabel1, AboutKind::Label, 1080, 1680, 3855, 255, "Support: " DOVRANE_SUPPORT_MAIL},
-    {"Label2", kAboutLabel2, AboutKind::Label, 1080, 2040, 3855, 495,
-     "Dovrane is Ad Supported. Banner Ad are download from your internet connection."},
-    {"lblDisclaimer", kAboutLblDisclaimer, AboutKind::Label, 255, 2865, 3870, 825,
-     "Warning: This software is provided AS IS."},
+inline constexpr std::array<LayoutRow, 9> kAboutControls = {{
+    {"cmdOK", kAboutCmdOK, ControlKind::DefaultButton, Page::Window, {4245, 2865, 1260, 345}, "OK", 0, {}, Align::Left},
+    {"cmdSysInfo", kAboutCmdSysInfo, ControlKind::Button, Page::Window, {4260, 3315, 1245, 345}, "&System Info...", 0, {}, Align::Left},
+    {"picIcon", kAboutPicIcon, ControlKind::Icon, Page::Window, {240, 240, 540, 540}, "", 0, {}, Align::Left},
+    {"lblTitle", kAboutLblTitle, ControlKind::Label, Page::Window, {1050, 240, 3885, 480}, "Application Title", 0, {}, Align::Left},
+    {"lblVersion", kAboutLblVersion, ControlKind::Label, Page::Window, {1050, 720, 3885, 225}, "Version", 0, {}, Align::Left},
+    {"lblDescription", kAboutLblDescription, ControlKind::Label, Page::Window, {1050, 960, 3885, 690},
+     "Dovrane allows the user to select certain options in Windows XP that usually require editing the system registry.", 0, {}, Align::Left},
+    {"Label1", kAboutLabel1, ControlKind::Label, Page::Window, {1080, 1680, 3855, 255}, "Support: " DOVRANE_SUPPORT_MAIL, 0, {}, Align::Left},
+    {"Label2", kAboutLabel2, ControlKind::Label, Page::Window, {1080, 2040, 3855, 495},
+     "Dovrane is Ad Supported. Banner Ad are download from your internet connection.", 0, {}, Align::Left},
+    {"lblDisclaimer", kAboutLblDisclaimer, ControlKind::Label, Page::Window, {255, 2865, 3870, 825},
+     "Warning: This software is provided AS IS.", 0, {}, Align::Left},
 }};
 // clang-format on
 

@@ -1,0 +1,11 @@
+#include "ui/frmKestrow.h"
+
+namespace ui {
+
+int HelpTopicFor(int id) {
+    const LayoutRow* c = FindControl(id);
+    // The link label has no topic of its own; F1 there shows the window's.
+    return c && c->helpTopic != 0 ? c->helpTopic : kWindowHelpTopic;
+}
+
+}  // namespace ui

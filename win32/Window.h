@@ -1,0 +1,171 @@
+// How every window, dialog and subclassed control of the program reaches its
+// C++ object, and the one guard that every message goes through.
+//
+// A class T derives from BaseWindow<T> and defines
+//     static constexpr win32::WindowClass kClass = {...};   // name, icon, cursor
+//     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+// and returns Default(msg, wp, lp) for what it leaves to Windows. The object
+// is bound to its window in the window's GWLP_USERDATA, from the first message
+// that carries it (WM_NCCREATE, WM_INITDIALOG, or at once for a subclass)
+// until WM_NCDESTROY, after which hwnd() is null again.
+#pragma once
+#include <windows.h>
+
+#include <exception>
+#include <string>
+#include <type_traits>
+
+namespace win32 {
+
+// A trace for a debugger (or DebugView) naming where a fault was stopped.
+inline void Trace(const char* where, unsigned message, const char* what) noexcept {
+    char line[512];
+    if (message != 0) {
+        wsprintfA(line, "Dovrane: %s, message 0x%04X: %.400s\n", where, message, what);
+    } else {
+        wsprintfA(line, "Dovrane: %s: %.400s\n", where, what);
+    }
+    OutputDebugStringA(line);
+}
+
+// Runs `fn` where nothing may unwind: a boundary with Windows (a window
+// procedure, a callback) or a step whose failure must not end the program.
+// Any exception stops here and leaves a trace; the result is then the
+// result type's zero (for a message: "not handled", 0).
+template <class Fn>
+auto Guard(const char* where, Fn&& fn, unsigned message = 0) noexcept -> decltype(fn()) {
+    try {
+        return fn();
+    } catch (const std::exception& e) {
+        Trace(where, message, e.what());
+    } catch (...) {
+        Trace(where, message, "an exception of unknown type");
+    }
+    if constexpr (!std::is_void_v<decltype(fn())>) return {};
+}
+
+// A window class of the program: registered once, on its first window.
+struct WindowClass {
+    const char* name;
+    int icon;         // icon resource of the executable, 0: none
+    int cursor;       // cursor resource of the executable, 0: the arrow
+    bool dialogFace;  // background painted in the dialog colour
+};
+
+template <class T>
+class BaseWindow {
+  public:
+    HWND hwnd() const { return hwnd_; }
+
+    BaseWindow(const BaseWindow&) = delete;
+    BaseWindow& operator=(const BaseWindow&) = delete;
+
+  protected:
+    BaseWindow() = default;
+    ~BaseWindow() = default;
+
+    // Creates a window of T's class, registering the class on first use.
+    HWND Create(DWORD exStyle, const char* title, DWORD style, int x, int y, int width, int height,
+                HWND parent, HMENU menuOrId) {
+        if (!Register()) return nullptr;
+        return CreateWindowExA(exStyle, T::kClass.name, title, style, x, y, width, height, parent,
+                               menuOrId, GetModuleHandleA(nullptr), static_cast<T*>(this));
+    }
+
+    // Takes over an existing control: its messages reach HandleMessage first,
+    // and Default() passes them on to the control's own procedure.
+    bool Subclass(HWND control) {
+        if (!control || hwnd_) return false;
+        Bind(control, static_cast<T*>(this), Kind::kSubclass);
+        original_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
+        return true;
+    }
+
+    // Runs a modal dialog from a template in memory; returns EndDialog's result.
+    INT_PTR ShowDialog(HWND owner, const DLGTEMPLATE* dialog) {
+        const INT_PTR result =
+            DialogBoxIndirectParamA(GetModuleHandleA(nullptr), dialog, owner, &DialogProc,
+                                    reinterpret_cast<LPARAM>(static_cast<T*>(this)));
+        hwnd_ = nullptr;
+        return result;
+    }
+
+    // What happens to a message T does not handle: the default window
+    // procedure, the control's own procedure, or (FALSE) the dialog manager's.
+    LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) {
+        switch (kind_) {
+            case Kind::kSubclass:
+                return CallWindowProcA(original_, hwnd_, msg, wp, lp);
+            case Kind::kDialog:
+                return FALSE;
+            default:
+                return DefWindowProcA(hwnd_, msg, wp, lp);
+        }
+    }
+
+  private:
+    enum class Kind { kNone, kWindow, kDialog, kSubclass };
+
+    static bool Register() {
+        const HINSTANCE inst = GetModuleHandleA(nullptr);
+        WNDCLASSA wc = {};
+        if (GetClassInfoA(inst, T::kClass.name, &wc)) return true;
+        wc.lpfnWndProc = &WindowProc;
+        wc.hInstance = inst;
+        wc.lpszClassName = T::kClass.name;
+        if (T::kClass.icon != 0) wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(T::kClass.icon));
+        if (T::kClass.cursor != 0)
+            wc.hCursor = LoadCursorA(inst, MAKEINTRESOURCEA(T::kClass.cursor));
+        if (!wc.hCursor) wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+        if (T::kClass.dialogFace) wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        return RegisterClassA(&wc) != 0;
+    }
+
+    static void Bind(HWND hwnd, T* self, Kind kind) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+        self->kind_ = kind;
+    }
+
+    static T* Self(HWND hwnd) {
+        return reinterpret_cast<T*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    }
+
+    // Every message of every bound window passes here, inside the guard.
+    LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        const LRESULT result = Guard(
+            T::kClass.name, [&] { return static_cast<T*>(this)->HandleMessage(msg, wp, lp); }, msg);
+        if (msg == WM_NCDESTROY) {
+            // The window's last message: the object lets go of it.
+            if (kind_ == Kind::kSubclass)
+                SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            original_ = nullptr;
+            kind_ = Kind::kNone;
+        }
+        return result;
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_NCCREATE) {
+            auto* create = reinterpret_cast<const CREATESTRUCTA*>(lp);
+            Bind(hwnd, static_cast<T*>(create->lpCreateParams), Kind::kWindow);
+        }
+        T* self = Self(hwnd);
+        return self ? self->Dispatch(hwnd, msg, wp, lp) : DefWindowProcA(hwnd, msg, wp, lp);
+    }
+
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_INITDIALOG) Bind(hwnd, reinterpret_cast<T*>(lp), Kind::kDialog);
+        T* self = Self(hwnd);
+        return self ? self->Dispatch(hwnd, msg, wp, lp) : FALSE;
+    }
+
+    HWND hwnd_ = nullptr;
+    Kind kind_ = Kind::kNone;
+    WNDPROC original_ = nullptr;
+};
+
+}  // namespace win32
