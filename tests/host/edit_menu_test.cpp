@@ -39,7 +39,10 @@ class EditMenuTest : public ::testing::Test, public ui::EditView {
 
     // The window's side of the Edit menu.
     std::u16string ChooseBackup(const std::u16string&) override { return chosen; }
-    bool OpenFolder(const std::u16string&) override { return true; }
+    bool OpenFolder(const std::u16string& folder) override {
+        opened.push_back(folder);
+        return true;
+    }
     void Reread() override {
         tweaks.Reread();
         runList.LoadRunList();
@@ -91,6 +94,7 @@ class EditMenuTest : public ::testing::Test, public ui::EditView {
     ui::TweaksTab tweaks{edit.Registry(), user, prompter};
     ui::RunListTab runList{edit.Registry(), prompter, shutdown};
     std::u16string chosen;
+    std::vector<std::u16string> opened;
     bool greyed = true;
 };
 
@@ -242,6 +246,18 @@ TEST_F(EditMenuTest, RestoreChecksAsksAndCanBeUndone) {
     edit.mnuEditUndo_Click();
     EXPECT_EQ(Registry(), before);
     EXPECT_FALSE(edit.CanUndo());
+}
+
+// The folder is made before Explorer is asked to show it; one that cannot be
+// made is reported, and Explorer is not started on nothing.
+TEST_F(EditMenuTest, OpenBackupFolderNeedsTheFolder) {
+    edit.mnuEditOpenFolder_Click();
+    EXPECT_EQ(opened, std::vector<std::u16string>{kFolder});
+    files.failWith = backup::kAccessDenied;
+    edit.mnuEditOpenFolder_Click();
+    EXPECT_EQ(opened.size(), 1u);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_THAT(prompter.boxes[0].text, HasSubstr("could not be made: access is denied"));
 }
 
 }  // namespace
