@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <exception>
 #include <memory>
@@ -12,17 +11,14 @@
 #include "registry/BackupFilesWin32.h"
 #include "registry/RegistryWin32.h"
 #include "ui/PrompterWin32.h"
+#include "win32/BackupFolder.h"
 #include "win32/Handles.h"
 
 namespace cmdline {
 
 namespace {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
-
-const wchar_t* Wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
+using win32::Wide;
 
 class ProfileFilesWin32 final : public ProfileFilesApi {
   public:
@@ -55,29 +51,6 @@ class ProfileFilesWin32 final : public ProfileFilesApi {
     backup::BackupFilesWin32 files_;
 };
 
-// %APPDATA%\Dovrane\Backups; empty when the shell cannot name Application Data.
-std::u16string BackupFolder() {
-    wchar_t appData[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)))
-        return u"";
-    std::u16string folder(reinterpret_cast<const char16_t*>(appData));
-    if (folder.empty()) return folder;
-    if (folder.back() == u'\\') folder.pop_back();
-    return folder + u"\\Dovrane\\Backups";
-}
-
-// The ANSI code page's text for a message box; what it lacks shows as '?'.
-std::string Shown(const std::u16string& text) {
-    if (text.empty()) return "";
-    const int size = WideCharToMultiByte(CP_ACP, 0, Wide(text), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_ACP, 0, Wide(text), static_cast<int>(text.size()), &out[0], size,
-                            nullptr, nullptr);
-    return out;
-}
-
 }  // namespace
 
 Arguments ProcessArguments() {
@@ -96,7 +69,8 @@ int RunWin32(const Arguments& arguments) {
         reg::RegistryWin32 registry;
         ProfileFilesWin32 files;
         backup::BackupFilesWin32 backupFiles;
-        Environment environment{registry, files, backupFiles, BackupFolder(), prompter, Shown};
+        Environment environment{registry, files,       backupFiles, win32::BackupFolder(),
+                                prompter, win32::Shown};
         return Run(environment, arguments);
     } catch (const std::exception& e) {
         if (!arguments.quiet)

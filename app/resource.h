@@ -5,7 +5,11 @@
 #define IDC_HAND_POINTER 101
 #define IDR_LOGO 102
 #define IDM_MAIN 103
+#define IDA_MAIN 104
 
 // Menu items
 #define IDM_HELP_CONTENTS 1001
 #define IDM_HELP_ABOUT 1002
+#define IDM_EDIT_UNDO 1003
+#define IDM_EDIT_RESTORE 1004
+#define IDM_EDIT_OPEN_FOLDER 1005

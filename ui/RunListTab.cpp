@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/version.h"
+#include "registry/Backup.h"
 #include "registry/RegistryApi.h"
 #include "registry/modReg.h"
 #include "system/modShutdown.h"
@@ -47,6 +48,12 @@ bool DecodeEntry(const std::string& name, const std::uint8_t* data, std::uint32_
 
 RunListTab::RunListTab(reg::RegistryApi& registry, Prompter& prompter, sys::ShutdownApi& shutdown)
     : registry_(registry), prompter_(prompter), shutdown_(shutdown) {}
+
+RunListTab::RunListTab(backup::BackedUpRegistry& registry, Prompter& prompter,
+                       sys::ShutdownApi& shutdown)
+    : RunListTab(static_cast<reg::RegistryApi&>(registry), prompter, shutdown) {
+    backups_ = &registry;
+}
 
 void RunListTab::LoadRunList() {
     entries_.clear();
@@ -107,12 +114,20 @@ void RunListTab::cmdMRUNone_Click() {
 void RunListTab::cmdMRUApply_Click() {
     // Each entry names its own value in full: exactly the unchecked values
     // go, whatever their names look like.
+    if (backups_) backups_->TakeFailure();
     for (const RunListEntry& entry : entries_) {
         if (!entry.checked) {
             modReg::DeleteValue(registry_, reg::kCurrentUser, kRunMruPath, entry.valueName);
         }
     }
+    // An entry kept for want of its backup comes back checked; the user is
+    // told why, once.
+    const std::string why = backups_ ? backups_->TakeFailure() : std::string();
     LoadRunList();
+    if (!why.empty())
+        prompter_.MsgBox(
+            "Not every unchecked entry was deleted: the change was not made because " + why + ".",
+            kMbOk | kMbIconExclamation, DOVRANE_TITLE);
     if (prompter_.MsgBox(kRestartQuestion, kMbYesNo | kMbIconExclamation, DOVRANE_TITLE) ==
         kIdYes) {
         modShutdown::RestartWindows(shutdown_);

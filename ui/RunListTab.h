@@ -6,6 +6,9 @@
 
 #include "ui/Prompter.h"
 
+namespace backup {
+class BackedUpRegistry;
+}
 namespace reg {
 class RegistryApi;
 }
@@ -40,6 +43,9 @@ struct RunListEntry {
 class RunListTab {
   public:
     RunListTab(reg::RegistryApi& registry, Prompter& prompter, sys::ShutdownApi& shutdown);
+    // Through the backups: a deletion refused because its backup could not
+    // be saved is reported with the backup's reason.
+    RunListTab(backup::BackedUpRegistry& registry, Prompter& prompter, sys::ShutdownApi& shutdown);
     RunListTab(const RunListTab&) = delete;
     RunListTab& operator=(const RunListTab&) = delete;
 
@@ -68,6 +74,7 @@ class RunListTab {
     void CheckAll(bool checked);
 
     reg::RegistryApi& registry_;
+    backup::BackedUpRegistry* backups_ = nullptr;
     Prompter& prompter_;
     sys::ShutdownApi& shutdown_;
     RunListView* view_ = nullptr;

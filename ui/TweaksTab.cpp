@@ -71,6 +71,12 @@ TweaksTab::TweaksTab(reg::RegistryApi& registry, reg::UserNameApi& userName, Pro
         Box(s.tweak).OnClick([this, click = s.click] { (this->*click)(); });
 }
 
+TweaksTab::TweaksTab(backup::BackedUpRegistry& registry, reg::UserNameApi& userName,
+                     Prompter& prompter)
+    : TweaksTab(static_cast<reg::RegistryApi&>(registry), userName, prompter) {
+    backups_ = &registry;
+}
+
 const char* TweaksTab::Caption(Tweak tweak) {
     return FindControl(kSettings[static_cast<std::size_t>(tweak)].id)->caption;
 }
@@ -93,13 +99,15 @@ void TweaksTab::Act(Body&& body) {
 }
 
 void TweaksTab::Check(Tweak tweak, const modTweaks::WriteResult& result) {
+    // Taken whether or not it is shown, so that it never names a later box.
+    std::string why = backups_ ? backups_->TakeFailure() : std::string();
     if (result.held()) return;
     // Show what the registry holds; Restore runs no handler, so nothing is
     // written again.
     Box(tweak).Restore(result.reads == 1 ? 1 : 0);
     const bool known = std::any_of(failures_.begin(), failures_.end(),
                                    [&](const Failure& f) { return f.tweak == tweak; });
-    if (!known) failures_.push_back({tweak, result.outcome});
+    if (!known) failures_.push_back({tweak, result.outcome, std::move(why)});
 }
 
 void TweaksTab::Apply(Tweak tweak) {
@@ -111,7 +119,8 @@ void TweaksTab::ReportFailures() {
     std::string text = failures_.size() == 1 ? "This setting could not be changed:\n\n"
                                              : "These settings could not be changed:\n\n";
     for (const Failure& f : failures_)
-        text += std::string(Caption(f.tweak)) + " - " + Reason(f.outcome) + ".\n";
+        text += std::string(Caption(f.tweak)) + " - " +
+                (f.why.empty() ? Reason(f.outcome) : f.why) + ".\n";
     text += "\nThe boxes show the settings as Windows holds them now.";
     failures_.clear();
     prompter_.MsgBox(text, kMbOk | kMbIconExclamation, kFailureCaption);
@@ -152,6 +161,11 @@ void TweaksTab::Load() {
             boxes_[i].SetValue(modTweaks::Read(seams_, tweak) == 1 ? 1 : 0);
         }
     });
+}
+
+void TweaksTab::Reread() {
+    for (std::size_t i = 0; i < boxes_.size(); ++i)
+        boxes_[i].Restore(modTweaks::Read(seams_, static_cast<Tweak>(i)) == 1 ? 1 : 0);
 }
 
 }  // namespace ui

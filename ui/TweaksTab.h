@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "registry/Backup.h"
 #include "registry/RegistryApi.h"
 #include "registry/UserName.h"
 #include "registry/modTweaks.h"
@@ -29,6 +30,9 @@ class TweaksTab {
     // message boxes. The tab wires its boxes' click handlers to itself, so it
     // is neither copied nor moved.
     TweaksTab(reg::RegistryApi& registry, reg::UserNameApi& userName, Prompter& prompter);
+    // Through the backups: a change refused because its backup could not be
+    // saved is reported with the backup's reason.
+    TweaksTab(backup::BackedUpRegistry& registry, reg::UserNameApi& userName, Prompter& prompter);
     TweaksTab(const TweaksTab&) = delete;
     TweaksTab& operator=(const TweaksTab&) = delete;
 
@@ -53,6 +57,9 @@ class TweaksTab {
     // Sets each box from its setting, in tab order: a box that turns on runs
     // its handler, which writes that setting's on state again.
     void Load();
+    // Shows each setting as the registry holds it without writing anything
+    // (after an undo or a restore changed it behind the boxes).
+    void Reread();
 
   private:
     // Runs one action; the outermost one reports what could not be changed.
@@ -65,11 +72,13 @@ class TweaksTab {
     void ReportFailures();
 
     modTweaks::Seams seams_;
+    backup::BackedUpRegistry* backups_ = nullptr;
     Prompter& prompter_;
     std::array<CheckBox, modTweaks::kTweakCount> boxes_;
     struct Failure {
         modTweaks::Tweak tweak;
         modTweaks::Outcome outcome;
+        std::string why;  // the backup's refusal, when it was one
     };
     std::vector<Failure> failures_;
     int depth_ = 0;

@@ -8,4 +8,10 @@ int HelpTopicFor(int id) {
     return c && c->helpTopic != 0 ? c->helpTopic : kWindowHelpTopic;
 }
 
+int MenuHelpTopicFor(int id) {
+    for (const MenuHelp& item : kMenuHelp)
+        if (item.id == id) return item.topic;
+    return kWindowHelpTopic;
+}
+
 }  // namespace ui

@@ -4,6 +4,7 @@
 #pragma once
 #include <array>
 
+#include "app/resource.h"
 #include "ui/ControlIds.h"
 #include "ui/Layout.h"
 
@@ -46,6 +47,19 @@ inline constexpr std::array<LayoutRow, 17> kKestrowControls = {{
 constexpr const LayoutRow* FindControl(int id) {
     return FindRow(kKestrowControls, id);
 }
+// The Edit menu's items and the help topic F1 shows while one of them is
+// highlighted; the Help menu's items show the window's.
+struct MenuHelp {
+    int id;
+    int topic;
+};
+inline constexpr MenuHelp kMenuHelp[] = {
+    {IDM_EDIT_UNDO, 18},
+    {IDM_EDIT_RESTORE, 19},
+    {IDM_EDIT_OPEN_FOLDER, 20},
+};
+int MenuHelpTopicFor(int id);
+
 // The help topic for F1 on a control id (the window's own topic for the
 // window itself and for controls without one of their own).
 int HelpTopicFor(int id);

@@ -1,21 +1,25 @@
 #include "ui/frmKestrowWin32.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <exception>
 
 #include "app/resource.h"
 #include "app/version.h"
+#include "registry/BackupFilesWin32.h"
 #include "registry/RegistryWin32.h"
 #include "registry/UserNameWin32.h"
 #include "system/ShutdownWin32.h"
 #include "ui/BannerWin32.h"
 #include "ui/CheckedListWin32.h"
+#include "ui/EditMenu.h"
 #include "ui/RunListTab.h"
 #include "ui/ShellWin32.h"
 #include "ui/TweaksTab.h"
 #include "ui/frmAboutWin32.h"
 #include "ui/frmSplashWin32.h"
+#include "win32/BackupFolder.h"
 #include "win32/ProgramFolder.h"
 
 namespace ui {
@@ -24,22 +28,63 @@ namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 }  // namespace
 
-// What the window owns beyond its controls: the logic of its tabs and its
-// banner. Kept here so that the header does not pull them all in.
-struct frmKestrow::Parts {
+// What the window owns beyond its controls: the logic of its tabs, its Edit
+// menu and the backups behind them, and its banner. Kept here so that the
+// header does not pull them all in. It is also what the Edit menu sees of
+// the window.
+struct frmKestrow::Parts final : EditView {
     explicit Parts(Prompter& prompter)
-        : tweaks(registry, userName, prompter),
-          runList(registry, prompter, shutdown),
-          lstRunMRU(runList) {}
+        : edit(registry, files, win32::BackupFolder(), userName, prompter),
+          tweaks(edit.Registry(), userName, prompter),
+          runList(edit.Registry(), prompter, shutdown),
+          lstRunMRU(runList) {
+        edit.AttachView(this);
+    }
 
+    std::u16string ChooseBackup(const std::u16string& folder) override;
+    bool OpenFolder(const std::u16string& folder) override {
+        return ShellWin32(owner).OpenFolder(folder);
+    }
+    void Reread() override {
+        tweaks.Reread();
+        runList.LoadRunList();
+    }
+    void UndoChanged(bool canUndo) override {
+        EnableMenuItem(GetMenu(owner), IDM_EDIT_UNDO,
+                       MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
+    }
+    std::string Shown(const std::u16string& path) override { return win32::Shown(path); }
+
+    HWND owner = nullptr;
     reg::RegistryWin32 registry;
     reg::UserNameWin32 userName;
     sys::ShutdownWin32 shutdown;
+    backup::BackupFilesWin32 files;
+    EditMenu edit;
     TweaksTab tweaks;
     RunListTab runList;
     CheckedListWin32 lstRunMRU;
     BannerWin32 banner;
 };
+
+std::u16string frmKestrow::Parts::ChooseBackup(const std::u16string& folder) {
+    // Room for the longest path Windows takes; a name that does not fit is
+    // refused by the dialog (FNERR_BUFFERTOOSMALL), never cut short.
+    std::vector<wchar_t> path(32768, L'\0');
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = L"Registration files (*.reg)\0*.reg\0All files (*.*)\0*.*\0";
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path.data();
+    dialog.nMaxFile = static_cast<DWORD>(path.size());
+    dialog.lpstrInitialDir = win32::Wide(folder);
+    dialog.lpstrTitle = L"Restore Backup";
+    dialog.lpstrDefExt = L"reg";
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&dialog)) return u"";
+    return std::u16string(reinterpret_cast<const char16_t*>(path.data()));
+}
 
 namespace {
 // Lets queued messages (painting, a key or click on the splash) through once.
@@ -71,6 +116,7 @@ bool frmKestrow::Show() {
     }
     HINSTANCE inst = GetModuleHandleA(nullptr);
     hand_ = LoadCursorA(inst, MAKEINTRESOURCEA(IDC_HAND_POINTER));
+    accelerators_ = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(IDA_MAIN));  // freed with the module
 
     // The design gives the client area; the frame and the menu come on top.
     const int dpi = ScreenDpi();
@@ -95,6 +141,7 @@ bool frmKestrow::Show() {
     }
 
     prompter_.SetOwner(hwnd());
+    parts_->owner = hwnd();
     CreateControls();
     Form_Load();
     ShowWindow(hwnd(), SW_SHOWNORMAL);
@@ -181,6 +228,7 @@ void frmKestrow::MoveFocus(bool forward) {
 
 bool frmKestrow::PreTranslate(MSG& msg) {
     if (!hwnd() || (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd))) return false;
+    if (accelerators_ && TranslateAcceleratorA(hwnd(), accelerators_, &msg)) return true;
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) {
         MoveFocus(GetKeyState(VK_SHIFT) >= 0);
         return true;
@@ -226,25 +274,35 @@ void frmKestrow::OnHelp(const HELPINFO& info) {
     int topic = kWindowHelpTopic;
     if (info.iContextType == HELPINFO_WINDOW && info.hItemHandle != hwnd())
         topic = HelpTopicFor(info.iCtrlId);
+    else if (info.iContextType == HELPINFO_MENUITEM)
+        topic = MenuHelpTopicFor(info.iCtrlId);
     WinHelpA(hwnd(), win32::HelpFilePath().c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(topic));
 }
 
 void frmKestrow::OnCommand(int id, int code, HWND control) {
     // A click on a setting's box changes its value, which runs its handler.
+    // Each is one action for Undo: the box's write, and the confirmation's.
     if (const Setting* setting = SettingOf(id); setting && control && code == BN_CLICKED) {
         CheckBox& box = parts_->tweaks.Box(setting->tweak);
-        box.SetValue(1 - box.Value());
+        parts_->edit.Act([&] { box.SetValue(1 - box.Value()); });
         return;
     }
     // What the menu and every other control run: a menu item comes with no
     // control, a control's click with the notification it sends.
+    // A command that changes the registry is one action that Undo takes
+    // back whole (Select All's eight writes, Apply's deletions).
     struct Click {
         int id;
         bool menu;
         int code;
         void (*run)(frmKestrow&);
+        bool undoable = false;
     };
     static constexpr Click kClicks[] = {
+        {IDM_EDIT_UNDO, true, 0, [](frmKestrow& w) { w.parts_->edit.mnuEditUndo_Click(); }},
+        {IDM_EDIT_RESTORE, true, 0, [](frmKestrow& w) { w.parts_->edit.mnuEditRestore_Click(); }},
+        {IDM_EDIT_OPEN_FOLDER, true, 0,
+         [](frmKestrow& w) { w.parts_->edit.mnuEditOpenFolder_Click(); }},
         {IDM_HELP_CONTENTS, true, 0, [](frmKestrow& w) { w.mnuHelpContents_Click(); }},
         {IDM_HELP_ABOUT, true, 0, [](frmKestrow& w) { w.mnuHelpAbout_Click(); }},
         {kLabel1, false, STN_CLICKED, [](frmKestrow& w) { w.Label1_Click(); }},
@@ -254,19 +312,22 @@ void frmKestrow::OnCommand(int id, int code, HWND control) {
              w.parts_->banner.Picture1_Click(shell, w.prompter_);
          }},
         {kCmdTwksSelectAll, false, BN_CLICKED,
-         [](frmKestrow& w) { w.parts_->tweaks.cmdTwksSelectAll_Click(); }},
+         [](frmKestrow& w) { w.parts_->tweaks.cmdTwksSelectAll_Click(); }, true},
         {kCmdTwksSelectNone, false, BN_CLICKED,
-         [](frmKestrow& w) { w.parts_->tweaks.cmdTwksSelectNone_Click(); }},
+         [](frmKestrow& w) { w.parts_->tweaks.cmdTwksSelectNone_Click(); }, true},
         {kCmdMRUAll, false, BN_CLICKED, [](frmKestrow& w) { w.parts_->runList.cmdMRUAll_Click(); }},
         {kCmdMRUNone, false, BN_CLICKED,
          [](frmKestrow& w) { w.parts_->runList.cmdMRUNone_Click(); }},
         {kCmdMRUApply, false, BN_CLICKED,
-         [](frmKestrow& w) { w.parts_->runList.cmdMRUApply_Click(); }},
+         [](frmKestrow& w) { w.parts_->runList.cmdMRUApply_Click(); }, true},
     };
     for (const Click& click : kClicks) {
         if (click.id == id && click.menu == (control == nullptr) &&
             (click.menu || click.code == code)) {
-            click.run(*this);
+            if (click.undoable)
+                parts_->edit.Act([&] { click.run(*this); });
+            else
+                click.run(*this);
             return;
         }
     }

@@ -1,5 +1,5 @@
 // The main window, frmKestrow, on Win32: its controls from the layout table,
-// the two tabs, the Help menu, context help, the web link, and the load
+// the two tabs, the Edit and Help menus, context help, the web link, and the load
 // sequence that ties the program together at start-up.
 #pragma once
 #include <windows.h>
@@ -59,6 +59,7 @@ class frmKestrow : public win32::BaseWindow<frmKestrow> {
 
     FontSet fonts_;
     HCURSOR hand_ = nullptr;
+    HACCEL accelerators_ = nullptr;
     PrompterWin32 prompter_;
     frmAbout* about_ = nullptr;  // the About box while it is up
     std::map<int, HWND> controls_;

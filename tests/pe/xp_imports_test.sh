@@ -14,6 +14,9 @@ denylist=$here/post_xp_apis.txt
 # The DLLs of Windows XP SP3 the program may use.
 allowed_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll comdlg32.dll
  ole32.dll oleaut32.dll wininet.dll msvcrt.dll "
+# One space between names, line breaks included, so that every name matches
+# as " name " (the last of a line would not).
+allowed_dlls=" $(echo $allowed_dlls) "
 
 # Prints one line per problem; returns 1 when there is any.
 check() {

@@ -9,10 +9,13 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "registry/AnsiCodePage.h"
+#include "registry/BackupFiles.h"
 #include "registry/RegistryApi.h"
 #include "registry/UserName.h"
 #include "system/ShutdownApi.h"
@@ -310,5 +313,38 @@ inline Log Only(const Log& log, std::initializer_list<const char*> prefixes) {
             }
     return kept;
 }
+
+// Files held in memory; a write can be made to fail, and a hook sees the
+// moment the bytes reach the disk.
+class MemoryFiles final : public backup::BackupFilesApi {
+  public:
+    std::map<std::u16string, std::vector<std::uint8_t>> files;
+    backup::Error failWith = backup::kOk;
+    std::function<void()> onWrite;
+
+    backup::LocalTime Now() override { return {2026, 12, 7, 9, 5, 1}; }
+    backup::Error CreateFolders(const std::u16string&) override { return failWith; }
+    backup::Error CreateNew(const std::u16string& path,
+                            const std::vector<std::uint8_t>& bytes) override {
+        if (failWith != backup::kOk) return failWith;
+        if (files.count(path) != 0) return backup::kFileExists;
+        if (onWrite) onWrite();
+        files[path] = bytes;
+        return backup::kOk;
+    }
+    backup::Error Append(const std::u16string& path,
+                         const std::vector<std::uint8_t>& bytes) override {
+        if (failWith != backup::kOk) return failWith;
+        if (files.count(path) == 0) return backup::kFileNotFound;
+        if (onWrite) onWrite();
+        files[path].insert(files[path].end(), bytes.begin(), bytes.end());
+        return backup::kOk;
+    }
+    backup::Error ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) override {
+        if (files.count(path) == 0) return backup::kFileNotFound;
+        bytes = files[path];
+        return backup::kOk;
+    }
+};
 
 }  // namespace testing_doubles

@@ -163,6 +163,30 @@ TEST_F(F1Help, ContentsShowsTheContentsOfTheFileBesideTheProgram) {
     EXPECT_EQ(WaitForHelpTitle(kHelpContentsTitle), kHelpContentsTitle);
 }
 
+// F1 while an Edit menu item is highlighted shows that item's topic: the
+// keyboard opens the menu and walks down it (over the separator).
+TEST_F(F1Help, EachEditMenuItemShowsItsOwnTopic) {
+    RunningDovrane dovrane("menu", true, help_);
+    ASSERT_NE(dovrane.main(), nullptr);
+    std::vector<std::string> shown;
+    for (int downs = 0; downs < 3; ++downs) {
+        Activate(dovrane.main());
+        PressChord({VK_MENU, 'E'});
+        for (int i = 0; i < downs; ++i) PressKey(VK_DOWN);
+        PressKey(VK_F1);
+        std::string title;
+        WaitFor([&] { return !(title = HelpViewerTitle()).empty(); }, 10s);
+        shown.push_back(title);
+        PressKey(VK_ESCAPE);
+        PressKey(VK_ESCAPE);
+        CloseHelpViewers();
+    }
+    std::vector<std::string> expected;
+    for (const ui::MenuHelp& item : ui::kMenuHelp)
+        expected.push_back(HelpTopicTitles().at(item.topic));
+    EXPECT_EQ(shown, expected);
+}
+
 // No help file beside the program: whatever the help viewer makes of that is
 // its own business; the program shows no window and goes on.
 TEST(HelpContents, WithoutTheFileTheProgramShowsNothingOfItsOwn) {

@@ -263,7 +263,7 @@ TEST_F(Resources, HandCursorIs32x32MonochromeWithItsHotSpotTopLeft) {
     EXPECT_EQ(bmi->biBitCount, 1);
 }
 
-TEST_F(Resources, MenuIsHelpWithContentsAndAbout) {
+TEST_F(Resources, MenuIsEditThenHelp) {
     const win32::Menu menu(LoadMenuA(exe_, MAKEINTRESOURCEA(IDM_MAIN)));
     const HMENU bar = menu.get();
     ASSERT_NE(bar, nullptr);
@@ -272,9 +272,21 @@ TEST_F(Resources, MenuIsHelpWithContentsAndAbout) {
         GetMenuStringA(menu, static_cast<UINT>(pos), buf, sizeof buf, MF_BYPOSITION);
         return std::string(buf);
     };
-    ASSERT_EQ(GetMenuItemCount(bar), 1);
-    EXPECT_EQ(text(bar, 0), "&Help");
-    HMENU help = GetSubMenu(bar, 0);
+    ASSERT_EQ(GetMenuItemCount(bar), 2);
+    EXPECT_EQ(text(bar, 0), "&Edit");
+    EXPECT_EQ(text(bar, 1), "&Help");
+    HMENU edit = GetSubMenu(bar, 0);
+    ASSERT_NE(edit, nullptr);
+    ASSERT_EQ(GetMenuItemCount(edit), 4);
+    EXPECT_EQ(text(edit, 0), "&Undo\tCtrl+Z");
+    EXPECT_EQ(GetMenuItemID(edit, 0), static_cast<UINT>(IDM_EDIT_UNDO));
+    EXPECT_TRUE(GetMenuState(edit, 0, MF_BYPOSITION) & MF_GRAYED) << "nothing to undo at first";
+    EXPECT_TRUE(GetMenuState(edit, 1, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(text(edit, 2), "&Restore Backup...");
+    EXPECT_EQ(GetMenuItemID(edit, 2), static_cast<UINT>(IDM_EDIT_RESTORE));
+    EXPECT_EQ(text(edit, 3), "Open Backup &Folder");
+    EXPECT_EQ(GetMenuItemID(edit, 3), static_cast<UINT>(IDM_EDIT_OPEN_FOLDER));
+    HMENU help = GetSubMenu(bar, 1);
     ASSERT_NE(help, nullptr);
     // Exactly these, no separator, no shortcut key shown after a tab.
     ASSERT_EQ(GetMenuItemCount(help), 2);
@@ -282,6 +294,15 @@ TEST_F(Resources, MenuIsHelpWithContentsAndAbout) {
     EXPECT_EQ(text(help, 1), "&About");
     EXPECT_EQ(GetMenuItemID(help, 0), static_cast<UINT>(IDM_HELP_CONTENTS));
     EXPECT_EQ(GetMenuItemID(help, 1), static_cast<UINT>(IDM_HELP_ABOUT));
+
+    // Ctrl+Z is Undo's key.
+    const HACCEL keys = LoadAcceleratorsA(exe_, MAKEINTRESOURCEA(IDA_MAIN));
+    ASSERT_NE(keys, nullptr);
+    ACCEL accel[4] = {};
+    ASSERT_EQ(CopyAcceleratorTableA(keys, accel, 4), 1);
+    EXPECT_EQ(accel[0].key, 'Z');
+    EXPECT_EQ(accel[0].fVirt & (FVIRTKEY | FCONTROL | FALT | FSHIFT), FVIRTKEY | FCONTROL);
+    EXPECT_EQ(accel[0].cmd, IDM_EDIT_UNDO);
 }
 
 }  // namespace

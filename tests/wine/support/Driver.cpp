@@ -432,6 +432,10 @@ const std::map<int, std::string>& HelpTopicTitles() {
         {14, "Disable Low Space Warnings"},
         {15, "Display Current Account on Welcome Screen"},
         {17, "The banner"},
+        {18, "Edit: Undo"},
+        {19, "Edit: Restore Backup"},
+        {20, "Edit: Open Backup Folder"},
+        {21, "Backups"},
     };
     return titles;
 }

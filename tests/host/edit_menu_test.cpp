@@ -1,0 +1,263 @@
+// The window's tabs through the backups, as the window wires them: each
+// command one action, Undo taking it back and the tabs showing the registry
+// again, the confirmation question's outcome, a backup that cannot be written,
+// and Restore's checks and question.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "registry/MemoryRegistry.h"
+#include "registry/RegFile.h"
+#include "support/TestDoubles.h"
+#include "ui/EditMenu.h"
+#include "ui/RunListTab.h"
+#include "ui/TweaksTab.h"
+
+namespace {
+
+using modTweaks::Tweak;
+using ::testing::HasSubstr;
+
+const std::u16string kFolder = u"C:\\Data\\Dovrane\\Backups";
+const std::u16string kFile = kFolder + u"\\Dovrane 2026-12-07 090501.reg";
+const std::string kRunMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+
+class EditMenuTest : public ::testing::Test, public ui::EditView {
+  public:
+    EditMenuTest() {
+        edit.AttachView(this);
+        for (const auto& row : modTweaks::Rows()) memory.AddKey(row.root, row.keyPath);
+        memory.PutDword(reg::kLocalMachine, modTweaks::RowOf(Tweak::kClearPageFile).keyPath,
+                        "ClearPageFileAtShutdown", 3);  // on, in no encoding of ours
+        memory.PutSz(reg::kCurrentUser, kRunMru, "a", "notepad\\1");
+        memory.PutSz(reg::kCurrentUser, kRunMru, "b", "calc\\1");
+        memory.PutSz(reg::kCurrentUser, kRunMru, "MRUList", "ab");
+    }
+
+    // The window's side of the Edit menu.
+    std::u16string ChooseBackup(const std::u16string&) override { return chosen; }
+    bool OpenFolder(const std::u16string& folder) override {
+        opened.push_back(folder);
+        return true;
+    }
+    void Reread() override {
+        tweaks.Reread();
+        runList.LoadRunList();
+    }
+    void UndoChanged(bool canUndo) override { greyed = !canUndo; }
+    std::string Shown(const std::u16string& path) override {
+        return std::string(path.begin(), path.end());
+    }
+
+    // Every value Dovrane manages, type and data, and whether each box agrees.
+    std::map<std::string, std::string> Registry() const {
+        std::map<std::string, std::string> state;
+        for (const auto& row : modTweaks::Rows()) {
+            const auto v = memory.Get(row.root, row.keyPath, row.valueName ? row.valueName : "jo");
+            state[row.keyPath + std::string("\\") + (row.valueName ? row.valueName : "jo")] =
+                v ? std::to_string(v->type) + ":" + std::string(v->data.begin(), v->data.end())
+                  : "-";
+        }
+        for (const std::string& name : memory.ValueNames(reg::kCurrentUser, kRunMru))
+            state["RunMRU\\" + name] = "present";
+        return state;
+    }
+    void ExpectBoxesShowTheRegistry() {
+        for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
+            const Tweak t = static_cast<Tweak>(i);
+            EXPECT_EQ(tweaks.Box(t).Value(), modTweaks::Read({memory, user}, t) == 1 ? 1 : 0)
+                << ui::TweaksTab::Caption(t);
+        }
+        EXPECT_EQ(runList.Entries().size(),
+                  memory.ValueNames(reg::kCurrentUser, kRunMru).size() - 1);
+    }
+    // A user's click on a box, as the window runs it.
+    void Click(Tweak t) {
+        edit.Act([&] { tweaks.Box(t).SetValue(1 - tweaks.Box(t).Value()); });
+    }
+    std::string Saved() {
+        const std::vector<std::uint8_t>& bytes = files.files[kFile];
+        std::string text;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) text += char(bytes[i]);
+        return text;
+    }
+
+    reg::MemoryRegistry memory;
+    testing_doubles::MemoryFiles files;
+    testing_doubles::FakeUserName user{"jo"};
+    testing_doubles::RecordingPrompter prompter;
+    testing_doubles::RecordingShutdown shutdown;
+    ui::EditMenu edit{memory, files, kFolder, user, prompter};
+    ui::TweaksTab tweaks{edit.Registry(), user, prompter};
+    ui::RunListTab runList{edit.Registry(), prompter, shutdown};
+    std::u16string chosen;
+    std::vector<std::u16string> opened;
+    bool greyed = true;
+};
+
+// Each kind of command is one action: Undo puts back all it changed, at once,
+// and the boxes and the list show what the registry holds afterwards.
+TEST_F(EditMenuTest, EachCommandIsOneActionThatUndoTakesBackWhole) {
+    struct Command {
+        const char* name;
+        std::function<void(EditMenuTest&)> run;
+    };
+    const Command kCommands[] = {
+        {"a plain box", [](EditMenuTest& t) { t.Click(Tweak::kLowSpaceChecks); }},
+        {"the current account, Yes",
+         [](EditMenuTest& t) {
+             t.Click(Tweak::kCurrentUserOnWelcome);  // on, no question
+             t.prompter.answer = ui::kIdYes;
+             t.Click(Tweak::kCurrentUserOnWelcome);
+         }},
+        {"Select All",
+         [](EditMenuTest& t) { t.edit.Act([&] { t.tweaks.cmdTwksSelectAll_Click(); }); }},
+        {"Select None",
+         [](EditMenuTest& t) { t.edit.Act([&] { t.tweaks.cmdTwksSelectNone_Click(); }); }},
+        {"Run List Apply",
+         [](EditMenuTest& t) {
+             t.runList.cmdMRUNone_Click();
+             t.edit.Act([&] { t.runList.cmdMRUApply_Click(); });
+         }},
+    };
+    tweaks.Load();
+    runList.LoadRunList();
+    ASSERT_FALSE(edit.CanUndo()) << "the load is no action";
+    for (const Command& c : kCommands) {
+        SCOPED_TRACE(c.name);
+        const auto before = Registry();
+        c.run(*this);
+        const std::size_t boxes = prompter.boxes.size();
+        ASSERT_NE(Registry(), before);
+        while (edit.CanUndo()) edit.mnuEditUndo_Click();
+        EXPECT_EQ(Registry(), before);
+        EXPECT_EQ(prompter.boxes.size(), boxes) << "Undo asks nothing";
+        EXPECT_TRUE(greyed);
+        ExpectBoxesShowTheRegistry();
+        prompter.answer = ui::kIdNo;
+    }
+}
+
+// What the registry saw is the action: unticking the current account and
+// answering No changes nothing, so there is nothing to undo; Yes is undone
+// to the account shown, without asking again.
+TEST_F(EditMenuTest, TheConfirmationsOutcomeIsWhatUndoSees) {
+    const modTweaks::Row& row = modTweaks::RowOf(Tweak::kCurrentUserOnWelcome);
+    memory.PutDword(row.root, row.keyPath, "jo", 1);
+    memory.PutDword(reg::kLocalMachine, modTweaks::RowOf(Tweak::kClearPageFile).keyPath,
+                    "ClearPageFileAtShutdown", 1);
+    tweaks.Load();  // rewrites what is on already: no backup, no file
+    EXPECT_TRUE(files.files.empty());
+
+    prompter.answer = ui::kIdNo;
+    Click(Tweak::kCurrentUserOnWelcome);
+    EXPECT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_FALSE(edit.CanUndo());
+    EXPECT_TRUE(files.files.empty());
+
+    prompter.answer = ui::kIdYes;
+    Click(Tweak::kCurrentUserOnWelcome);
+    EXPECT_EQ(memory.Get(row.root, row.keyPath, "jo")->data,
+              (std::vector<std::uint8_t>{0, 0, 0, 0}));
+    ASSERT_TRUE(edit.CanUndo());
+    edit.mnuEditUndo_Click();
+    EXPECT_EQ(memory.Get(row.root, row.keyPath, "jo")->data,
+              (std::vector<std::uint8_t>{1, 0, 0, 0}));
+    EXPECT_EQ(tweaks.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
+    EXPECT_EQ(prompter.boxes.size(), 2u) << "Undo asks nothing";
+    EXPECT_THAT(Saved(), HasSubstr("\"jo\"=dword:00000001"));
+}
+
+// A backup that cannot be written: nothing changes, the boxes show the
+// registry, and one message per action says why.
+TEST_F(EditMenuTest, AChangeWithoutItsBackupIsNotMadeAndSaysWhyOnce) {
+    tweaks.Load();
+    runList.LoadRunList();
+    const auto before = Registry();
+    files.failWith = backup::kDiskFull;
+    edit.Act([&] { tweaks.cmdTwksSelectAll_Click(); });
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_THAT(prompter.boxes[0].text, HasSubstr("Disable Low Space Warnings - the backup file "
+                                                  "could not be written: the disk is full."));
+    EXPECT_EQ(Registry(), before);
+    ExpectBoxesShowTheRegistry();
+
+    runList.cmdMRUNone_Click();
+    edit.Act([&] { runList.cmdMRUApply_Click(); });
+    ASSERT_EQ(prompter.boxes.size(), 3u);  // why, then the restart question
+    EXPECT_THAT(prompter.boxes[1].text, HasSubstr("the disk is full"));
+    EXPECT_EQ(Registry(), before);
+    EXPECT_EQ(runList.Entries().size(), 2u);
+    EXPECT_FALSE(edit.CanUndo());
+}
+
+// An undo that cannot put a value back says which, and can be tried again.
+TEST_F(EditMenuTest, AnUndoThatCannotFinishNamesWhatItCouldNotRestore) {
+    tweaks.Load();
+    Click(Tweak::kLowSpaceChecks);
+    memory.Deny(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath,
+                reg::kKeySetValue);
+    edit.mnuEditUndo_Click();
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_THAT(prompter.boxes[0].text,
+                HasSubstr("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                          "Policies\\Explorer\\NoLowDiskSpaceChecks"));
+    EXPECT_TRUE(edit.CanUndo());
+    EXPECT_FALSE(greyed);
+}
+
+// Restore: a file with anything Dovrane does not manage is refused with its
+// line and changes nothing; a good one is summarised, applied on Yes, and
+// undone as one action.
+TEST_F(EditMenuTest, RestoreChecksAsksAndCanBeUndone) {
+    tweaks.Load();
+    const auto before = Registry();
+    const std::u16string bad = u"C:\\bad.reg";
+    files.files[bad] = regfile::Write({regfile::Entry::Value(reg::kCurrentUser, u"Software\\Other",
+                                                             u"x", reg::kRegDword, {1, 0, 0, 0})});
+    chosen = bad;
+    edit.mnuEditRestore_Click();
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_THAT(prompter.boxes[0].text, HasSubstr("was not restored, and nothing was changed"));
+    EXPECT_THAT(prompter.boxes[0].text, HasSubstr("Line 3:"));
+    EXPECT_EQ(Registry(), before);
+
+    const std::u16string good = u"C:\\good.reg";
+    const modTweaks::Row& low = modTweaks::RowOf(Tweak::kLowSpaceChecks);
+    files.files[good] = regfile::Write(
+        {regfile::Entry::Value(low.root, regfile::FromAscii(low.keyPath), u"NoLowDiskSpaceChecks",
+                               reg::kRegDword, {1, 0, 0, 0}),
+         regfile::Entry::DeleteValue(reg::kCurrentUser, regfile::FromAscii(kRunMru), u"a")});
+    chosen = good;
+    prompter.answers = {ui::kIdNo, ui::kIdYes};
+    edit.mnuEditRestore_Click();
+    EXPECT_EQ(Registry(), before) << "No restores nothing";
+    edit.mnuEditRestore_Click();
+    ASSERT_EQ(prompter.boxes.size(), 3u);
+    EXPECT_THAT(prompter.boxes[2].text, HasSubstr("sets or deletes 2 values, 1 of them a Run List "
+                                                  "entry."));
+    EXPECT_THAT(prompter.boxes[2].text, HasSubstr("\nDisable Low Space Warnings"));
+    EXPECT_EQ(prompter.boxes[2].helpContext, 19u);
+    EXPECT_EQ(tweaks.Box(Tweak::kLowSpaceChecks).Value(), 1);
+    EXPECT_FALSE(memory.Get(reg::kCurrentUser, kRunMru, "a"));
+    edit.mnuEditUndo_Click();
+    EXPECT_EQ(Registry(), before);
+    EXPECT_FALSE(edit.CanUndo());
+}
+
+// The folder is made before Explorer is asked to show it; one that cannot be
+// made is reported, and Explorer is not started on nothing.
+TEST_F(EditMenuTest, OpenBackupFolderNeedsTheFolder) {
+    edit.mnuEditOpenFolder_Click();
+    EXPECT_EQ(opened, std::vector<std::u16string>{kFolder});
+    files.failWith = backup::kAccessDenied;
+    edit.mnuEditOpenFolder_Click();
+    EXPECT_EQ(opened.size(), 1u);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_THAT(prompter.boxes[0].text, HasSubstr("could not be made: access is denied"));
+}
+
+}  // namespace

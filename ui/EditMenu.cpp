@@ -1,0 +1,143 @@
+#include "ui/EditMenu.h"
+
+#include "app/version.h"
+#include "registry/RegFile.h"
+#include "registry/modTweaks.h"
+#include "ui/TweaksTab.h"
+
+namespace ui {
+
+namespace {
+
+constexpr const char* kRestoreCaption = "Restore Backup";
+constexpr unsigned kRestoreHelpTopic = 19;
+constexpr const char* kNoFolder =
+    "Windows did not name the Application Data folder, where Dovrane keeps its backups.";
+
+std::string Plural(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+EditMenu::EditMenu(reg::RegistryApi& registry, backup::BackupFilesApi& files, std::u16string folder,
+                   reg::UserNameApi& userName, Prompter& prompter)
+    : files_(files),
+      folder_(std::move(folder)),
+      userName_(userName),
+      prompter_(prompter),
+      file_(files_, folder_),
+      backed_(registry, file_, &undo_) {}
+
+backup::ApplyContext EditMenu::Context() {
+    // The current-account setting's value is named after the logon name; a
+    // name that cannot be had (or carried exactly) names no value, and a
+    // backup entry for one is then refused rather than guessed.
+    std::u16string name;
+    if (!backup::Widen(modTweaks::CurrentLogonName(userName_), name)) name.clear();
+    return backup::ApplyContext{name, backup::RemoveIfEmpty(backed_)};
+}
+
+void EditMenu::Tell(const std::string& text) {
+    prompter_.MsgBox(text, kMbOk | kMbIconExclamation, DOVRANE_TITLE);
+}
+
+std::string EditMenu::Shown(const std::u16string& path) {
+    if (view_) return view_->Shown(path);
+    std::string out;
+    for (char16_t c : path) out += c < 0x80 ? char(c) : '?';
+    return out;
+}
+
+std::string EditMenu::Unrestored(const backup::ApplyReport& report) {
+    return NotRestored(report, [this](const std::u16string& path) { return Shown(path); });
+}
+
+void EditMenu::mnuEditUndo_Click() {
+    // Ctrl+Z reaches here also when the item is grey.
+    if (!undo_.CanUndo()) return;
+    const backup::ApplyReport report = backup::Undo(backed_, undo_, Context());
+    if (view_) {
+        view_->Reread();
+        view_->UndoChanged(undo_.CanUndo());
+    }
+    if (!report.complete())
+        Tell("The last change could not be undone completely.\n\n" + Unrestored(report) +
+             "\n\nUndo can be tried again.");
+}
+
+void EditMenu::mnuEditRestore_Click() {
+    if (folder_.empty()) return Tell(kNoFolder);
+    // The dialog opens in the folder, which the first backup has not made yet.
+    files_.CreateFolders(folder_);
+    const std::u16string path = view_ ? view_->ChooseBackup(folder_) : std::u16string();
+    if (!path.empty()) RestoreFrom(path);
+}
+
+void EditMenu::RestoreFrom(const std::u16string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (const backup::Error e = files_.ReadAll(path, bytes))
+        return Tell(Shown(path) + " could not be read: " + backup::Describe(e) + ".");
+    const regfile::ReadResult file = regfile::Read(bytes);
+    const backup::ApplyContext context = Context();
+    const managed::CheckResult check = managed::CheckBackup(file, context.userName);
+    if (!check.ok)
+        return Tell(Shown(path) + " was not restored, and nothing was changed.\n\nLine " +
+                    std::to_string(check.errorLine) + ": " + check.error + ".");
+    if (check.summary.values == 0 && check.summary.keyRemovals == 0)
+        return Tell(Shown(path) + " holds nothing to restore.");
+    if (prompter_.MsgBox(RestoreQuestion(Shown(path), check.summary),
+                         kMbYesNo | kMbIconExclamation | kMbHelp, kRestoreCaption,
+                         kRestoreHelpTopic) != kIdYes)
+        return;
+
+    backup::ApplyReport report;
+    Act([&] { report = backup::ApplyAll(backed_, undo_, file.entries, context); });
+    if (view_) view_->Reread();
+    if (!report.complete())
+        Tell("The backup was not restored completely.\n\n" + Unrestored(report) +
+             "\n\nUndo takes back what was restored.");
+}
+
+void EditMenu::mnuEditOpenFolder_Click() {
+    if (folder_.empty()) return Tell(kNoFolder);
+    if (const backup::Error e = files_.CreateFolders(folder_))
+        return Tell("The backups folder " + Shown(folder_) +
+                    " could not be made: " + backup::Describe(e) + ".");
+    if (view_ && !view_->OpenFolder(folder_))
+        Tell("The backups folder " + Shown(folder_) + " could not be opened.");
+}
+
+std::string RestoreQuestion(const std::string& shownPath, const managed::Summary& summary) {
+    std::string text = "Restore " + shownPath + "?\n\nIt sets or deletes " +
+                       Plural(summary.values, "value", "values");
+    if (summary.runHistory > 0)
+        text += ", " +
+                Plural(summary.runHistory, "of them a Run List entry", "of them Run List entries");
+    text += summary.keyRemovals > 0
+                ? " and removes " + Plural(summary.keyRemovals, "key", "keys") + " Dovrane made."
+                : ".";
+    if (!summary.settings.empty()) {
+        text += "\n\nSettings it changes:\n";
+        for (modTweaks::Tweak t : summary.settings)
+            text += std::string("\n") + TweaksTab::Caption(t);
+    }
+    text += "\n\nWhat Windows holds now is backed up first: Edit > Undo takes the restore back.";
+    return text;
+}
+
+std::string NotRestored(const backup::ApplyReport& report,
+                        const std::function<std::string(const std::u16string&)>& shown) {
+    std::string text = report.failed.size() == 1 ? "This could not be put back:\n"
+                                                 : "These could not be put back:\n";
+    for (const regfile::Entry& e : report.failed) {
+        std::u16string where = regfile::RootName(e.root) + u"\\" + e.path;
+        if (e.kind == regfile::Entry::Kind::kValue || e.kind == regfile::Entry::Kind::kDeleteValue)
+            where += u"\\" + (e.name.empty() ? std::u16string(u"(Default)") : e.name);
+        text += "\n" + shown(where);
+    }
+    if (!report.why.empty()) text += "\n\nThe change was not made because " + report.why + ".";
+    return text;
+}
+
+}  // namespace ui
