@@ -5,12 +5,12 @@
 #include <functional>
 #include <map>
 
-#include "support/TestDoubles.h"
 #include "registry/Backup.h"
 #include "registry/MemoryRegistry.h"
 #include "registry/Restore.h"
 #include "registry/modReg.h"
 #include "registry/modTweaks.h"
+#include "support/TestDoubles.h"
 
 namespace {
 
