@@ -3,15 +3,13 @@
 #include <windows.h>
 
 #include "win32/Handles.h"
+#include "win32/Utf16.h"
 
 namespace backup {
 
 namespace {
 
-const wchar_t* Wide(const std::u16string& text) {
-    static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
+using win32::Wide;
 
 // Writes all of `bytes` and flushes them; on failure the file is cut back to
 // `keep` bytes, so that no half entry stays behind.

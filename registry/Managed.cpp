@@ -152,7 +152,7 @@ CheckResult Check(const regfile::ReadResult& file, const std::u16string& userNam
 // No logon name is needed for the seven settings a profile carries.
 class NoUserName final : public reg::UserNameApi {
   public:
-    bool GetUserNameA(char*, std::uint32_t*) override { return false; }
+    bool GetUserNameW(char16_t*, std::uint32_t*) override { return false; }
 };
 
 }  // namespace

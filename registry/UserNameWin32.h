@@ -6,7 +6,7 @@ namespace reg {
 
 class UserNameWin32 final : public UserNameApi {
   public:
-    bool GetUserNameA(char* buffer, std::uint32_t* size) override;
+    bool GetUserNameW(char16_t* buffer, std::uint32_t* size) override;
 };
 
 }  // namespace reg

@@ -74,6 +74,23 @@ bool ReadValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
 reg::Status DeleteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
                         const std::string& name);
 
+// The same for a value named exactly, through the wide calls: a name in any
+// script (the current account's logon name) is read, written and deleted as
+// itself, never as its nearest ANSI spelling, which may be another value.
+// Key paths stay ASCII constants. REG_SZ data is UTF-16 there; the text the
+// program holds is what an ANSI caller would see (digits, for the settings).
+reg::Status QueryTypedValue(reg::RegistryApi& api, reg::Key handle, const std::u16string& name,
+                            Value& out);
+reg::Status WriteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
+                       const std::u16string& name, const Value& value, std::uint32_t type);
+reg::Status WriteValueCreatingKey(reg::RegistryApi& api, reg::Key root, const std::string& path,
+                                  const std::u16string& name, const Value& value,
+                                  std::uint32_t type);
+bool ReadValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
+               const std::u16string& name, std::int32_t& out);
+reg::Status DeleteValue(reg::RegistryApi& api, reg::Key root, const std::string& path,
+                        const std::u16string& name);
+
 // The delivery conversions: empty is 0 or the empty text; a text becomes a
 // number only when it is a decimal 32-bit integer, spaces around it allowed.
 std::optional<std::int32_t> ToInteger(const Value& value);

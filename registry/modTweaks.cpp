@@ -1,6 +1,6 @@
 #include "registry/modTweaks.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "registry/modReg.h"
 
@@ -45,18 +45,6 @@ const std::array<Row, kTweakCount> kRows = {{
 }};
 // clang-format on
 
-// The row's value name; false when it is the logon name and that cannot be
-// read. The empty name would be the key's default value, which is nobody's
-// account, so such a row is neither read nor written.
-bool ValueName(const Seams& seams, const Row& row, std::string& name) {
-    if (row.valueName != nullptr) {
-        name = row.valueName;
-        return true;
-    }
-    name = CurrentLogonName(seams.userName);
-    return !name.empty();
-}
-
 // The setting's state from the value read as a number, when it was read.
 std::int32_t StateOf(const Row& row, bool read, std::int32_t n) {
     if (!read) return row.whenUnreadable;
@@ -71,7 +59,10 @@ std::int32_t StateOf(const Row& row, bool read, std::int32_t n) {
     return row.whenUnreadable;
 }
 
-std::int32_t ReadRow(const Seams& seams, const Row& row, const std::string& name) {
+// Name: std::string for a row's own ASCII name, std::u16string for the
+// logon name, which goes through the wide calls exactly as it is.
+template <class Name>
+std::int32_t ReadRow(const Seams& seams, const Row& row, const Name& name) {
     std::int32_t n = 0;
     const bool read = modReg::ReadValue(seams.registry, row.root, row.keyPath, name, n);
     return StateOf(row, read, n);
@@ -87,42 +78,9 @@ Outcome WhyNotHeld(const Seams& seams, const Row& row, reg::Status status) {
     return open == reg::kFileNotFound ? Outcome::kKeyMissing : Outcome::kNotHeld;
 }
 
-}  // namespace
-
-const std::array<Row, kTweakCount>& Rows() {
-    return kRows;
-}
-
-const Row& RowOf(Tweak tweak) {
-    return kRows[static_cast<std::size_t>(tweak)];
-}
-
-std::string CurrentLogonName(reg::UserNameApi& userName) {
-    char buffer[100] = {};
-    std::uint32_t size = sizeof buffer;
-    if (!userName.GetUserNameA(buffer, &size)) return std::string();
-    // Up to the first NUL, and never past the buffer.
-    const void* nul = std::memchr(buffer, 0, sizeof buffer);
-    const char* end = nul != nullptr ? static_cast<const char*>(nul) : buffer + sizeof buffer;
-    return std::string(buffer, static_cast<std::size_t>(end - buffer));
-}
-
-std::int32_t Read(const Seams& seams, Tweak tweak) {
-    const Row& row = RowOf(tweak);
-    std::string name;
-    if (!ValueName(seams, row, name)) return row.whenUnreadable;
-    return ReadRow(seams, row, name);
-}
-
-WriteResult Write(const Seams& seams, Tweak tweak, bool on) {
-    const Row& row = RowOf(tweak);
+template <class Name>
+WriteResult WriteRow(const Seams& seams, const Row& row, const Name& name, bool on) {
     const std::int32_t wanted = on ? 1 : 0;
-    std::string name;
-    if (!ValueName(seams, row, name)) {
-        const std::int32_t reads = row.whenUnreadable;
-        return {reads == wanted ? Outcome::kHeld : Outcome::kNoUserName, reads};
-    }
-
     // The probe: the value as a number gives the setting's state now, and the
     // bits that NumLock's writer keeps.
     std::int32_t n = 0;
@@ -152,6 +110,46 @@ WriteResult Write(const Seams& seams, Tweak tweak, bool on) {
     const std::int32_t reads = ReadRow(seams, row, name);
     if (reads == wanted) return {Outcome::kHeld, reads};
     return {WhyNotHeld(seams, row, status), reads};
+}
+
+}  // namespace
+
+const std::array<Row, kTweakCount>& Rows() {
+    return kRows;
+}
+
+const Row& RowOf(Tweak tweak) {
+    return kRows[static_cast<std::size_t>(tweak)];
+}
+
+std::u16string CurrentLogonName(reg::UserNameApi& userName) {
+    char16_t buffer[100] = {};
+    std::uint32_t size = 100;
+    if (!userName.GetUserNameW(buffer, &size)) return std::u16string();
+    // Up to the first NUL, and never past the buffer.
+    const char16_t* end = std::find(buffer, buffer + 100, u'\0');
+    return std::u16string(buffer, static_cast<std::size_t>(end - buffer));
+}
+
+std::int32_t Read(const Seams& seams, Tweak tweak) {
+    const Row& row = RowOf(tweak);
+    if (row.valueName != nullptr) return ReadRow(seams, row, std::string(row.valueName));
+    // The empty name would be the key's default value, which is nobody's
+    // account: such a row is neither read nor written.
+    const std::u16string name = CurrentLogonName(seams.userName);
+    if (name.empty()) return row.whenUnreadable;
+    return ReadRow(seams, row, name);
+}
+
+WriteResult Write(const Seams& seams, Tweak tweak, bool on) {
+    const Row& row = RowOf(tweak);
+    if (row.valueName != nullptr) return WriteRow(seams, row, std::string(row.valueName), on);
+    const std::u16string name = CurrentLogonName(seams.userName);
+    if (name.empty()) {
+        const std::int32_t reads = row.whenUnreadable;
+        return {reads == (on ? 1 : 0) ? Outcome::kHeld : Outcome::kNoUserName, reads};
+    }
+    return WriteRow(seams, row, name, on);
 }
 
 }  // namespace modTweaks

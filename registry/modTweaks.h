@@ -71,9 +71,9 @@ struct WriteResult {
     bool held() const { return outcome == Outcome::kHeld; }
 };
 
-// The logon name from GetUserNameA with a 100-character buffer, or the empty
-// text when it cannot be had.
-std::string CurrentLogonName(reg::UserNameApi& userName);
+// The logon name from GetUserNameW with a 100-character buffer, exact in
+// any script, or the empty text when it cannot be had.
+std::u16string CurrentLogonName(reg::UserNameApi& userName);
 
 // 1 when the setting is on, 0 when off; a value that cannot be read gives the
 // row's whenUnreadable.

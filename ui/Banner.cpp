@@ -104,6 +104,8 @@ void Banner::DownloadBanner(PictureBox& picture, const std::string& imageAddress
     // Checked before anything is fetched: a description we will not honour
     // costs no second request.
     if (!IsWebAddress(imageAddress) || !IsBannerFileName(fileName)) return;
+    // "\\name" would land in the root of the current drive.
+    if (programFolder_.empty()) return;
     std::string bytes;
     if (!inet1_.Get(imageAddress, kImageLimits, &bytes)) return;
     // A header that cannot be read, or that asks for more pixels than the

@@ -57,7 +57,8 @@ bool IsBannerFileName(const std::string& name);
 // always inserted, also after a folder that ends in one.
 std::string JoinBannerPath(const std::string& folder, const std::string& name);
 
-// Stores the banner image. The Win32 side writes through CreateFileA.
+// Stores the banner image. Paths are UTF-8, so that a program folder named in
+// any script stays exact; the Win32 side writes through CreateFileW.
 class FileWriter {
   public:
     virtual ~FileWriter() = default;
@@ -80,6 +81,8 @@ class PictureBox {
 class Banner {
   public:
     // `inet1` makes both fetches; `files` stores the image in `programFolder`.
+    // An empty folder (it could not be determined) means no banner: the
+    // image is neither fetched nor written anywhere else.
     Banner(Http& inet1, FileWriter& files, std::string programFolder,
            std::string descriptionAddress = kDescriptionAddress);
 

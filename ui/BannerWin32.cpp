@@ -72,13 +72,16 @@ void BannerBox::SetPicture(Picture picture) {
 
 namespace {
 
-// The image file, written through CreateFileA.
+// The image file, written through CreateFileW: the path comes as UTF-8, so
+// a program folder named in any script is written exactly.
 class FileWriterWin32 final : public FileWriter {
   public:
     bool WriteWhole(const std::string& path, const std::string& bytes) override {
+        const std::u16string wide = win32::FromUtf8(path);
+        if (wide.empty()) return false;
         // CREATE_ALWAYS cuts an existing file to nothing first: an older,
         // longer banner leaves no tail behind the new one.
-        win32::File file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        win32::File file(CreateFileW(win32::Wide(wide), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         DWORD written = 0;
@@ -87,7 +90,7 @@ class FileWriterWin32 final : public FileWriter {
                   written == bytes.size();
         // A close that fails may have lost what the write buffered.
         ok = file.reset() && ok;
-        if (!ok) DeleteFileA(path.c_str());  // no half banner for the loader
+        if (!ok) DeleteFileW(win32::Wide(wide));  // no half banner for the loader
         return ok;
     }
 };
@@ -112,7 +115,7 @@ struct BannerWin32::Parts {
     win32::ComScope com;  // first in, last out: the picture lives inside it
     HttpWin32 inet1;
     FileWriterWin32 files;
-    Banner banner{inet1, files, win32::ProgramFolder()};
+    Banner banner{inet1, files, win32::Utf8(win32::ProgramFolder())};
     BannerBox picture1;
 };
 

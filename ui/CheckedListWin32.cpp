@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "win32/Handles.h"
+#include "win32/Utf16.h"
 
 namespace ui {
 
@@ -78,8 +79,9 @@ bool CheckedListWin32::Create(HWND parent, const RECT& rect, int id, HFONT font)
     font_ = font ? font : DefaultFont();
     // WM_MEASUREITEM comes to the parent from inside CreateWindowEx: id_ and
     // font_ are set before, so OnMeasureItem can answer it.
-    HWND list = CreateWindowExA(
-        0, "LISTBOX", "",
+    // A wide list box: its entries are the commands exactly, in any script.
+    HWND list = CreateWindowExW(
+        0, L"LISTBOX", L"",
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
             LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY,
         rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
@@ -132,11 +134,11 @@ RECT CheckedListWin32::CheckBoxRect(const RECT& item) const {
     return box;
 }
 
-int CheckedListWin32::EntryWidth(const std::string& text) {
+int CheckedListWin32::EntryWidth(const std::u16string& text) {
     win32::WindowDc dc(hwnd());
     win32::Selection font(dc.get(), font_);
     SIZE size = {};
-    GetTextExtentPoint32A(dc.get(), text.data(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(dc.get(), win32::Wide(text), static_cast<int>(text.size()), &size);
     return TextLeft() + size.cx + kRightMargin;
 }
 
@@ -149,7 +151,7 @@ void CheckedListWin32::ShowEntries() {
     SendMessageA(hwnd(), WM_SETREDRAW, FALSE, 0);
     SendMessageA(hwnd(), LB_RESETCONTENT, 0, 0);
     for (const RunListEntry& entry : tab_.Entries()) {
-        SendMessageA(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+        SendMessageW(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::Wide(entry.text)));
     }
     SendMessageA(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(tab_.CurrentEntry()), 0);
     SendMessageA(hwnd(), WM_SETREDRAW, TRUE, 0);
@@ -212,8 +214,8 @@ bool CheckedListWin32::OnDrawItem(const DRAWITEMSTRUCT& draw) {
                                                                       : COLOR_WINDOWTEXT));
     RECT text = row;
     text.left = draw.rcItem.left + TextLeft();
-    const std::string& entry = entries[index].text;
-    DrawTextA(dc, entry.data(), static_cast<int>(entry.size()), &text,
+    const std::u16string& entry = entries[index].text;
+    DrawTextW(dc, win32::Wide(entry), static_cast<int>(entry.size()), &text,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT);
     SetTextColor(dc, oldColor);
     SetBkMode(dc, oldMode);

@@ -49,7 +49,7 @@ class CheckedListWin32 final : public RunListView, public win32::BaseWindow<Chec
     RECT CheckBoxRect(const RECT& item) const;
 
     // RunListView
-    int EntryWidth(const std::string& text) override;
+    int EntryWidth(const std::u16string& text) override;
     void SetHorizontalExtent(int pixels) override;
     void ShowEntries() override;
     void ShowChecks() override;

@@ -31,11 +31,10 @@ EditMenu::EditMenu(reg::RegistryApi& registry, backup::BackupFilesApi& files, st
 
 backup::ApplyContext EditMenu::Context() {
     // The current-account setting's value is named after the logon name; a
-    // name that cannot be had (or carried exactly) names no value, and a
-    // backup entry for one is then refused rather than guessed.
-    std::u16string name;
-    if (!backup::Widen(modTweaks::CurrentLogonName(userName_), name)) name.clear();
-    return backup::ApplyContext{name, backup::RemoveIfEmpty(backed_)};
+    // name that cannot be had names no value, and a backup entry for one is
+    // then refused rather than guessed.
+    return backup::ApplyContext{modTweaks::CurrentLogonName(userName_),
+                                backup::RemoveIfEmpty(backed_)};
 }
 
 void EditMenu::Tell(const std::string& text) {

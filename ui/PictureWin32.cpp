@@ -5,10 +5,10 @@
 namespace ui {
 
 Picture LoadPictureFile(const std::string& path) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, nullptr, 0);
     if (n <= 0) return Picture();
     std::vector<wchar_t> wide(static_cast<size_t>(n));
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide.data(), n);
     IPicture* picture = nullptr;
     const HRESULT hr = OleLoadPicturePath(wide.data(), nullptr, 0, 0, IID_IPicture,
                                           reinterpret_cast<void**>(&picture));

@@ -14,8 +14,8 @@ namespace ui {
 
 using Picture = win32::ComRef<IPicture>;
 
-// OleLoadPicturePath on a file path; empty when the file is missing or is no
-// picture the loader knows.
+// OleLoadPicturePath on a file path in UTF-8 (the banner's, exact in any
+// script); empty when the file is missing or is no picture the loader knows.
 Picture LoadPictureFile(const std::string& path);
 // A picture stored in the executable as RCDATA; empty when absent or bad.
 Picture LoadPictureResource(int id);

@@ -16,8 +16,8 @@ void CALLBACK OnMessageBoxHelp(LPHELPINFO info) {
         HWND item = static_cast<HWND>(info->hItemHandle);
         HWND box = item ? GetAncestor(item, GA_ROOT) : nullptr;
         HWND owner = box ? GetWindow(box, GW_OWNER) : nullptr;
-        WinHelpA(owner ? owner : box, win32::HelpFilePath().c_str(), HELP_CONTEXT,
-                 static_cast<ULONG_PTR>(info->dwContextId));
+        win32::OpenHelp(owner ? owner : box, HELP_CONTEXT,
+                        static_cast<ULONG_PTR>(info->dwContextId));
     });
 }
 }  // namespace

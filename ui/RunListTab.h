@@ -25,7 +25,7 @@ class RunListView {
     virtual ~RunListView() = default;
     // The width a line of the list needs to show this entry whole: its check
     // box, the gaps around it and the text.
-    virtual int EntryWidth(const std::string& text) = 0;
+    virtual int EntryWidth(const std::u16string& text) = 0;
     // How far the list can be scrolled sideways (LB_SETHORIZONTALEXTENT).
     virtual void SetHorizontalExtent(int pixels) = 0;
     // The entries were replaced: show them afresh, with the current entry.
@@ -34,10 +34,12 @@ class RunListView {
     virtual void ShowChecks() = 0;
 };
 
+// Text and name exactly as the registry holds them (UTF-16): a command in
+// any script is shown as itself, and Apply names its value exactly.
 struct RunListEntry {
-    std::string text;       // the command, as the Run dialog shows it
-    std::string valueName;  // the full name of the registry value it came from
-    bool checked = true;    // checked: keep; unchecked: delete on Apply
+    std::u16string text;       // the command, as the Run dialog shows it
+    std::u16string valueName;  // the full name of the registry value it came from
+    bool checked = true;       // checked: keep; unchecked: delete on Apply
 };
 
 class RunListTab {

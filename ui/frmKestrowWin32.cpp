@@ -253,7 +253,7 @@ void frmKestrow::Form_Load() {
 }
 
 void frmKestrow::mnuHelpContents_Click() {
-    WinHelpA(hwnd(), win32::HelpFilePath().c_str(), HELP_FINDER, 0);
+    win32::OpenHelp(hwnd(), HELP_FINDER, 0);
 }
 
 void frmKestrow::mnuHelpAbout_Click() {
@@ -276,7 +276,7 @@ void frmKestrow::OnHelp(const HELPINFO& info) {
         topic = HelpTopicFor(info.iCtrlId);
     else if (info.iContextType == HELPINFO_MENUITEM)
         topic = MenuHelpTopicFor(info.iCtrlId);
-    WinHelpA(hwnd(), win32::HelpFilePath().c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(topic));
+    win32::OpenHelp(hwnd(), HELP_CONTEXT, static_cast<ULONG_PTR>(topic));
 }
 
 void frmKestrow::OnCommand(int id, int code, HWND control) {
@@ -381,7 +381,7 @@ LRESULT frmKestrow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             // The quit first: should closing the help viewer throw, the
             // program must still end rather than run on without a window.
             PostQuitMessage(0);
-            WinHelpA(hwnd(), win32::HelpFilePath().c_str(), HELP_QUIT, 0);
+            win32::OpenHelp(hwnd(), HELP_QUIT, 0);
             return 0;
         case WM_NCDESTROY:
             controls_.clear();

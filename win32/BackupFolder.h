@@ -7,13 +7,9 @@
 
 #include <string>
 
+#include "win32/Utf16.h"
+
 namespace win32 {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
-
-inline const wchar_t* Wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 // %APPDATA%\Dovrane\Backups; empty when the shell cannot name Application
 // Data, and then nothing may be changed, since nothing could be backed up.

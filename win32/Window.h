@@ -73,12 +73,17 @@ class BaseWindow {
     }
 
     // Takes over an existing control: its messages reach HandleMessage first,
-    // and Default() passes them on to the control's own procedure.
+    // and Default() passes them on to the control's own procedure. A control
+    // made with a wide class stays wide: its text passes unconverted (an
+    // ANSI subclass would make Windows narrow every string sent to it).
     bool Subclass(HWND control) {
         if (!control || hwnd_) return false;
         Bind(control, static_cast<T*>(this), Kind::kSubclass);
-        original_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
+        wide_ = IsWindowUnicode(control) != FALSE;
+        const auto proc = reinterpret_cast<LONG_PTR>(&WindowProc);
+        original_ =
+            reinterpret_cast<WNDPROC>(wide_ ? SetWindowLongPtrW(control, GWLP_WNDPROC, proc)
+                                            : SetWindowLongPtrA(control, GWLP_WNDPROC, proc));
         return true;
     }
 
@@ -96,7 +101,8 @@ class BaseWindow {
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) {
         switch (kind_) {
             case Kind::kSubclass:
-                return CallWindowProcA(original_, hwnd_, msg, wp, lp);
+                return wide_ ? CallWindowProcW(original_, hwnd_, msg, wp, lp)
+                             : CallWindowProcA(original_, hwnd_, msg, wp, lp);
             case Kind::kDialog:
                 return FALSE;
             default:
@@ -138,8 +144,13 @@ class BaseWindow {
             T::kClass.name, [&] { return static_cast<T*>(this)->HandleMessage(msg, wp, lp); }, msg);
         if (msg == WM_NCDESTROY) {
             // The window's last message: the object lets go of it.
-            if (kind_ == Kind::kSubclass)
-                SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+            if (kind_ == Kind::kSubclass) {
+                const auto proc = reinterpret_cast<LONG_PTR>(original_);
+                if (wide_)
+                    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, proc);
+                else
+                    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, proc);
+            }
             SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
             hwnd_ = nullptr;
             original_ = nullptr;
@@ -166,6 +177,7 @@ class BaseWindow {
     HWND hwnd_ = nullptr;
     Kind kind_ = Kind::kNone;
     WNDPROC original_ = nullptr;
+    bool wide_ = false;  // a subclass of a wide control
 };
 
 }  // namespace win32

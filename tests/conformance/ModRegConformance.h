@@ -203,12 +203,33 @@ TYPED_TEST_P(ModRegConformance, AKeyThatRefusesWritingIsLeftAsItIs) {
     EXPECT_EQ(this->ReadInt("V", "Locked"), std::make_pair(false, 0));
 }
 
+// A name outside the code page (an account's logon name) through the wide
+// calls: written, read and deleted as itself; the value its ANSI spelling
+// names is another one and is left alone.
+TYPED_TEST_P(ModRegConformance, AWideNameIsWrittenReadAndDeletedExactly) {
+    const std::u16string name = u"\u0416\u0435\u043d\u044f";  // Cyrillic
+    this->Put("????", reg::kRegDword, {7, 0, 0, 0});
+    EXPECT_EQ(modReg::WriteValue(this->api(), this->root(), this->Path(), name, 1, reg::kRegDword),
+              reg::kSuccess);
+    std::int32_t n = 0;
+    EXPECT_TRUE(modReg::ReadValue(this->api(), this->root(), this->Path(), name, n));
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(modReg::WriteValue(this->api(), this->root(), this->Path(), name, 2, reg::kRegSz),
+              reg::kSuccess);
+    EXPECT_TRUE(modReg::ReadValue(this->api(), this->root(), this->Path(), name, n));
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(modReg::DeleteValue(this->api(), this->root(), this->Path(), name), reg::kSuccess);
+    EXPECT_FALSE(modReg::ReadValue(this->api(), this->root(), this->Path(), name, n));
+    EXPECT_EQ(this->ReadInt("????"), std::make_pair(true, 7));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ModRegConformance, WriteValueStoresTheExactLayoutOfEachType,
                             ReadValueDeliversInTheCallersKind,
                             UnhandledAndMalformedValuesReadAsFalseAndEmpty,
                             AMissingKeyReadsAsZeroAndIsNeverCreated,
                             WriteValueCreatingKeyMakesTheMissingPathForItsValueOnly,
                             CreateKeyAddsADirectChildAndLeavesAnExistingOneAlone,
-                            DeleteValueRemovesThatValueOnly, AKeyThatRefusesWritingIsLeftAsItIs);
+                            DeleteValueRemovesThatValueOnly, AKeyThatRefusesWritingIsLeftAsItIs,
+                            AWideNameIsWrittenReadAndDeletedExactly);
 
 }  // namespace conformance

@@ -82,6 +82,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(status == modReg::kUnhandledType && empty);
     }
 
+    // The same value named through the wide calls (as the current account's
+    // is) reads the same: status, kind and text or number.
+    {
+        reg::UniqueKey key =
+            reg::UniqueKey::Open(registry, reg::kCurrentUser, kPath, reg::kKeyQueryValue);
+        modReg::Value wide;
+        Require(modReg::QueryTypedValue(registry, key.get(), u"v", wide) == status);
+        Require(wide == value);
+    }
+
     // Both deliveries agree with the typed read and the conversions.
     const std::optional<std::int32_t> expected = modReg::ToInteger(value);
     if (const auto* text = std::get_if<std::string>(&value))

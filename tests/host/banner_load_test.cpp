@@ -194,6 +194,18 @@ TEST_F(BannerTest, UnwritableFolderShowsNothing) {
     EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
 }
 
+// The program's folder could not be determined: nothing is fetched or
+// written, least of all beside whatever the current folder is.
+TEST_F(BannerTest, AnUnknownProgramFolderGivesNoBannerFile) {
+    Serve("http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n");
+    ServeImage("http://maker.example/b.gif", kGif);
+    ui::Banner nowhere{http, files, "", kAddr};
+    nowhere.LoadBanner(picture);
+    EXPECT_EQ(log.events, std::vector<std::string>{"get " + kAddr});
+    EXPECT_TRUE(files.files.empty());
+    EXPECT_EQ(nowhere.BannerLink(), "http://maker.example/go");
+}
+
 TEST_F(BannerTest, ClickOpensOnlyWebLinks) {
     for (const char* link :
          {"C:\\Windows\\notepad.exe", "file:///C:/x", "mailto:a@b", "", " ", "http://a\"-osint"}) {

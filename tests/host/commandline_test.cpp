@@ -7,10 +7,10 @@
 #include <map>
 
 #include "app/CommandLine.h"
-#include "support/TestDoubles.h"
 #include "registry/Managed.h"
 #include "registry/MemoryRegistry.h"
 #include "registry/modTweaks.h"
+#include "support/TestDoubles.h"
 
 namespace {
 

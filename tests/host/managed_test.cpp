@@ -2,11 +2,11 @@
 // /import. Only what Dovrane manages passes; the refusal names the line.
 #include <gtest/gtest.h>
 
-#include "support/TestDoubles.h"
 #include "registry/Managed.h"
 #include "registry/MemoryRegistry.h"
 #include "registry/Restore.h"
 #include "registry/modTweaks.h"
+#include "support/TestDoubles.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "registry/AnsiCodePage.h"
 #include "registry/MemoryRegistry.h"
 #include "support/TestDoubles.h"
 #include "system/ShutdownApi.h"
@@ -26,7 +27,7 @@ class FakeView : public ui::RunListView {
     std::vector<int> extents;
     int shown = 0;
     int checksShown = 0;
-    int EntryWidth(const std::string& text) override {
+    int EntryWidth(const std::u16string& text) override {
         return 20 + 7 * static_cast<int>(text.size());
     }
     void SetHorizontalExtent(int pixels) override { extents.push_back(pixels); }
@@ -46,20 +47,10 @@ class RunListTabTest : public ::testing::Test {
     void PutCommand(const std::string& name, const std::string& command) {
         registry.PutSz(kHkcu, kRunMru, name, command + "\\1");
     }
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
-        for (const auto& e : tab.Entries()) texts.push_back(e.text);
-        return texts;
-    }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : tab.Entries()) names.push_back(e.valueName);
-        return names;
-    }
     int IndexOf(const std::string& valueName) const {
         const auto& entries = tab.Entries();
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i].valueName == valueName) return static_cast<int>(i);
+            if (entries[i].valueName == reg::ansi::ToWide(valueName)) return static_cast<int>(i);
         }
         ADD_FAILURE() << "no entry " << valueName;
         return -1;
@@ -73,8 +64,8 @@ class RunListTabTest : public ::testing::Test {
 };
 
 auto Entry(const std::string& name, const std::string& text) {
-    return ::testing::AllOf(Field(&ui::RunListEntry::valueName, name),
-                            Field(&ui::RunListEntry::text, text),
+    return ::testing::AllOf(Field(&ui::RunListEntry::valueName, reg::ansi::ToWide(name)),
+                            Field(&ui::RunListEntry::text, reg::ansi::ToWide(text)),
                             Field(&ui::RunListEntry::checked, true));
 }
 
@@ -93,10 +84,13 @@ TEST_F(RunListTabTest, ListsEveryEntryCheckedUnderItsFullNameButNotMruList) {
     EXPECT_TRUE(prompter.boxes.empty());
 }
 
-TEST_F(RunListTabTest, OnlyTheExactNameMruListIsSkipped) {
+// The registry ignores the case of names: "mrulist" is the shell's own list
+// value, whatever its spelling, and Apply must never be able to delete it.
+TEST_F(RunListTabTest, MruListInAnyCaseIsSkipped) {
     PutCommand("mrulist", "regedit");
+    PutCommand("a", "notepad");
     tab.LoadRunList();
-    EXPECT_THAT(tab.Entries(), ElementsAre(Entry("mrulist", "regedit")));
+    EXPECT_THAT(tab.Entries(), ElementsAre(Entry("a", "notepad")));
 }
 
 TEST_F(RunListTabTest, AKeyWithOnlyMruListGivesAnEmptyListAndNoExtent) {

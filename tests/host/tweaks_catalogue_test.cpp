@@ -3,6 +3,7 @@
 // cannot take effect reports.
 #include <gtest/gtest.h>
 
+#include "registry/AnsiCodePage.h"
 #include "registry/MemoryRegistry.h"
 #include "registry/modTweaks.h"
 #include "support/TestDoubles.h"
@@ -213,18 +214,39 @@ TEST_F(Catalogue, ALogonNameThatCannotBeReadNeverTouchesTheDefaultValue) {
 
 TEST(CurrentLogonName, IsBoundedByItsBufferAndEmptyWhenTheCallFails) {
     FakeUserName longest(std::string(99, 'u'));
-    EXPECT_EQ(modTweaks::CurrentLogonName(longest), std::string(99, 'u'));
+    EXPECT_EQ(modTweaks::CurrentLogonName(longest), std::u16string(99, u'u'));
     FakeUserName tooLong(std::string(100, 'u'));  // no room for its NUL
-    EXPECT_EQ(modTweaks::CurrentLogonName(tooLong), "");
+    EXPECT_EQ(modTweaks::CurrentLogonName(tooLong), u"");
 
     // A call that claims success but fills the buffer without a NUL.
     struct Unterminated final : reg::UserNameApi {
-        bool GetUserNameA(char* buffer, std::uint32_t* size) override {
-            std::memset(buffer, 'x', *size);
+        bool GetUserNameW(char16_t* buffer, std::uint32_t* size) override {
+            std::fill(buffer, buffer + *size, u'x');
             return true;
         }
     } unterminated;
-    EXPECT_EQ(modTweaks::CurrentLogonName(unterminated), std::string(100, 'x'));
+    EXPECT_EQ(modTweaks::CurrentLogonName(unterminated), std::u16string(100, u'x'));
+}
+
+// An account named outside the code page: through the ANSI calls "Σοφία"
+// would be "Sof?a" (or "?????"), another account's value or nobody's. Its own
+// value is written, read and shown by its exact name; a value of the ANSI
+// spelling stays as it was.
+TEST_F(Catalogue, ALogonNameOutsideTheCodePageNamesItsOwnValueExactly) {
+    const std::u16string sofia = u"\u03a3\u03bf\u03c6\u03af\u03b1";
+    FakeUserName greek(sofia);
+    const modTweaks::Seams seams{api, greek};
+    const std::string ansi = reg::ansi::FromWide(sofia);
+    memory.Put(reg::kLocalMachine, kUserList, ansi, reg::kRegDword, Dword(1));
+
+    EXPECT_EQ(modTweaks::Read(seams, Tweak::kCurrentUserOnWelcome), 1);  // no value yet: shown
+    EXPECT_TRUE(modTweaks::Write(seams, Tweak::kCurrentUserOnWelcome, false).held());
+    EXPECT_EQ(memory.GetW(reg::kLocalMachine, reg::ansi::ToWide(kUserList), sofia)->data, Dword(0));
+    EXPECT_EQ(modTweaks::Read(seams, Tweak::kCurrentUserOnWelcome), 0);
+    EXPECT_EQ(memory.Get(reg::kLocalMachine, kUserList, ansi)->data, Dword(1));
+    EXPECT_TRUE(modTweaks::Write(seams, Tweak::kCurrentUserOnWelcome, true).held());
+    EXPECT_EQ(memory.GetW(reg::kLocalMachine, reg::ansi::ToWide(kUserList), sofia)->data, Dword(1));
+    EXPECT_EQ(memory.ValueNamesW(reg::kLocalMachine, reg::ansi::ToWide(kUserList)).size(), 2u);
 }
 
 TEST_F(Catalogue, AWriteRefusedForLackOfRightsChangesNothingAndSaysSo) {

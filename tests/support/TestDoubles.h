@@ -155,15 +155,16 @@ class RecordingRegistry final : public reg::RegistryApi {
     Log& log_;
 };
 
-// Gives a chosen name, or fails as GetUserNameA does when it cannot.
+// Gives a chosen name, or fails as GetUserNameW does when it cannot.
 class FakeUserName final : public reg::UserNameApi {
   public:
-    explicit FakeUserName(std::string name) : name_(std::move(name)) {}
-    bool GetUserNameA(char* buffer, std::uint32_t* size) override {
+    explicit FakeUserName(std::u16string name) : name_(std::move(name)) {}
+    explicit FakeUserName(const std::string& name) : name_(reg::ansi::ToWide(name)) {}
+    bool GetUserNameW(char16_t* buffer, std::uint32_t* size) override {
         ++calls;
         sizeOffered = *size;
         if (fail || name_.size() + 1 > *size) return false;
-        std::memcpy(buffer, name_.c_str(), name_.size() + 1);
+        std::copy(name_.c_str(), name_.c_str() + name_.size() + 1, buffer);
         *size = static_cast<std::uint32_t>(name_.size() + 1);
         return true;
     }
@@ -172,7 +173,7 @@ class FakeUserName final : public reg::UserNameApi {
     std::uint32_t sizeOffered = 0;
 
   private:
-    std::string name_;
+    std::u16string name_;
 };
 
 // Records each message box and answers from a script, then with `answer`

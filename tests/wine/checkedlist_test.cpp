@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "registry/AnsiCodePage.h"
 #include "registry/RegistryWin32.h"
 #include "support/TestDoubles.h"
 #include "system/ShutdownApi.h"
@@ -144,7 +145,7 @@ class CheckedListTest : public ::testing::Test {
     int IndexOf(const std::string& valueName) const {
         const auto& entries = tab.Entries();
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i].valueName == valueName) return static_cast<int>(i);
+            if (entries[i].valueName == reg::ansi::ToWide(valueName)) return static_cast<int>(i);
         }
         ADD_FAILURE() << "no entry " << valueName;
         return 0;
@@ -221,7 +222,7 @@ TEST_F(CheckedListTest, ShowsEveryEntryCheckedAndScrollsSidewaysToTheEndOfTheLon
     RECT client;
     GetClientRect(lb(), &client);
     const int extent = static_cast<int>(SendMessageA(lb(), LB_GETHORIZONTALEXTENT, 0, 0));
-    EXPECT_EQ(extent, list.EntryWidth(kLong));
+    EXPECT_EQ(extent, list.EntryWidth(reg::ansi::ToWide(kLong)));
     ASSERT_GT(extent, client.right);
     EXPECT_GT(ItemRect(0).bottom - ItemRect(0).top,
               list.CheckBoxRect(ItemRect(0)).bottom - list.CheckBoxRect(ItemRect(0)).top);
@@ -320,8 +321,9 @@ TEST_F(CheckedListTest, ApplyDeletesExactlyTheUncheckedValueFromTheRegistry) {
     EXPECT_EQ(QuerySz("MRUList"), "bac");
     // Reloaded: what is left, checked, and no more sideways room than it needs.
     ASSERT_EQ(SendMessageA(lb(), LB_GETCOUNT, 0, 0), 2);
-    for (const auto& entry : tab.Entries()) EXPECT_TRUE(entry.checked) << entry.valueName;
-    EXPECT_EQ(SendMessageA(lb(), LB_GETHORIZONTALEXTENT, 0, 0), list.EntryWidth("notepad"));
+    for (const auto& entry : tab.Entries())
+        EXPECT_TRUE(entry.checked) << reg::ansi::FromWide(entry.valueName);
+    EXPECT_EQ(SendMessageA(lb(), LB_GETHORIZONTALEXTENT, 0, 0), list.EntryWidth(u"notepad"));
 }
 
 }  // namespace

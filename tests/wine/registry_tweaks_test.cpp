@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "registry/AnsiCodePage.h"
 #include "registry/RegistryWin32.h"
 #include "registry/UserNameWin32.h"
 #include "registry/modTweaks.h"
@@ -29,7 +30,8 @@ class WineTweaks : public ::testing::Test {
   protected:
     std::string NameOf(Tweak t) {
         const modTweaks::Row& row = modTweaks::RowOf(t);
-        return row.valueName != nullptr ? row.valueName : modTweaks::CurrentLogonName(user);
+        return row.valueName != nullptr ? row.valueName
+                                        : reg::ansi::FromWide(modTweaks::CurrentLogonName(user));
     }
 
     reg::RegistryWin32 registry;
@@ -38,11 +40,11 @@ class WineTweaks : public ::testing::Test {
 };
 
 TEST_F(WineTweaks, TheLogonNameIsWhatGetUserNameGives) {
-    char name[256] = {};
-    DWORD size = sizeof name;
-    ASSERT_TRUE(::GetUserNameA(name, &size));
+    wchar_t name[257] = {};
+    DWORD size = 257;
+    ASSERT_TRUE(::GetUserNameW(name, &size));
     EXPECT_FALSE(modTweaks::CurrentLogonName(user).empty());
-    EXPECT_EQ(modTweaks::CurrentLogonName(user), name);
+    EXPECT_EQ(modTweaks::CurrentLogonName(user), reinterpret_cast<const char16_t*>(name));
 }
 
 TEST_F(WineTweaks, EachSettingSwitchesOnAndOffInTheRealRegistry) {
