@@ -169,9 +169,8 @@ bool Signalled(const win32::Handle& event) {
 // What the interface thread and the banner's worker share. The worker
 // writes `fields` once and then sets `described`, writes the image once and
 // then sets `fetched`; the interface thread reads each only after its
-// signal. Both
-// hold a reference, so that whichever lets go last frees it: a worker that
-// outlives the window touches nothing but this.
+// signal. Both hold a reference, so that whichever lets go last frees it: a
+// worker that outlives the window touches nothing but this.
 struct Arrivals {
     // Manual reset, not signalled.
     win32::Handle cancel{CreateEventA(nullptr, TRUE, FALSE, nullptr)};

@@ -11,8 +11,9 @@ namespace ui {
 // and receive, but not a server that trickles a byte now and then; the wait
 // does. A fetch that is given up, at its time-out or when `cancel` is set, is
 // cancelled: its WinINet handles are closed, which makes the call blocked on
-// them return, and the caller waits a moment for the thread to end. Only a
-// name lookup cannot be cut short that way: its thread is left to end by
+// them return, and the caller waits a moment for the thread to end. A thread
+// that does not end then (a name lookup; under Wine, any call already waiting
+// on the network, which the longest silence allowed ends) is left to end by
 // itself, owning everything it touches.
 class HttpWin32 final : public Http {
   public:
