@@ -264,10 +264,16 @@ TEST_F(BannerWindow, ServerThatIsLateHoldsNothingUp) {
         const char* name;
         Response description;
         bool bannerLater;
-    } cases[] = {{"hung", hung, false}, {"trickling", trickling, false}, {"slow", slow, true}};
+    } cases[] = {{"hung", hung, false},
+                 {"trickling", trickling, false},
+                 {"slow", slow, true},
+                 // Closed before its banner comes: nothing is written.
+                 {"slow, closed at once", slow, false}};
     for (const auto& c : cases) {
+        DeleteFileA((app + "\\banner.gif").c_str());
+        DeleteFileA((app + "\\Dovrane-banners.txt").c_str());
+        std::atomic<long long> askedAt{0};  // outlives the server's threads
         auto server = Serve(c.description);
-        std::atomic<long long> askedAt{0};
         server->OnRequest([&](const std::string& path) {
             if (path == kDescription) askedAt = Clock::now().time_since_epoch().count();
         });
@@ -281,6 +287,7 @@ TEST_F(BannerWindow, ServerThatIsLateHoldsNothingUp) {
         EXPECT_FALSE(out.bannerFileAtFirstShow) << c.name;
         EXPECT_EQ(out.banner, c.bannerLater) << c.name;
         EXPECT_LT(out.exitMs, 1000) << c.name;
+        if (!c.bannerLater) ExpectFolders({kExeName});
     }
 }
 
