@@ -81,7 +81,7 @@ std::string JoinBannerPath(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
 }
 
-void FetchBanner(Http& inet1, const std::string& descriptionAddress, BannerSink& sink) {
+void LoadBanner(Http& inet1, const std::string& descriptionAddress, BannerSink& sink) {
     std::string reply;
     // No description, no banner: BannerLink keeps what it held.
     if (!inet1.Get(descriptionAddress, kDescriptionLimits, &reply)) return;
@@ -91,8 +91,13 @@ void FetchBanner(Http& inet1, const std::string& descriptionAddress, BannerSink&
     // Handed over before the image is fetched, so that a banner whose image
     // fails still has its link.
     sink.DescriptionArrived(std::move(fields));
-    // Checked before anything more is fetched: a description we will not
-    // honour costs no second request.
+    DownloadBanner(inet1, imageAddress, std::move(fileName), sink);
+}
+
+void DownloadBanner(Http& inet1, const std::string& imageAddress, std::string fileName,
+                    BannerSink& sink) {
+    // Checked before anything is fetched: a description we will not honour
+    // costs no second request.
     if (!IsWebAddress(imageAddress) || !IsBannerFileName(fileName)) return;
     std::string bytes;
     if (!inet1.Get(imageAddress, kImageLimits, &bytes)) return;

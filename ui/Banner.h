@@ -1,5 +1,5 @@
-// The advertising banner of the main window: FetchBanner fetches the banner
-// description from the maker's server and then the image; the Banner takes
+// The advertising banner of the main window: LoadBanner fetches the banner
+// description from the maker's server, DownloadBanner the image; the Banner takes
 // them as they come, sets the link, shows the image from memory and stores
 // it in the program's folder; Picture1_Click follows the banner's link.
 //
@@ -110,12 +110,15 @@ class BannerSink {
     virtual void ImageArrived(std::string fileName, std::string bytes) = 0;
 };
 
-// The two fetches: the description, split, to the sink; then, when the image
-// address is a web address and the file name a banner's, the image, and,
-// when its header gives a size the box can show, the image to the sink. A
-// failed fetch ends it. Touches nothing but `inet1` and `sink`, so that it
-// can run on a thread of its own.
-void FetchBanner(Http& inet1, const std::string& descriptionAddress, BannerSink& sink);
+// The banner's fetches; both touch nothing but `inet1` and `sink`, so that
+// they can run on a thread of their own. A failed fetch ends them.
+// LoadBanner: the description, split, to the sink; then DownloadBanner.
+void LoadBanner(Http& inet1, const std::string& descriptionAddress, BannerSink& sink);
+// DownloadBanner: when the image address is a web address and the file name
+// a banner's, the image; and when its header gives a size the box can show,
+// the image to the sink.
+void DownloadBanner(Http& inet1, const std::string& imageAddress, std::string fileName,
+                    BannerSink& sink);
 
 // True when `list` (the contents of the banner list) has a whole line, ended
 // by a line feed, that is `name` regardless of case. A last line without its

@@ -219,7 +219,7 @@ DWORD WINAPI FetchBannerThread(void* param) {
     win32::Guard("banner", [&] {
         HttpWin32 inet1(a.cancel.get());
         Mailbox mailbox(a);
-        FetchBanner(inet1, kDescriptionAddress, mailbox);
+        LoadBanner(inet1, kDescriptionAddress, mailbox);
     });
     SetEvent(a.fetched.get());
     a.Notify();

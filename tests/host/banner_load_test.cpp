@@ -108,7 +108,7 @@ class BannerTest : public testing::Test {
         Serve(kNormal);
         ServeImage("http://maker.example/b.gif", kGif);
     }
-    void Load() { ui::FetchBanner(http, kAddr, banner); }
+    void Load() { ui::LoadBanner(http, kAddr, banner); }
 };
 
 TEST_F(BannerTest, NormalBannerIsShownFromMemoryListedThenStoredAndLinked) {
@@ -166,7 +166,7 @@ TEST_F(BannerTest, NoImageIsStoredWithoutAFolderOrAPictureThatDecodes) {
     EXPECT_TRUE(files.files.empty());
     picture.decodes = true;
     ui::Banner homeless{files, picture, ""};
-    ui::FetchBanner(http, kAddr, homeless);
+    ui::LoadBanner(http, kAddr, homeless);
     EXPECT_EQ(picture.shown, kGif);
     EXPECT_TRUE(files.files.empty());
 }
