@@ -1,7 +1,7 @@
 // The advertising banner of the main window: LoadBanner fetches the banner
-// description from the maker's server, DownloadBanner the image; the Banner takes
-// them as they come, sets the link, shows the image from memory and stores
-// it in the program's folder; Picture1_Click follows the banner's link.
+// description from the maker's server, DownloadBanner the image; the Banner
+// takes them as they come, sets the link, shows the image from memory and
+// stores it in the program's folder; Picture1_Click follows the link.
 //
 // The description is three lines separated by bare line feeds: image address,
 // link address, file name. Whatever the server sends, the banner can only
