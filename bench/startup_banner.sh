@@ -8,7 +8,7 @@
 # answering: scripts/serve's nginx serves the description and the banner.
 # refusing:  nothing listens on the server's port.
 # hung:      a listener accepts connections and never answers (perl, which
-#            every Debian has), so the load waits out the fetch's time-out.
+#            every Debian has), so the load waits out its grace for the banner.
 # A server that already holds the port is paused and started again after.
 # Works with or without $DISPLAY (a private Xvfb when there is none).
 # Env: DOVRANE_WINEPREFIX (default build/bench-wineprefix).
@@ -116,5 +116,5 @@ echo "Start-up under Wine with the banner server in three states: process start 
 echo "  $(wine --version), display $DISPLAY, prefix $DOVRANE_WINEPREFIX, server $server"
 printf '  %-10s %9s %9s %9s   %s\n' server median min max banner
 printf '%s\n' "${rows[@]}"
-echo "  (the description fetch gives up after 4 s and the image fetch after 8 s; a hung"
-echo "   server costs the first of them, since no image address arrives)"
+echo "  (the fetches run beside the load, which waits for the banner at most 0.4 s after"
+echo "   they began: a hung server costs that grace, and its transfer is given up later)"

@@ -81,42 +81,79 @@ std::string JoinBannerPath(const std::string& folder, const std::string& name) {
     return folder + "\\" + name;
 }
 
-Banner::Banner(Http& inet1, FileWriter& files, std::string programFolder,
-               std::string descriptionAddress)
-    : inet1_(inet1),
-      files_(files),
-      programFolder_(std::move(programFolder)),
-      descriptionAddress_(std::move(descriptionAddress)) {}
-
-void Banner::LoadBanner(PictureBox& picture1) {
+void LoadBanner(Http& inet1, const std::string& descriptionAddress, BannerSink& sink) {
     std::string reply;
     // No description, no banner: BannerLink keeps what it held.
-    if (!inet1_.Get(descriptionAddress_, kDescriptionLimits, &reply)) return;
-    BannerFields fields = SplitDescription(reply, descriptionAddress_);
-    // Set before the download, so that a banner whose image fails still
-    // has its link.
-    bannerLink_ = std::move(fields.link);
-    DownloadBanner(picture1, fields.imageAddress, fields.fileName);
+    if (!inet1.Get(descriptionAddress, kDescriptionLimits, &reply)) return;
+    BannerFields fields = SplitDescription(reply, descriptionAddress);
+    std::string imageAddress = std::move(fields.imageAddress);
+    std::string fileName = std::move(fields.fileName);
+    // Handed over before the image is fetched, so that a banner whose image
+    // fails still has its link.
+    sink.DescriptionArrived(std::move(fields));
+    DownloadBanner(inet1, imageAddress, std::move(fileName), sink);
 }
 
-void Banner::DownloadBanner(PictureBox& picture, const std::string& imageAddress,
-                            const std::string& fileName) {
+void DownloadBanner(Http& inet1, const std::string& imageAddress, std::string fileName,
+                    BannerSink& sink) {
     // Checked before anything is fetched: a description we will not honour
     // costs no second request.
     if (!IsWebAddress(imageAddress) || !IsBannerFileName(fileName)) return;
-    // "\\name" would land in the root of the current drive.
-    if (programFolder_.empty()) return;
     std::string bytes;
-    if (!inet1_.Get(imageAddress, kImageLimits, &bytes)) return;
+    if (!inet1.Get(imageAddress, kImageLimits, &bytes)) return;
     // A header that cannot be read, or that asks for more pixels than the
-    // box could show, is neither stored nor handed to the decoder.
+    // box could show, is neither decoded nor stored.
     if (!IsBannerPictureSize(bytes)) return;
-    const std::string path = JoinBannerPath(programFolder_, fileName);
-    // The picture is always shown from the file just written and closed,
-    // never from the bytes in memory; a file that could not be written whole
-    // is not shown (an older one of that name would not be this run's).
-    if (!files_.WriteWhole(path, bytes)) return;
-    picture.LoadPicture(path);
+    sink.ImageArrived(std::move(fileName), std::move(bytes));
+}
+
+bool IsListedBanner(const std::string& list, const std::string& name) {
+    const std::string wanted = Lower(name);
+    std::size_t begin = 0;
+    for (std::size_t end; (end = list.find('\n', begin)) != std::string::npos; begin = end + 1) {
+        std::size_t length = end - begin;
+        if (length > 0 && list[end - 1] == '\r') --length;
+        if (Lower(list.substr(begin, length)) == wanted) return true;
+    }
+    return false;
+}
+
+std::string BannerListEntry(const std::string& list, const std::string& name) {
+    const bool cutShort = !list.empty() && list.back() != '\n';
+    return (cutShort ? "\r\n" : "") + name + "\r\n";
+}
+
+bool StoreBanner(FileWriter& files, const std::string& folder, const std::string& name,
+                 const std::string& bytes) {
+    // No folder of our own, no file: the current directory is anybody's.
+    if (folder.empty() || !IsBannerFileName(name)) return false;
+    const std::string listPath = JoinBannerPath(folder, kBannerListName);
+    std::string list;
+    if (!files.ReadAll(listPath, &list)) return false;
+    const std::string path = JoinBannerPath(folder, name);
+    if (!IsListedBanner(list, name)) {
+        // Not ours: a picture the user keeps beside the program, say.
+        if (files.Exists(path)) return false;
+        // Listed first: an image the list does not name would stay behind
+        // when Dovrane is uninstalled.
+        if (!files.Append(listPath, BannerListEntry(list, name))) return false;
+    }
+    return files.WriteWhole(path, bytes);
+}
+
+Banner::Banner(FileWriter& files, PictureBox& picture1, std::string programFolder)
+    : files_(files), picture1_(picture1), programFolder_(std::move(programFolder)) {}
+
+void Banner::DescriptionArrived(BannerFields fields) {
+    bannerLink_ = std::move(fields.link);
+}
+
+void Banner::ImageArrived(std::string fileName, std::string bytes) {
+    // Shown from the bytes in memory; only a picture that decodes is stored,
+    // and one that cannot be stored (a folder a limited account may not
+    // write, a name taken by a file of the user's) is shown all the same.
+    if (!picture1_.ShowPicture(bytes)) return;
+    StoreBanner(files_, programFolder_, fileName, bytes);
 }
 
 void Banner::Picture1_Click(Shell& shell, Prompter& prompter) const {

@@ -1,5 +1,7 @@
 #include "ui/BannerWin32.h"
 
+#include <memory>
+#include <string>
 #include <utility>
 
 #include "app/resource.h"
@@ -72,8 +74,13 @@ void BannerBox::SetPicture(Picture picture) {
 
 namespace {
 
-// The image file, written through CreateFileW: the path comes as UTF-8, so
-// a program folder named in any script is written exactly.
+// How long the window's end waits for the worker: its transfer is cancelled,
+// so it ends within moments, and the process must end within a second of the
+// window's, whatever the server does.
+constexpr DWORD kStopWaitMs = 250;
+
+// The banner's files, reached through the wide calls: paths come as UTF-8,
+// so a program folder named in any script is reached exactly.
 class FileWriterWin32 final : public FileWriter {
   public:
     bool WriteWhole(const std::string& path, const std::string& bytes) override {
@@ -93,13 +100,68 @@ class FileWriterWin32 final : public FileWriter {
         if (!ok) DeleteFileW(win32::Wide(wide));  // no half banner for the loader
         return ok;
     }
+
+    bool Exists(const std::string& path) override {
+        const std::u16string wide = win32::FromUtf8(path);
+        if (wide.empty()) return true;  // no name we can look at is ours to write
+        if (GetFileAttributesW(win32::Wide(wide)) != INVALID_FILE_ATTRIBUTES) return true;
+        // Only "no such file" says it is free; a name we may not look at
+        // is not ours to write.
+        const DWORD error = GetLastError();
+        return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+    }
+
+    bool ReadAll(const std::string& path, std::string* bytes) override {
+        bytes->clear();
+        const std::u16string wide = win32::FromUtf8(path);
+        if (wide.empty()) return false;
+        win32::File file(CreateFileW(win32::Wide(wide), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return GetLastError() == ERROR_FILE_NOT_FOUND;
+        DWORD high = 0;
+        const DWORD size = GetFileSize(file.get(), &high);
+        // A list of some thousand names; anything much larger is not ours.
+        if (size == INVALID_FILE_SIZE || high != 0 || size > kMaxListBytes) return false;
+        bytes->resize(size);
+        DWORD got = 0;
+        return size == 0 ||
+               (ReadFile(file.get(), &(*bytes)[0], size, &got, nullptr) != FALSE && got == size);
+    }
+
+    bool Append(const std::string& path, const std::string& bytes) override {
+        const std::u16string wide = win32::FromUtf8(path);
+        if (wide.empty()) return false;
+        win32::File file(CreateFileW(win32::Wide(wide), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        DWORD high = 0;
+        const DWORD size = GetFileSize(file.get(), &high);
+        if (size == INVALID_FILE_SIZE || high != 0 ||
+            SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
+            return false;
+        }
+        DWORD written = 0;
+        bool ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                            nullptr) != FALSE &&
+                  written == bytes.size();
+        // Half a line would be a name cut short: the list goes back to what
+        // it was.
+        if (!ok && SetFilePointer(file.get(), static_cast<LONG>(size), nullptr, FILE_BEGIN) !=
+                       INVALID_SET_FILE_POINTER) {
+            SetEndOfFile(file.get());
+        }
+        return file.reset() && ok;
+    }
+
+  private:
+    static constexpr DWORD kMaxListBytes = 256 * 1024;
 };
 
 class BoxPicture final : public PictureBox {
   public:
     explicit BoxPicture(BannerBox& box) : box_(box) {}
-    bool LoadPicture(const std::string& path) override {
-        Picture picture = LoadPictureFile(path);
+    bool ShowPicture(const std::string& bytes) override {
+        Picture picture = LoadPictureBytes(bytes.data(), bytes.size());
         if (!picture) return false;
         box_.SetPicture(std::move(picture));
         return true;
@@ -109,28 +171,153 @@ class BoxPicture final : public PictureBox {
     BannerBox& box_;
 };
 
+bool Signalled(const win32::Handle& event) {
+    return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0;
+}
+
+// What the interface thread and the banner's worker share. The worker
+// writes `fields` once and then sets `described`, writes the image once and
+// then sets `fetched`; the interface thread reads each only after its
+// signal. Both hold a reference, so that whichever lets go last frees it: a
+// worker that outlives the window touches nothing but this.
+struct Arrivals {
+    // Manual reset, not signalled.
+    win32::Handle cancel{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    win32::Handle described{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    win32::Handle fetched{CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // image or not
+    HWND notify = nullptr;
+    BannerFields fields;
+    bool hasImage = false;
+    std::string fileName;
+    std::string image;
+
+    // Tells the window, unless the banner was given up: the window may be
+    // gone, and its handle another window's by now.
+    void Notify() const {
+        if (!Signalled(cancel)) PostMessageA(notify, kMsgBannerArrived, 0, 0);
+    }
+};
+
+// The worker's side of the arrivals.
+class Mailbox final : public BannerSink {
+  public:
+    explicit Mailbox(Arrivals& arrivals) : a_(arrivals) {}
+    void DescriptionArrived(BannerFields fields) override {
+        a_.fields = std::move(fields);
+        SetEvent(a_.described.get());
+        a_.Notify();
+    }
+    void ImageArrived(std::string fileName, std::string bytes) override {
+        a_.fileName = std::move(fileName);
+        a_.image = std::move(bytes);
+        a_.hasImage = true;
+    }
+
+  private:
+    Arrivals& a_;
+};
+
+// The worker: both fetches, through WinINet, given up when `cancel` is set.
+// CreateThread rather than std::thread, as for the fetches themselves.
+DWORD WINAPI FetchBannerThread(void* param) {
+    std::unique_ptr<std::shared_ptr<Arrivals>> owned(
+        static_cast<std::shared_ptr<Arrivals>*>(param));
+    Arrivals& a = **owned;
+    // An exception leaving a thread ends the program: here it means no
+    // banner.
+    win32::Guard("banner", [&] {
+        HttpWin32 inet1(a.cancel.get());
+        Mailbox mailbox(a);
+        LoadBanner(inet1, kDescriptionAddress, mailbox);
+    });
+    SetEvent(a.fetched.get());
+    a.Notify();
+    return 0;
+}
+
 }  // namespace
 
 struct BannerWin32::Parts {
     win32::ComScope com;  // first in, last out: the picture lives inside it
-    HttpWin32 inet1;
     FileWriterWin32 files;
-    Banner banner{inet1, files, win32::Utf8(win32::ProgramFolder())};
     BannerBox picture1;
+    BoxPicture shown{picture1};
+    std::string folder = win32::Utf8(win32::ProgramFolder());
+    Banner banner{files, shown, folder};
+    // While the banner is under way: what the worker delivers, the worker
+    // itself (signalled when it has ended) and when it started.
+    std::shared_ptr<Arrivals> arrivals;
+    win32::Handle worker;
+    DWORD started = 0;
+    bool linkTaken = false;
 };
 
 BannerWin32::BannerWin32() : parts_(std::make_unique<Parts>()) {}
-BannerWin32::~BannerWin32() = default;
+
+BannerWin32::~BannerWin32() {
+    Stop();
+}
 
 HWND BannerWin32::CreateBox(HWND parent, int id, const RECT& pixels) {
     return parts_->picture1.Create(parent, id, pixels);
 }
 
-void BannerWin32::LoadBanner() {
-    BoxPicture box(parts_->picture1);
+void BannerWin32::Start(HWND notify) {
     // Out of memory or a thread that would not start: no banner today, and
     // the program starts all the same.
-    win32::Guard("banner", [&] { parts_->banner.LoadBanner(box); });
+    win32::Guard("banner", [&] {
+        // A program folder that cannot be determined means no banner at all:
+        // its file would have nowhere of ours to go.
+        if (parts_->arrivals || parts_->folder.empty()) return;
+        auto arrivals = std::make_shared<Arrivals>();
+        if (!arrivals->cancel || !arrivals->described || !arrivals->fetched) return;
+        arrivals->notify = notify;
+        auto forWorker = std::make_unique<std::shared_ptr<Arrivals>>(arrivals);
+        win32::Handle worker(
+            CreateThread(nullptr, 0, FetchBannerThread, forWorker.get(), 0, nullptr));
+        if (!worker) return;
+        forWorker.release();  // the worker owns it now
+        parts_->started = GetTickCount();
+        parts_->arrivals = std::move(arrivals);
+        parts_->worker = std::move(worker);
+    });
+}
+
+void BannerWin32::WaitForBanner(unsigned graceMs) {
+    if (!parts_->arrivals) return;
+    const DWORD spent = GetTickCount() - parts_->started;
+    if (spent < graceMs) win32::WaitAnswering(parts_->arrivals->fetched.get(), graceMs - spent);
+    TakeArrivals();
+}
+
+void BannerWin32::TakeArrivals() {
+    Parts& p = *parts_;
+    if (!p.arrivals) return;
+    win32::Guard("banner", [&] {
+        Arrivals& a = *p.arrivals;
+        if (!p.linkTaken && Signalled(a.described)) {
+            p.linkTaken = true;
+            p.banner.DescriptionArrived(std::move(a.fields));
+        }
+        if (!Signalled(a.fetched)) return;
+        // The image, if any, is in; the banner is done, and the worker ends
+        // by itself.
+        const std::shared_ptr<Arrivals> done = std::move(p.arrivals);
+        p.worker.reset();
+        if (done->hasImage)
+            p.banner.ImageArrived(std::move(done->fileName), std::move(done->image));
+    });
+}
+
+void BannerWin32::Stop() {
+    Parts& p = *parts_;
+    if (!p.arrivals) return;
+    SetEvent(p.arrivals->cancel.get());
+    // The transfer's handles are closed at once, so the worker ends within
+    // moments; the window's end does not wait on one that does not.
+    if (p.worker) win32::WaitAnswering(p.worker.get(), kStopWaitMs);
+    p.worker.reset();
+    p.arrivals.reset();
 }
 
 void BannerWin32::Picture1_Click(Shell& shell, Prompter& prompter) const {

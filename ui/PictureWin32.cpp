@@ -1,30 +1,11 @@
 #include "ui/PictureWin32.h"
 
-#include <vector>
-
 namespace ui {
 
-Picture LoadPictureFile(const std::string& path) {
-    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, nullptr, 0);
-    if (n <= 0) return Picture();
-    std::vector<wchar_t> wide(static_cast<size_t>(n));
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, wide.data(), n);
-    IPicture* picture = nullptr;
-    const HRESULT hr = OleLoadPicturePath(wide.data(), nullptr, 0, 0, IID_IPicture,
-                                          reinterpret_cast<void**>(&picture));
-    if (FAILED(hr) || !picture) return Picture();
-    return Picture(picture);
-}
-
-Picture LoadPictureResource(int id) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
-    if (!info) return Picture();
-    const DWORD size = SizeofResource(module, info);
-    HGLOBAL loaded = LoadResource(module, info);
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (!bytes || size == 0) return Picture();
-
+Picture LoadPictureBytes(const void* bytes, std::size_t size) {
+    // The loader reads from a stream: a movable block of our own that the
+    // stream frees when it goes.
+    if (!bytes || size == 0 || size > 0x7FFFFFFF) return Picture();
     win32::Global block(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!block) return Picture();
     void* copy = GlobalLock(block.get());
@@ -41,6 +22,15 @@ Picture LoadPictureResource(int id) {
                                       reinterpret_cast<void**>(&picture));
     if (FAILED(hr) || !picture) return Picture();
     return Picture(picture);
+}
+
+Picture LoadPictureResource(int id) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
+    if (!info) return Picture();
+    const DWORD size = SizeofResource(module, info);
+    HGLOBAL loaded = LoadResource(module, info);
+    return LoadPictureBytes(loaded ? LockResource(loaded) : nullptr, size);
 }
 
 SIZE PictureSize(const Picture& picture, HDC dc) {

@@ -6,7 +6,7 @@
 #include <olectl.h>
 #include <windows.h>
 
-#include <string>
+#include <cstddef>
 
 #include "win32/Handles.h"
 
@@ -14,9 +14,9 @@ namespace ui {
 
 using Picture = win32::ComRef<IPicture>;
 
-// OleLoadPicturePath on a file path in UTF-8 (the banner's, exact in any
-// script); empty when the file is missing or is no picture the loader knows.
-Picture LoadPictureFile(const std::string& path);
+// A picture decoded from bytes in memory; empty when they are no picture the
+// loader knows.
+Picture LoadPictureBytes(const void* bytes, std::size_t size);
 // A picture stored in the executable as RCDATA; empty when absent or bad.
 Picture LoadPictureResource(int id);
 

@@ -242,12 +242,16 @@ void frmKestrow::Form_Load() {
     auto splash = std::make_unique<frmSplash>();
     splash->Show(hwnd());
     DoEvents();
-    // 3. The banner: two bounded fetches; a failure leaves the box empty.
-    parts_->banner.LoadBanner();
+    // 3. The banner: two bounded fetches on a worker thread, beside the
+    //    steps that follow.
+    parts_->banner.Start(hwnd());
     // 4. Every setting that reads as on ticks its box, which writes it again.
     parts_->tweaks.Load();
     // 5. The Run dialog's history, every entry checked.
     parts_->runList.LoadRunList();
+    // The banner gets a short grace to be in the box when the window first
+    // shows; a later one shows when it comes (kMsgBannerArrived).
+    parts_->banner.WaitForBanner(kBannerGraceMs);
     // 6. The splash goes, unless the user closed it already.
     splash->Unload();
 }
@@ -374,6 +378,9 @@ LRESULT frmKestrow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
             }
             break;
+        case kMsgBannerArrived:
+            parts_->banner.TakeArrivals();
+            return 0;
         case WM_CLOSE:
             DestroyWindow(hwnd());
             return 0;
@@ -381,6 +388,8 @@ LRESULT frmKestrow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             // The quit first: should closing the help viewer throw, the
             // program must still end rather than run on without a window.
             PostQuitMessage(0);
+            // A banner still on its way is given up and writes nothing.
+            parts_->banner.Stop();
             win32::OpenHelp(hwnd(), HELP_QUIT, 0);
             return 0;
         case WM_NCDESTROY:

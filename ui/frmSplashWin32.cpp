@@ -31,9 +31,15 @@ void frmSplash::Show(HWND owner) {
     if (!Create(exStyle, "", style, x, y, width, height, owner, nullptr)) return;
     CreateControls();
     Form_Load();
-    ShowWindow(hwnd(), SW_SHOWNORMAL);
-    // Painted now, frame and labels alike: the slow part of the load comes
-    // next and processes no messages.
+    // Shown, then made the active window, which has the keyboard: to the
+    // user the same as showing it active at once. Wine, though, takes a
+    // caption-less popup shown active for a window its window manager looks
+    // after, and waits for that manager (up to 2 s where there is none)
+    // when it goes; shown this way it is Wine's own and goes at once.
+    ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+    SetForegroundWindow(hwnd());
+    // Painted now, frame and labels alike: the rest of the load comes next
+    // and lets no painting through.
     RedrawWindow(hwnd(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
 }

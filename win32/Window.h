@@ -44,6 +44,26 @@ auto Guard(const char* where, Fn&& fn, unsigned message = 0) noexcept -> decltyp
     if constexpr (!std::is_void_v<decltype(fn())>) return {};
 }
 
+// Waits up to `ms` for `object` on the interface thread, answering what other
+// threads and programs send to its windows meanwhile (a WM_GETTEXT, a
+// broadcast): a thread that waits without answering holds its callers up, and
+// Windows calls its windows Not Responding after five seconds. Posted
+// messages (input, painting, timers) stay queued, so no handler of ours runs
+// in the middle of the caller's work. True when `object` was signalled.
+inline bool WaitAnswering(HANDLE object, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD spent = GetTickCount() - start;
+        const DWORD left = spent < ms ? ms - spent : 0;
+        const DWORD woken = MsgWaitForMultipleObjects(1, &object, FALSE, left, QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0) return true;
+        if (woken != WAIT_OBJECT_0 + 1) return false;  // time out, or no such object
+        // Peeking runs the sent messages' handlers and removes nothing.
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 // A window class of the program: registered once, on its first window.
 struct WindowClass {
     const char* name;

@@ -1,7 +1,8 @@
 // libFuzzer target over what the banner's server sends: whatever it is, the
 // description's split never crashes, a file name the rule lets through always
-// names a file directly inside the program's folder, and a picture header is
-// read without reading past its end.
+// names a file directly inside the program's folder and, once appended to
+// any banner list, is listed in it; and a picture header is read without
+// reading past its end.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -47,6 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (ui::IsWebAddress(f.link)) {
         Require(f.link.find_first_of("\r\n\" ") == std::string::npos);
+    }
+    // The same bytes as the banner list on disk: a name appended to it is
+    // then listed, so the uninstaller will find it.
+    if (ui::IsBannerFileName(f.fileName)) {
+        const std::string listed = reply + ui::BannerListEntry(reply, f.fileName);
+        Require(ui::IsListedBanner(listed, f.fileName));
     }
     // The same bytes as a banner image: the header reader stays within them
     // (the sanitizers watch) and never gives an empty side.

@@ -1,6 +1,7 @@
-// LoadBanner, DownloadBanner and Picture1_Click against recording stand-ins:
-// the order of the steps, what is fetched, written and shown, and what a
-// hostile or broken server can and cannot make the program do.
+// The banner's fetches and what the window does with what they bring, against
+// recording stand-ins: the order of the steps, what is fetched, shown, listed
+// and written, and what a hostile or broken server can and cannot make the
+// program do.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -15,7 +16,10 @@ namespace {
 
 const std::string kAddr = "http://maker.example/dovrane/dovrane.php";
 const std::string kFolder = "C:\\Apps\\Dovrane";
+const std::string kList = kFolder + "\\Dovrane-banners.txt";
+const std::string kPath = kFolder + "\\banner.gif";
 const std::string kGif = test_pictures::Gif(468, 60);
+const std::string kNormal = "http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n";
 
 // One log for every stand-in, so that tests can check the order of steps.
 struct Log {
@@ -41,23 +45,42 @@ struct FakeFiles : ui::FileWriter {
     explicit FakeFiles(Log& log) : log(log) {}
     bool WriteWhole(const std::string& path, const std::string& bytes) override {
         log.events.push_back("write " + path);
-        if (fail) return false;
+        if (failWrite) return false;
         files[path] = bytes;
         return true;
     }
+    bool Exists(const std::string& path) override {
+        log.events.push_back("exists " + path);
+        return files.count(path) != 0;
+    }
+    bool ReadAll(const std::string& path, std::string* bytes) override {
+        log.events.push_back("read " + path);
+        if (failRead) return false;
+        auto it = files.find(path);
+        *bytes = it == files.end() ? "" : it->second;
+        return true;
+    }
+    bool Append(const std::string& path, const std::string& bytes) override {
+        log.events.push_back("append " + path);
+        if (failAppend) return false;
+        files[path] += bytes;
+        return true;
+    }
     Log& log;
-    bool fail = false;
+    bool failWrite = false, failRead = false, failAppend = false;
     std::map<std::string, std::string> files;
 };
 
 struct FakePicture : ui::PictureBox {
     explicit FakePicture(Log& log) : log(log) {}
-    bool LoadPicture(const std::string& path) override {
-        log.events.push_back("load " + path);
-        return loads;
+    bool ShowPicture(const std::string& bytes) override {
+        log.events.push_back("show " + std::to_string(bytes.size()));
+        if (decodes) shown = bytes;
+        return decodes;
     }
     Log& log;
-    bool loads = true;
+    bool decodes = true;
+    std::string shown;
 };
 
 struct FakeShell : ui::Shell {
@@ -77,48 +100,128 @@ class BannerTest : public testing::Test {
     FakePicture picture{log};
     FakeShell shell;
     testing_doubles::RecordingPrompter prompter;
-    ui::Banner banner{http, files, kFolder, kAddr};
+    ui::Banner banner{files, picture, kFolder};
 
     void Serve(const std::string& description) { http.replies[kAddr] = description; }
     void ServeImage(const std::string& url, const std::string& bytes) { http.replies[url] = bytes; }
+    void ServeNormal() {
+        Serve(kNormal);
+        ServeImage("http://maker.example/b.gif", kGif);
+    }
+    void Load() { ui::LoadBanner(http, kAddr, banner); }
 };
 
-TEST_F(BannerTest, NormalDescriptionStoresShowsAndLinks) {
-    Serve("http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n");
-    ServeImage("http://maker.example/b.gif", kGif);
-    banner.LoadBanner(picture);
-    const std::string path = kFolder + "\\banner.gif";
+TEST_F(BannerTest, NormalBannerIsShownFromMemoryListedThenStoredAndLinked) {
+    ServeNormal();
+    Load();
     EXPECT_EQ(log.events,
               (std::vector<std::string>{"get " + kAddr, "get http://maker.example/b.gif",
-                                        "write " + path, "load " + path}));
-    EXPECT_EQ(files.files[path], kGif);
+                                        "show " + std::to_string(kGif.size()), "read " + kList,
+                                        "exists " + kPath, "append " + kList, "write " + kPath}));
+    EXPECT_EQ(picture.shown, kGif);
+    EXPECT_EQ(files.files[kPath], kGif);
+    EXPECT_EQ(files.files[kList], "banner.gif\r\n");
     EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
 }
 
+TEST_F(BannerTest, ListedNameIsWrittenOverWithoutListingItAgain) {
+    files.files[kList] = "old.jpg\r\nBANNER.GIF\r\n";
+    files.files[kPath] = "an older banner";
+    ServeNormal();
+    Load();
+    EXPECT_EQ(files.files[kPath], kGif);
+    EXPECT_EQ(files.files[kList], "old.jpg\r\nBANNER.GIF\r\n");
+    EXPECT_EQ(log.events.back(), "write " + kPath);
+}
+
+TEST_F(BannerTest, FileNotListedIsNeverWrittenOverButTheBannerShows) {
+    files.files[kList] = "other.gif\r\n";
+    files.files[kPath] = "the user's picture";
+    ServeNormal();
+    Load();
+    EXPECT_EQ(picture.shown, kGif);
+    EXPECT_EQ(files.files[kPath], "the user's picture");
+    EXPECT_EQ(files.files[kList], "other.gif\r\n");
+}
+
+TEST_F(BannerTest, BannerThatCannotBeListedOrWrittenIsStillShown) {
+    // A list that cannot be read or appended whole: no image is written.
+    for (bool FakeFiles::*fault :
+         {&FakeFiles::failRead, &FakeFiles::failAppend, &FakeFiles::failWrite}) {
+        files.failRead = files.failAppend = files.failWrite = false;
+        files.files.clear();
+        files.*fault = true;
+        picture.shown.clear();
+        ServeNormal();
+        Load();
+        EXPECT_EQ(files.files.count(kPath), 0u);
+        EXPECT_EQ(picture.shown, kGif);
+    }
+}
+
+TEST_F(BannerTest, NoImageIsStoredWithoutAFolderOrAPictureThatDecodes) {
+    ServeNormal();
+    picture.decodes = false;
+    Load();
+    EXPECT_TRUE(files.files.empty());
+    picture.decodes = true;
+    ui::Banner homeless{files, picture, ""};
+    ui::LoadBanner(http, kAddr, homeless);
+    EXPECT_EQ(picture.shown, kGif);
+    EXPECT_TRUE(files.files.empty());
+}
+
+TEST(BannerList, ANameCountsOnlyOnAWholeLineOfItsOwnRegardlessOfCase) {
+    struct Case {
+        const char* list;
+        bool listed;
+    };
+    const Case cases[] = {
+        {"", false},
+        {"banner.gif\r\n", true},
+        {"BANNER.Gif\r\n", true},
+        {"banner.gif\n", true},
+        {"other.gif\r\nbanner.gif\r\n", true},
+        {"banner.gif", false},  // an append cut short
+        {"xbanner.gif\r\n", false},
+        {"banner.gif.bmp\r\n", false},
+        {"banner.gif \r\n", false},
+        {"banner.gif\r\r\n", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ui::IsListedBanner(c.list, "banner.gif"), c.listed) << c.list;
+}
+
+TEST(BannerList, EntryStartsALineOfItsOwn) {
+    EXPECT_EQ(ui::BannerListEntry("", "a.gif"), "a.gif\r\n");
+    EXPECT_EQ(ui::BannerListEntry("b.gif\r\n", "a.gif"), "a.gif\r\n");
+    EXPECT_EQ(ui::BannerListEntry("b.gi", "a.gif"), "\r\na.gif\r\n");
+}
+
 TEST_F(BannerTest, BothFetchesAreBoundedInTimeAndSize) {
-    Serve("http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n");
-    ServeImage("http://maker.example/b.gif", kGif);
-    banner.LoadBanner(picture);
+    ServeNormal();
+    Load();
     ASSERT_EQ(http.limitsSeen.size(), 2u);
     for (const auto& [url, limits] : http.limitsSeen) {
         EXPECT_GT(limits.maxBytes, 0u) << url;
         EXPECT_GT(limits.totalTimeoutMs, 0u) << url;
-        // Together the two must let the window come up within seconds.
         EXPECT_LE(limits.totalTimeoutMs, 10000u) << url;
     }
     EXPECT_LE(http.limitsSeen[kAddr].maxBytes, 64u * 1024);
+    // The start waits for neither, only for a grace well under a second.
+    EXPECT_LT(ui::kBannerGraceMs, 1000u);
 }
 
 TEST_F(BannerTest, LinkIsSetBeforeTheImageFailsToArrive) {
     Serve("http://maker.example/missing.gif\nhttp://maker.example/go\nbanner.gif");
-    banner.LoadBanner(picture);
+    Load();
     EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
     EXPECT_EQ(log.events.back(), "get http://maker.example/missing.gif");
     EXPECT_TRUE(files.files.empty());
 }
 
 TEST_F(BannerTest, UnreachableServerLeavesNoLinkAndNoBanner) {
-    banner.LoadBanner(picture);
+    Load();
     EXPECT_EQ(log.events, std::vector<std::string>{"get " + kAddr});
     EXPECT_EQ(banner.BannerLink(), "");
     banner.Picture1_Click(shell, prompter);
@@ -128,7 +231,7 @@ TEST_F(BannerTest, UnreachableServerLeavesNoLinkAndNoBanner) {
 
 TEST_F(BannerTest, EmptyReplyLinksToTheDescriptionAddressAndFetchesNothingElse) {
     Serve("");
-    banner.LoadBanner(picture);
+    Load();
     EXPECT_EQ(banner.BannerLink(), kAddr);
     EXPECT_EQ(log.events, std::vector<std::string>{"get " + kAddr});
     banner.Picture1_Click(shell, prompter);
@@ -137,11 +240,11 @@ TEST_F(BannerTest, EmptyReplyLinksToTheDescriptionAddressAndFetchesNothingElse) 
 
 TEST_F(BannerTest, UnsafeFileNamesAreNeitherFetchedNorWritten) {
     for (const char* name : {"..\\x.gif", "C:\\x.gif", "version.dll", "CON", "", "x.gif\r",
-                             "sub\\banner.gif", "CON.gif"}) {
+                             "sub\\banner.gif", "CON.gif", "Dovrane-banners.txt"}) {
         log.events.clear();
         Serve(std::string("http://maker.example/b.gif\nhttp://maker.example/go\n") + name);
         ServeImage("http://maker.example/b.gif", kGif);
-        banner.LoadBanner(picture);
+        Load();
         EXPECT_EQ(log.events, std::vector<std::string>{"get " + kAddr}) << name;
         EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
     }
@@ -154,7 +257,7 @@ TEST_F(BannerTest, ImageIsFetchedOnlyFromWebAddresses) {
         log.events.clear();
         Serve(std::string(image) + "\nhttp://maker.example/go\nbanner.gif\n");
         ServeImage(image, kGif);
-        banner.LoadBanner(picture);
+        Load();
         EXPECT_EQ(log.events, std::vector<std::string>{"get " + kAddr}) << image;
     }
 }
@@ -164,53 +267,32 @@ TEST_F(BannerTest, CrLfDescriptionShowsNoBannerAndOpensNothing) {
     // lets through.
     Serve("http://maker.example/b.gif\r\nhttp://maker.example/go\r\nbanner.gif\r\n");
     ServeImage("http://maker.example/b.gif", kGif);
-    banner.LoadBanner(picture);
+    Load();
     EXPECT_EQ(banner.BannerLink(), "http://maker.example/go\r");
     EXPECT_EQ(log.events.size(), 1u);
     banner.Picture1_Click(shell, prompter);
     EXPECT_TRUE(shell.calls.empty());
 }
 
-TEST_F(BannerTest, PicturesTooLargeOrUnreadableAreNeitherWrittenNorShown) {
+TEST_F(BannerTest, PicturesTooLargeOrUnreadableAreNeitherShownNorWritten) {
     for (const std::string& image :
          {test_pictures::Gif(15000, 15000), test_pictures::Jpeg(15000, 15000),
           test_pictures::Bmp(2049, 60), std::string("GIF89a"), std::string("<html>Not found")}) {
         log.events.clear();
-        Serve("http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n");
+        Serve(kNormal);
         ServeImage("http://maker.example/b.gif", image);
-        banner.LoadBanner(picture);
+        Load();
         EXPECT_EQ(log.events.back(), "get http://maker.example/b.gif");
     }
     EXPECT_TRUE(files.files.empty());
     EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
 }
 
-TEST_F(BannerTest, UnwritableFolderShowsNothing) {
-    Serve("http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n");
-    ServeImage("http://maker.example/b.gif", kGif);
-    files.fail = true;
-    banner.LoadBanner(picture);
-    EXPECT_EQ(log.events.back(), "write " + kFolder + "\\banner.gif");
-    EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
-}
-
-// The program's folder could not be determined: nothing is fetched or
-// written, least of all beside whatever the current folder is.
-TEST_F(BannerTest, AnUnknownProgramFolderGivesNoBannerFile) {
-    Serve("http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n");
-    ServeImage("http://maker.example/b.gif", kGif);
-    ui::Banner nowhere{http, files, "", kAddr};
-    nowhere.LoadBanner(picture);
-    EXPECT_EQ(log.events, std::vector<std::string>{"get " + kAddr});
-    EXPECT_TRUE(files.files.empty());
-    EXPECT_EQ(nowhere.BannerLink(), "http://maker.example/go");
-}
-
 TEST_F(BannerTest, ClickOpensOnlyWebLinks) {
     for (const char* link :
          {"C:\\Windows\\notepad.exe", "file:///C:/x", "mailto:a@b", "", " ", "http://a\"-osint"}) {
         Serve(std::string("x\n") + link + "\nx");
-        banner.LoadBanner(picture);
+        Load();
         banner.Picture1_Click(shell, prompter);
     }
     EXPECT_TRUE(shell.calls.empty());
@@ -219,7 +301,7 @@ TEST_F(BannerTest, ClickOpensOnlyWebLinks) {
 
 TEST_F(BannerTest, ClickReportsOnlyAShellResultOfExactlyZero) {
     Serve("x\nhttps://maker.example/go\nx");
-    banner.LoadBanner(picture);
+    Load();
     for (std::intptr_t result : {2, 5, 31, 32, 33}) {
         shell.result = result;
         banner.Picture1_Click(shell, prompter);

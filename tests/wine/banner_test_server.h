@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -36,6 +37,7 @@ struct Winsock {
     decltype(&::connect) connect;
     decltype(&::setsockopt) setsockopt;
     decltype(&::getsockname) getsockname;
+    decltype(&::select) select;
 
     static const Winsock& Get() {
         static const Winsock api = Load();
@@ -64,6 +66,7 @@ struct Winsock {
         get(w.connect, "connect");
         get(w.setsockopt, "setsockopt");
         get(w.getsockname, "getsockname");
+        get(w.select, "select");
         WSADATA data;
         if (w.startup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup");
         return w;
@@ -142,7 +145,6 @@ class TestServer {
     TestServer& operator=(const TestServer&) = delete;
     ~TestServer() {
         stopping_ = true;
-        SetEvent(stop_.get());
         ws_.close(listener_);
         acceptor_.join();
         {
@@ -164,6 +166,12 @@ class TestServer {
     std::vector<std::string> Requests() {
         std::lock_guard<std::mutex> lock(mutex_);
         return requests_;
+    }
+    // Paths whose connection the client closed before it had the whole
+    // answer: a transfer it gave up.
+    std::vector<std::string> Dropped() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return dropped_;
     }
     // Called on the connection's thread when a request for a path arrives,
     // before it is answered.
@@ -187,8 +195,31 @@ class TestServer {
         }
     }
 
-    bool Wait(int ms) {
-        return WaitForSingleObject(stop_.get(), static_cast<DWORD>(ms)) == WAIT_TIMEOUT;
+    // Lets `ms` pass on a connection; false when the server stops or the
+    // client hangs up meanwhile (noted in dropped_).
+    bool Idle(SOCKET s, const std::string& path, int ms) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            if (stopping_) return false;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  until - std::chrono::steady_clock::now())
+                                  .count();
+            if (left <= 0) return true;
+            fd_set readable;
+            FD_ZERO(&readable);
+            FD_SET(s, &readable);
+            timeval slice = {0, static_cast<long>(left < 50 ? left : 50) * 1000};
+            // One socket: a count above zero is this one readable. A client
+            // sends nothing after its request, so that is its hang-up.
+            if (ws_.select(0, &readable, nullptr, nullptr, &slice) > 0) {
+                char c;
+                if (ws_.recv(s, &c, 1, 0) <= 0) {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    dropped_.push_back(path);
+                    return false;
+                }
+            }
+        }
     }
 
     void Serve(SOCKET s) {
@@ -212,11 +243,11 @@ class TestServer {
         }
         if (hook) hook(path);
         if (r.hang) {
-            WaitForSingleObject(stop_.get(), INFINITE);
-        } else if (Wait(r.delayMs)) {
+            Idle(s, path, INT_MAX);
+        } else if (Idle(s, path, r.delayMs)) {
             const size_t n = r.bytes.size() < r.closeAfter ? r.bytes.size() : r.closeAfter;
             if (r.byteDelayMs > 0) {
-                for (size_t i = 0; i < n && Wait(r.byteDelayMs); ++i)
+                for (size_t i = 0; i < n && Idle(s, path, r.byteDelayMs); ++i)
                     if (ws_.send(s, &r.bytes[i], 1, 0) != 1) break;
             } else {
                 size_t sent = 0;
@@ -243,8 +274,6 @@ class TestServer {
 
     const Winsock& ws_;
     SOCKET listener_ = INVALID_SOCKET;
-    // Set when the server stops: manual reset, so every connection sees it.
-    win32::Handle stop_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     std::thread acceptor_;
@@ -253,6 +282,7 @@ class TestServer {
     std::vector<SOCKET> clients_;
     std::map<std::string, Response> table_;
     std::vector<std::string> requests_;
+    std::vector<std::string> dropped_;
     std::function<void(const std::string&)> hook_;
 };
 

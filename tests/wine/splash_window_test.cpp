@@ -153,6 +153,20 @@ TEST_F(SplashTest, IsPaintedWhenShowReturns) {
     EXPECT_GT(dark, 20);
 }
 
+TEST_F(SplashTest, IsTheActiveWindowWhenShownAndGoesAtOnce) {
+    // Shown without activation, then brought to the front: to the user (and
+    // to the keyboard) the same as shown active. And Wine lets it go without
+    // waiting for a window manager.
+    splash.reset();
+    splash = std::make_unique<ui::frmSplash>();
+    splash->Show(owner);
+    EXPECT_EQ(GetForegroundWindow(), splash->hwnd());
+    EXPECT_EQ(GetActiveWindow(), splash->hwnd());
+    const auto start = std::chrono::steady_clock::now();
+    splash->Unload();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+}
+
 TEST_F(SplashTest, CharacterKeysClose) {
     for (WORD vk : {WORD('A'), WORD('7'), WORD(VK_RETURN), WORD(VK_ESCAPE), WORD(VK_SPACE)}) {
         Reopen();
