@@ -1,11 +1,12 @@
 // A program linked against the C++ runtime as Dovrane.exe is (app/CMakeLists.txt:
-// the Win32-thread runtime, throw.cpp, steadyclock.cpp, std::string compiled
+// the Win32-thread runtime, throw.cpp, clocks.cpp, std::string compiled
 // in) must still get what the program relies on from it. Prints each failure;
 // exits 0 when there is none.
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,12 @@ int main() {
     Check(forward, "steady_clock never goes back");
     Check(waited >= std::chrono::milliseconds(100) && waited < std::chrono::seconds(5),
           "steady_clock measures time");
+
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    const long long secondsNow =
+        std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch).count();
+    const long long lag = secondsNow - static_cast<long long>(std::time(nullptr));
+    Check(lag >= -2 && lag <= 2, "system_clock tells the time the C library does");
 
     std::printf("%s\n", failures ? "runtime check failed" : "runtime check passed");
     return failures ? 1 : 0;
