@@ -4,7 +4,9 @@
  * GetTickCount64, which kernel32 only has from Vista on; importing it would
  * make XP refuse to start the program. Defining the import slot ourselves
  * keeps the linker from pulling the kernel32 stub: winpthread calls this
- * instead. */
+ * instead. Dovrane.exe links the Win32-thread runtime, which needs no
+ * winpthread; a std::mutex in the program would bring it back, and this with
+ * it. */
 #include <windows.h>
 
 static ULONGLONG WINAPI TickCount64(void) {
