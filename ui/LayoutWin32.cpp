@@ -30,15 +30,15 @@ win32::Font MakeFont(const char* face, double points, int weight, bool underline
     return win32::Font(CreateFontIndirectA(&lf));
 }
 
-HFONT FontSet::Get(const FontSpec& spec) {
+HFONT FontSet::Get(const FontSpec& wanted) {
     for (const Entry& e : fonts_) {
-        if (std::strcmp(e.spec.face, spec.face) == 0 && e.spec.points == spec.points &&
-            e.spec.bold == spec.bold && e.spec.underline == spec.underline) {
+        if (std::strcmp(e.style.face, wanted.face) == 0 && e.style.points == wanted.points &&
+            e.style.bold == wanted.bold && e.style.underline == wanted.underline) {
             return e.font.get();
         }
     }
-    fonts_.push_back(
-        {spec, MakeFont(spec.face, spec.points, spec.bold ? FW_BOLD : FW_NORMAL, spec.underline)});
+    fonts_.push_back({wanted, MakeFont(wanted.face, wanted.points,
+                                       wanted.bold ? FW_BOLD : FW_NORMAL, wanted.underline)});
     return fonts_.back().font.get();
 }
 

@@ -20,11 +20,11 @@ win32::Font MakeFont(const char* face, double points, int weight, bool underline
 // lives.
 class FontSet {
   public:
-    HFONT Get(const FontSpec& spec);
+    HFONT Get(const FontSpec& wanted);
 
   private:
     struct Entry {
-        FontSpec spec;
+        FontSpec style;
         win32::Font font;
     };
     std::vector<Entry> fonts_;
