@@ -142,7 +142,6 @@ bool frmKestrow::Show() {
 
     prompter_.SetOwner(hwnd());
     parts_->owner = hwnd();
-    CreateControls();
     Form_Load();
     ShowWindow(hwnd(), SW_SHOWNORMAL);
     UpdateWindow(hwnd());
@@ -245,6 +244,9 @@ void frmKestrow::Form_Load() {
     // 3. The banner: two bounded fetches on a worker thread, beside the
     //    steps that follow.
     parts_->banner.Start(hwnd());
+    // The controls are made while the banner is on its way: the window is
+    // not shown before the load ends, and the settings need their boxes.
+    CreateControls();
     // 4. Every setting that reads as on ticks its box, which writes it again.
     parts_->tweaks.Load();
     // 5. The Run dialog's history, every entry checked.
