@@ -114,6 +114,17 @@ class Runner {
 
 }  // namespace
 
+bool HasArguments(std::u16string_view commandLine) {
+    size_t end = 0;
+    if (!commandLine.empty() && commandLine[0] == u'"') {
+        end = commandLine.find(u'"', 1);
+        end = end == std::u16string_view::npos ? commandLine.size() : end + 1;
+    } else {
+        end = std::min(commandLine.find_first_of(u" \t"), commandLine.size());
+    }
+    return commandLine.find_first_not_of(u" \t", end) != std::u16string_view::npos;
+}
+
 Arguments Parse(const std::vector<std::u16string>& args) {
     Arguments parsed;
     for (const std::u16string& arg : args)

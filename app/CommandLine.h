@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "registry/BackupFiles.h"
@@ -49,6 +50,11 @@ struct Arguments {
 // (so a path with spaces arrives whole only when it was quoted). Switches
 // start with / or -, in any case: /export FILE, /import FILE, /quiet.
 Arguments Parse(const std::vector<std::u16string>& args);
+
+// Whether a command line as GetCommandLineW gives it holds anything after
+// the program's name, which stands first, quoted or up to a space or tab.
+// Splitting the line needs shell32; a plain start never loads it.
+bool HasArguments(std::u16string_view commandLine);
 
 // The files the command line reads and writes besides the backups.
 class ProfileFilesApi {

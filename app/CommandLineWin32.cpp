@@ -54,8 +54,10 @@ class ProfileFilesWin32 final : public ProfileFilesApi {
 }  // namespace
 
 Arguments ProcessArguments() {
+    const LPCWSTR line = GetCommandLineW();
+    if (!HasArguments(reinterpret_cast<const char16_t*>(line))) return Parse({});
     int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    LPWSTR* argv = CommandLineToArgvW(line, &count);
     const win32::Local block(argv);  // the array is one LocalAlloc block
     std::vector<std::u16string> args;
     for (int i = 1; argv && i < count; ++i)

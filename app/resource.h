@@ -3,7 +3,7 @@
 
 #define IDI_DOVRANE 1
 #define IDC_HAND_POINTER 101
-#define IDR_LOGO 102
+#define IDB_LOGO 102
 #define IDM_MAIN 103
 #define IDA_MAIN 104
 

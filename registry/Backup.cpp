@@ -126,19 +126,23 @@ std::string Describe(Error error) {
 }
 
 BackupFile::BackupFile(BackupFilesApi& files, std::u16string folder)
+    : BackupFile(files, [folder = std::move(folder)] { return folder; }) {}
+
+BackupFile::BackupFile(BackupFilesApi& files, std::function<std::u16string()> folder)
     : files_(files), folder_(std::move(folder)) {}
 
 Error BackupFile::Append(const std::vector<Entry>& entries) {
     const std::vector<std::uint8_t> blocks = regfile::Blocks(entries);
     if (!path_.empty()) return files_.Append(path_, blocks);
 
-    if (const Error e = files_.CreateFolders(folder_)) return e;
+    const std::u16string folder = folder_();
+    if (const Error e = files_.CreateFolders(folder)) return e;
     std::vector<std::uint8_t> bytes = regfile::FileHeader();
     bytes.insert(bytes.end(), blocks.begin(), blocks.end());
     std::u16string name = FileName(files_.Now());
     const std::u16string stem = name.substr(0, name.size() - 4);
     for (int n = 2;; ++n) {
-        const std::u16string path = folder_ + u"\\" + name;
+        const std::u16string path = folder + u"\\" + name;
         const Error e = files_.CreateNew(path, bytes);
         if (e == kOk) path_ = path;
         if (e != kFileExists || n > 99) return e;

@@ -8,6 +8,7 @@
 // every change they make is backed up on the way.
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 #include <tuple>
@@ -46,6 +47,9 @@ std::u16string FileName(const LocalTime& time);
 class BackupFile {
   public:
     BackupFile(BackupFilesApi& files, std::u16string folder);
+    // The folder named at the first Append: naming it may take the shell,
+    // which a run that changes nothing need not load.
+    BackupFile(BackupFilesApi& files, std::function<std::u16string()> folder);
     // Adds the entries as blocks of a file the registry editor imports. The
     // entries are on the disk when this returns kOk.
     Error Append(const std::vector<regfile::Entry>& entries);
@@ -54,7 +58,7 @@ class BackupFile {
 
   private:
     BackupFilesApi& files_;
-    std::u16string folder_;
+    std::function<std::u16string()> folder_;
     std::u16string path_;
 };
 

@@ -20,14 +20,20 @@ std::string Plural(std::size_t n, const char* one, const char* many) {
 
 }  // namespace
 
-EditMenu::EditMenu(reg::RegistryApi& registry, backup::BackupFilesApi& files, std::u16string folder,
-                   reg::UserNameApi& userName, Prompter& prompter)
+EditMenu::EditMenu(reg::RegistryApi& registry, backup::BackupFilesApi& files,
+                   std::function<std::u16string()> folder, reg::UserNameApi& userName,
+                   Prompter& prompter)
     : files_(files),
-      folder_(std::move(folder)),
+      nameFolder_(std::move(folder)),
       userName_(userName),
       prompter_(prompter),
-      file_(files_, folder_),
+      file_(files_, [this] { return Folder(); }),
       backed_(registry, file_, &undo_) {}
+
+const std::u16string& EditMenu::Folder() {
+    if (!folder_) folder_ = nameFolder_();
+    return *folder_;
+}
 
 backup::ApplyContext EditMenu::Context() {
     // The current-account setting's value is named after the logon name; a
@@ -66,10 +72,11 @@ void EditMenu::mnuEditUndo_Click() {
 }
 
 void EditMenu::mnuEditRestore_Click() {
-    if (folder_.empty()) return Tell(kNoFolder);
+    const std::u16string& folder = Folder();
+    if (folder.empty()) return Tell(kNoFolder);
     // The dialog opens in the folder, which the first backup has not made yet.
-    files_.CreateFolders(folder_);
-    const std::u16string path = view_ ? view_->ChooseBackup(folder_) : std::u16string();
+    files_.CreateFolders(folder);
+    const std::u16string path = view_ ? view_->ChooseBackup(folder) : std::u16string();
     if (!path.empty()) RestoreFrom(path);
 }
 
@@ -99,12 +106,13 @@ void EditMenu::RestoreFrom(const std::u16string& path) {
 }
 
 void EditMenu::mnuEditOpenFolder_Click() {
-    if (folder_.empty()) return Tell(kNoFolder);
-    if (const backup::Error e = files_.CreateFolders(folder_))
-        return Tell("The backups folder " + Shown(folder_) +
+    const std::u16string& folder = Folder();
+    if (folder.empty()) return Tell(kNoFolder);
+    if (const backup::Error e = files_.CreateFolders(folder))
+        return Tell("The backups folder " + Shown(folder) +
                     " could not be made: " + backup::Describe(e) + ".");
-    if (view_ && !view_->OpenFolder(folder_))
-        Tell("The backups folder " + Shown(folder_) + " could not be opened.");
+    if (view_ && !view_->OpenFolder(folder))
+        Tell("The backups folder " + Shown(folder) + " could not be opened.");
 }
 
 std::string RestoreQuestion(const std::string& shownPath, const managed::Summary& summary) {

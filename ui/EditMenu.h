@@ -8,6 +8,7 @@
 // through EditView; frmKestrowWin32 supplies them.
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "registry/Backup.h"
@@ -39,11 +40,13 @@ class EditView {
 
 class EditMenu {
   public:
-    // The seams are kept by reference and must outlive the menu. `folder` is
-    // where the run's backup file goes; empty when Windows did not name one,
+    // The seams are kept by reference and must outlive the menu. `folder`
+    // names where the run's backup file goes, asked once, when first needed
+    // (naming it may load the shell); empty when Windows did not name one,
     // and then every change is refused, since none could be backed up.
-    EditMenu(reg::RegistryApi& registry, backup::BackupFilesApi& files, std::u16string folder,
-             reg::UserNameApi& userName, Prompter& prompter);
+    EditMenu(reg::RegistryApi& registry, backup::BackupFilesApi& files,
+             std::function<std::u16string()> folder, reg::UserNameApi& userName,
+             Prompter& prompter);
     EditMenu(const EditMenu&) = delete;
     EditMenu& operator=(const EditMenu&) = delete;
 
@@ -77,13 +80,15 @@ class EditMenu {
     void RestoreFrom(const std::u16string& path);
 
   private:
+    const std::u16string& Folder();
     backup::ApplyContext Context();
     void Tell(const std::string& text);
     std::string Shown(const std::u16string& path);
     std::string Unrestored(const backup::ApplyReport& report);
 
     backup::BackupFilesApi& files_;
-    std::u16string folder_;
+    std::function<std::u16string()> nameFolder_;
+    std::optional<std::u16string> folder_;
     reg::UserNameApi& userName_;
     Prompter& prompter_;
     EditView* view_ = nullptr;

@@ -24,15 +24,6 @@ Picture LoadPictureBytes(const void* bytes, std::size_t size) {
     return Picture(picture);
 }
 
-Picture LoadPictureResource(int id) {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10));  // RT_RCDATA
-    if (!info) return Picture();
-    const DWORD size = SizeofResource(module, info);
-    HGLOBAL loaded = LoadResource(module, info);
-    return LoadPictureBytes(loaded ? LockResource(loaded) : nullptr, size);
-}
-
 SIZE PictureSize(const Picture& picture, HDC dc) {
     SIZE size = {0, 0};
     if (!picture) return size;

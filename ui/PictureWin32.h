@@ -17,8 +17,6 @@ using Picture = win32::ComRef<IPicture>;
 // A picture decoded from bytes in memory; empty when they are no picture the
 // loader knows.
 Picture LoadPictureBytes(const void* bytes, std::size_t size);
-// A picture stored in the executable as RCDATA; empty when absent or bad.
-Picture LoadPictureResource(int id);
 
 // The picture's own size in pixels on `dc`.
 SIZE PictureSize(const Picture& picture, HDC dc);

@@ -34,7 +34,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIP
 // the window.
 struct frmKestrow::Parts final : EditView {
     explicit Parts(Prompter& prompter)
-        : edit(registry, files, win32::BackupFolder(), userName, prompter),
+        : edit(registry, files, win32::BackupFolder, userName, prompter),
           tweaks(edit.Registry(), userName, prompter),
           runList(edit.Registry(), prompter, shutdown),
           lstRunMRU(runList) {

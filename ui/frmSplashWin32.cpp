@@ -7,6 +7,11 @@
 
 namespace ui {
 
+namespace {
+// The palette entry the logo's transparent white takes (app/res/make_logo.py).
+constexpr UINT kLogoClearIndex = 215;
+}  // namespace
+
 frmSplash::frmSplash() = default;
 
 frmSplash::~frmSplash() {
@@ -48,7 +53,9 @@ void frmSplash::CreateControls() {
     const int dpi = ScreenDpi();
     const RECT frame =
         PixelRect(*FindRow(kSplashControls, kSplashFrame1), {{0, 0}, dpi, Snap::Size});
-    logo_ = LoadPictureResource(IDR_LOGO);
+    logo_.reset(
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_LOGO),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     for (const LayoutRow& row : kSplashControls) {
         const POINT origin = row.page == Page::Frame ? POINT{frame.left, frame.top} : POINT{0, 0};
         // Frame1 is drawn here with its inside (a stock etched frame draws
@@ -111,9 +118,21 @@ void frmSplash::DrawFrame(const DRAWITEMSTRUCT& item) const {
 }
 
 void frmSplash::DrawLogo(const DRAWITEMSTRUCT& item) const {
-    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
-    // Stretched to the control, not kept in proportion.
-    RenderPicture(logo_, item.hDC, item.rcItem);
+    const RECT& r = item.rcItem;
+    BITMAP logo = {};
+    if (!logo_ || !GetObjectA(logo_.get(), sizeof logo, &logo)) {
+        FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+        return;
+    }
+    // The logo's transparent white shows the button face, whatever colour
+    // that is now; stretched to the control, not kept in proportion.
+    win32::MemoryDc source(item.hDC);
+    win32::Selection selected(source.get(), logo_.get());
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const RGBQUAD clear = {GetBValue(face), GetGValue(face), GetRValue(face), 0};
+    SetDIBColorTable(source.get(), kLogoClearIndex, 1, &clear);
+    StretchBlt(item.hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, source.get(), 0, 0,
+               logo.bmWidth, logo.bmHeight, SRCCOPY);
 }
 
 LRESULT frmSplash::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

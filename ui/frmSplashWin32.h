@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "ui/LayoutWin32.h"
-#include "ui/PictureWin32.h"
 #include "win32/Window.h"
 
 namespace ui {
@@ -45,8 +44,7 @@ class frmSplash : public win32::BaseWindow<frmSplash> {
     friend class win32::BaseWindow<frmSplash>;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-    win32::ComScope com_;  // first in, last out: the logo lives inside it
-    Picture logo_;
+    win32::Bitmap logo_;  // a DIB section: its palette can be changed
     FontSet fonts_;
     std::map<int, HWND> controls_;
     bool shown_ = false;

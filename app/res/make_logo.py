@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
-"""Draws the maker's logo for the splash screen: a GIF87a of 144 x 32 pixels
-with a 256-colour palette whose white (index 215) is transparent.
+"""Draws the maker's logo for the splash screen: an 8-bit BMP of 144 x 32
+pixels on a 256-colour palette whose white (index 215) stands for transparent:
+the splash paints that entry in the button face. A BMP, because Windows draws
+it without the picture decoders, which the splash, up before anything else,
+should not wait to load.
 
 The palette is the 216-colour web cube (red * 36 + green * 6 + blue, six
 levels each), which puts white at 215, then 40 greys. ImageMagick draws the
-picture; this script maps it onto the palette and writes the GIF itself, so
-that the palette and the signature are exactly ours.
+picture; this script maps it onto the palette and writes the file itself, so
+that the palette is exactly ours.
 
 Run once by hand; the result is checked in beside this script, so the build
-needs neither Python nor ImageMagick. server/make_banner.py uses the writer.
+needs neither Python nor ImageMagick. server/make_banner.py uses the GIF
+writer.
 """
 import struct
 import subprocess
@@ -88,8 +92,8 @@ def lzw(indices, min_size=8):
     return bytes(out)
 
 
-def write_gif(path, rows, colours, signature=b"GIF87a", transparent=None):
-    height, width = len(rows), len(rows[0])
+def indexed(rows, colours):
+    """The pixels, top row first, as indices into `colours`."""
     cache = {}
     indices = []
     for row in rows:
@@ -97,6 +101,28 @@ def write_gif(path, rows, colours, signature=b"GIF87a", transparent=None):
             if rgb not in cache:
                 cache[rgb] = nearest(rgb, colours)
             indices.append(cache[rgb])
+    return indices
+
+
+def write_bmp(path, rows, colours):
+    """An uncompressed 8-bit BMP: rows bottom-up, each padded to 4 bytes."""
+    height, width = len(rows), len(rows[0])
+    indices = indexed(rows, colours)
+    stride = (width + 3) // 4 * 4
+    pixels = b"".join(bytes(indices[y * width:(y + 1) * width]) + bytes(stride - width)
+                      for y in reversed(range(height)))
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
+    offset = 14 + 40 + len(table)
+    bmp = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    bmp += struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(pixels), 2835, 2835,
+                       len(colours), 0)
+    with open(path, "wb") as f:
+        f.write(bmp + table + pixels)
+
+
+def write_gif(path, rows, colours, signature=b"GIF87a", transparent=None):
+    height, width = len(rows), len(rows[0])
+    indices = indexed(rows, colours)
     gif = bytearray(signature)
     # Logical screen: global colour table of 256 entries, 8 bits a colour.
     gif += struct.pack("<HHBBB", width, height, 0xF7, 0, 0)
@@ -126,4 +152,4 @@ def logo():
 
 if __name__ == "__main__":
     out = sys.argv[1] if len(sys.argv) > 1 else "."
-    write_gif(f"{out}/logo.gif", logo(), palette(), transparent=WHITE)
+    write_bmp(f"{out}/logo.bmp", logo(), palette())

@@ -56,6 +56,29 @@ TEST(CommandLineParse, ReadsSwitchesInAnyCaseAndRefusesWhatItDoesNotKnow) {
     }
 }
 
+// A plain start splits nothing (splitting loads the shell); anything after
+// the program's name, quoted or not, is split as before.
+TEST(CommandLineParse, SeesArgumentsOnlyAfterTheProgramsName) {
+    const struct {
+        const char16_t* line;
+        bool has;
+    } kLines[] = {
+        {u"", false},
+        {u"Dovrane.exe", false},
+        {u"Dovrane.exe  \t ", false},
+        {u"\"C:\\Program Files\\Dovrane\\Dovrane.exe\"", false},
+        {u"\"C:\\Program Files\\Dovrane\\Dovrane.exe\" ", false},
+        {u"\"C:\\Program Files\\Dovrane.exe /quiet", false},  // unclosed: all name
+        {u"Dovrane.exe /export", true},
+        {u"Dovrane.exe\t/quiet", true},
+        {u"\"C:\\Program Files\\Dovrane\\Dovrane.exe\"/export x", true},
+        {u"C:\\Dovrane\\Dovrane.exe \"\"", true},
+    };
+    for (const auto& c : kLines)
+        EXPECT_EQ(cmdline::HasArguments(c.line), c.has)
+            << std::string(c.line, c.line + std::char_traits<char16_t>::length(c.line));
+}
+
 // Profile files and backup files in one map of paths; a path may be made to
 // fail.
 class MemoryFiles final : public cmdline::ProfileFilesApi, public backup::BackupFilesApi {

@@ -90,7 +90,8 @@ class EditMenuTest : public ::testing::Test, public ui::EditView {
     testing_doubles::FakeUserName user{"jo"};
     testing_doubles::RecordingPrompter prompter;
     testing_doubles::RecordingShutdown shutdown;
-    ui::EditMenu edit{memory, files, kFolder, user, prompter};
+    int namings = 0;  // how often the menu asked where the backups go
+    ui::EditMenu edit{memory, files, [this] { return ++namings, kFolder; }, user, prompter};
     ui::TweaksTab tweaks{edit.Registry(), user, prompter};
     ui::RunListTab runList{edit.Registry(), prompter, shutdown};
     std::u16string chosen;
@@ -151,6 +152,7 @@ TEST_F(EditMenuTest, TheConfirmationsOutcomeIsWhatUndoSees) {
                     "ClearPageFileAtShutdown", 1);
     tweaks.Load();  // rewrites what is on already: no backup, no file
     EXPECT_TRUE(files.files.empty());
+    EXPECT_EQ(namings, 0) << "nor the folder's name (which may take the shell)";
 
     prompter.answer = ui::kIdNo;
     Click(Tweak::kCurrentUserOnWelcome);
@@ -169,6 +171,7 @@ TEST_F(EditMenuTest, TheConfirmationsOutcomeIsWhatUndoSees) {
     EXPECT_EQ(tweaks.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
     EXPECT_EQ(prompter.boxes.size(), 2u) << "Undo asks nothing";
     EXPECT_THAT(Saved(), HasSubstr("\"jo\"=dword:00000001"));
+    EXPECT_EQ(namings, 1) << "the folder is named once";
 }
 
 // A backup that cannot be written: nothing changes, the boxes show the

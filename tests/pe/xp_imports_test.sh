@@ -3,7 +3,11 @@
 # XP ships, no function that XP lacks (post_xp_apis.txt beside this script),
 # must not ask for a system newer than 5.1, must be a GUI program, and must
 # carry its C++ runtime inside (no libstdc++/libgcc/winpthread DLL to ship).
-#   xp_imports_test.sh EXE      check EXE
+# The DLLs it loads on first use (app/delayload/*.def) obey the same rules,
+# and none of them may be in the import table as well: a function missing
+# from its list would bring its DLL back to the start.
+#   xp_imports_test.sh EXE [LIST.def...]
+#                               check EXE, and the lists it loads on first use
 #   xp_imports_test.sh --self   build small programs that break each rule and
 #                               make sure the check refuses every one of them
 set -euo pipefail
@@ -20,7 +24,8 @@ allowed_dlls=" $(echo $allowed_dlls) "
 
 # Prints one line per problem; returns 1 when there is any.
 check() {
-    local exe=$1 dump problems=() dll name
+    local exe=$1 dump problems=() dll name list
+    shift
     dump=$("$objdump" -p "$exe") || { echo "$exe: objdump cannot read it"; return 1; }
 
     field() { awk -v k="$1" '$1 == k { print $2; exit }' <<<"$dump"; }
@@ -52,6 +57,19 @@ check() {
         /^$/ { dll = "" }
     ' <<<"$dump")
     [ -n "$imports" ] || { echo "$exe: no import table found"; return 1; }
+    # A list: "LIBRARY name.dll", "EXPORTS", then one decorated name a line.
+    local delayed=""
+    for list in "$@"; do
+        dll=$(awk 'tolower($1) == "library" { print tolower($2); exit }' "$list")
+        [ -n "$dll" ] || { echo "$list: no LIBRARY line"; return 1; }
+        delayed+=" $dll"
+        imports+=$'\n'"$dll -"$'\n'"$(awk -v d="$dll" 'NF && tolower($1) != "library" &&
+            $1 != "EXPORTS" { sub(/@[0-9]+$/, "", $1); print d " " $1 }' "$list")"
+        if grep -qx "$dll -" <<<"$(awk '
+            /^\tDLL Name: / { print tolower($3) " -" }' <<<"$dump")"; then
+            problems+=("imports $dll at start although it is loaded on first use: add what it calls to $list")
+        fi
+    done
 
     local patterns=()
     local word
@@ -133,9 +151,18 @@ EOF
     "$cc" "${win[@]}" -o "$tmp/sock.exe" "$tmp/sock.c" -lws2_32
     "$cxx" -mwindows -o "$tmp/dynamic.exe" "$tmp/cxx.cpp"
 
-    expect() {  # expect pass|fail EXE TEXT
+    # Lists of what a program loads on first use.
+    printf 'LIBRARY shell32.dll\nEXPORTS\nShellExecuteA@24\n' >"$tmp/shell32.def"
+    printf 'LIBRARY ws2_32.dll\nEXPORTS\nWSAStartup@8\n' >"$tmp/ws2_32.def"
+    printf 'LIBRARY shell32.dll\nEXPORTS\nSHGetKnownFolderPath@16\n' >"$tmp/known.def"
+    sed 's/return GetVersionExA/ShellExecuteA(0, 0, c, 0, 0, 0); return GetVersionExA/' \
+        "$tmp/gate.c" >"$tmp/shell.c"
+    "$cc" "${win[@]}" -o "$tmp/shell.exe" "$tmp/shell.c"
+
+    expect() {  # expect pass|fail EXE TEXT [LIST...]
         local want=$1 exe=$2 text=${3:-} out
-        if out=$(check "$exe"); then
+        shift $(($# < 3 ? $# : 3))
+        if out=$(check "$exe" "$@"); then
             [ "$want" = pass ] && return 0
             echo "self-test: $(basename "$exe") passed the check, but must not"
         else
@@ -153,6 +180,10 @@ EOF
     expect fail "$tmp/subsys.exe" "requires subsystem version 6.1"
     expect fail "$tmp/dynamic.exe" "imports the runtime DLL libstdc++"
     expect fail "$tmp/sock.exe" "imports ws2_32.dll"
+    expect pass "$tmp/good.exe" "" "$tmp/shell32.def"
+    expect fail "$tmp/good.exe" "imports ws2_32.dll" "$tmp/ws2_32.def"
+    expect fail "$tmp/good.exe" "SHGetKnownFolderPath, which Windows XP SP3 lacks" "$tmp/known.def"
+    expect fail "$tmp/shell.exe" "imports shell32.dll at start although" "$tmp/shell32.def"
     ((fails == 0)) && echo "self-test: the check refuses every broken program"
     return $((fails > 0))
 }
@@ -161,7 +192,7 @@ case "${1:-}" in
     --self) self_test ;;
     "") echo "usage: xp_imports_test.sh EXE | --self" >&2; exit 2 ;;
     *)
-        check "$1"
-        echo "$1: imports only what Windows XP SP3 has; GUI; runtime linked in"
+        check "$@"
+        echo "$1: imports only what Windows XP SP3 has${2:+ (at start or on first use)}; GUI; runtime linked in"
         ;;
 esac

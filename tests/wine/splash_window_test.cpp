@@ -153,6 +153,19 @@ TEST_F(SplashTest, IsPaintedWhenShowReturns) {
     EXPECT_GT(dark, 20);
 }
 
+// The logo in its own colours, with the button face where it is transparent.
+TEST_F(SplashTest, LogoShowsItsColoursOnTheButtonFace) {
+    HWND logo = Control(ui::kSplashImgLogo);
+    const win32::WindowDc dc(logo);
+    const SIZE size = ClientSize(logo);
+    // A point of the 144 x 32 drawing, stretched to the control.
+    const auto at = [&](int x, int y) {
+        return GetPixel(dc.get(), x * size.cx / 144, y * size.cy / 32);
+    };
+    EXPECT_EQ(at(5, 15), RGB(0x33, 0x66, 0x99)) << "the blue square";
+    EXPECT_EQ(at(140, 1), GetSysColor(COLOR_BTNFACE)) << "the transparent white";
+}
+
 TEST_F(SplashTest, IsTheActiveWindowWhenShownAndGoesAtOnce) {
     // Shown without activation, then brought to the front: to the user (and
     // to the keyboard) the same as shown active. And Wine lets it go without
