@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
+
 #include "app/version.h"
 #include "registry/Backup.h"
 #include "registry/Managed.h"
