@@ -1,14 +1,5 @@
-# 32-bit Windows (XP and later) with Debian's mingw-w64, POSIX thread model (GoogleTest needs std::mutex; app/xpcompat.c keeps winpthread XP-clean).
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows (XP and later): the Dovrane.exe that ships for Windows XP.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_SYSTEM_VERSION 5.1)
 set(triple i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
-set(CMAKE_RC_COMPILER ${triple}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${triple})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Test programs run under Wine in the build tree's own prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)

@@ -38,12 +38,22 @@ check() {
     for v in os_major os_minor sub_major sub_minor subsystem; do
         [ -n "${!v}" ] || { echo "$exe: no $v in the PE header (is it a PE image?)"; return 1; }
     done
-    # Versions are decimal in objdump's output.
-    if ((os_major * 100 + os_minor > 501)); then
-        problems+=("requires OS version $os_major.$os_minor, above 5.1")
+    # Versions are decimal in objdump's output. A 64-bit program (PE32+) is
+    # for Windows XP Professional x64 Edition, NT 5.2, and asks for exactly
+    # that; a 32-bit one for Windows XP, 5.1 at most.
+    local newest=501 shown=5.1
+    if [[ $(awk '$1 == "Magic" { print $2; exit }' <<<"$dump") == 020b ]]; then
+        newest=502 shown=5.2
+        ((os_major * 100 + os_minor == 502)) ||
+            problems+=("a 64-bit program that requires OS version $os_major.$os_minor, not 5.2")
+        ((sub_major * 100 + sub_minor == 502)) ||
+            problems+=("a 64-bit program that requires subsystem version $sub_major.$sub_minor, not 5.2")
     fi
-    if ((sub_major * 100 + sub_minor > 501)); then
-        problems+=("requires subsystem version $sub_major.$sub_minor, above 5.1")
+    if ((os_major * 100 + os_minor > newest)); then
+        problems+=("requires OS version $os_major.$os_minor, above $shown")
+    fi
+    if ((sub_major * 100 + sub_minor > newest)); then
+        problems+=("requires subsystem version $sub_major.$sub_minor, above $shown")
     fi
     # 2 is IMAGE_SUBSYSTEM_WINDOWS_GUI; a console program opens a console window.
     [ "$((16#$subsystem))" = 2 ] || problems+=("subsystem $subsystem is not Windows GUI (2)")
@@ -105,7 +115,7 @@ check() {
     fi
 
     ((${#problems[@]} == 0)) && return 0
-    printf '%s: %s\n' "$exe" "${problems[@]}"
+    for p in "${problems[@]}"; do echo "$exe: $p"; done
     return 1
 }
 

@@ -61,17 +61,23 @@ TEST_F(Resources, ManifestNamesTheProgramAndAsksForCommonControls6) {
     EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>", 0), 0u);
     for (unsigned char ch : xml) EXPECT_LT(ch, 0x80) << "not plain ASCII, so not plain UTF-8";
 
+        // Windows takes the common controls of the program's own width only.
+#ifdef _WIN64
+    const std::string arch = "amd64";
+#else
+    const std::string arch = "X86";
+#endif
     const auto ids = Elements(xml, "assemblyIdentity");
     ASSERT_EQ(ids.size(), 2u);
     const std::map<std::string, std::string> program = {{"version", "1.0.0.0"},
-                                                        {"processorArchitecture", "X86"},
+                                                        {"processorArchitecture", arch},
                                                         {"name", "Ostrabend.Kestrow.Kestrow"},
                                                         {"type", "win32"}};
     const std::map<std::string, std::string> controls = {
         {"type", "win32"},
         {"name", "Microsoft.Windows.Common-Controls"},
         {"version", "6.0.0.0"},
-        {"processorArchitecture", "X86"},
+        {"processorArchitecture", arch},
         {"publicKeyToken", "6595b64144ccf1df"},
         {"language", "*"}};
     EXPECT_EQ(ids[0], program);
