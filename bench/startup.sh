@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Start-up time of Dovrane.exe under Wine: from the process's start to its
-# main window being visible, the median of N runs, beside the same time for
-# an empty window (minimal_window.exe) measured in the same run, turn about.
+# first window (the splash) and to its main window being visible, the median
+# of N runs, beside two floors measured in the same run, turn about: an empty
+# window (minimal_window.exe) and the same window made the way Dovrane makes
+# its own, with the XP visual style and one themed button (themed_window.exe).
+# Each figure is also given as a ratio to each floor. It runs the build of
+# this machine's Wine route (scripts/wine-route).
 #   bench/startup.sh [--runs N] [--no-server]
 #     --runs N       runs of each program (default 10), after one warm-up each
 #     --no-server    measure with the maker's server down (default: up, started
@@ -32,12 +36,16 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 cd "$repo"
-build=$repo/build/windows
-[ -f "$build/build.ninja" ] || cmake --preset windows >/dev/null
-echo "building Dovrane, startwatch and minimal_window ..." >&2
-cmake --build --preset windows -j2 --target Dovrane startwatch minimal_window >&2
+route_line=$("$repo/scripts/wine-route" --say)
+echo "$route_line" >&2
+# shellcheck source=scripts/wine-env
+. "$repo/scripts/wine-env"
+build=$dovrane_build
+[ -f "$build/build.ninja" ] || cmake --preset "$dovrane_preset" >/dev/null
+echo "building Dovrane, startwatch and the floors ..." >&2
+cmake --build --preset "$dovrane_preset" -j2 --target Dovrane startwatch minimal_window themed_window >&2
 
-export DOVRANE_WINEPREFIX=${DOVRANE_WINEPREFIX:-$repo/build/bench-wineprefix}
+export DOVRANE_WINEPREFIX=${DOVRANE_WINEPREFIX:-$repo/build/bench-wineprefix$dovrane_suffix}
 wine_run() { "$repo/scripts/wine-run" --prefix "$DOVRANE_WINEPREFIX" "$@"; }
 
 # Dovrane writes its banner beside itself: run a copy in a folder of its own.
@@ -56,7 +64,7 @@ cleanup() {
 }
 trap cleanup EXIT
 cp "$build/app/Dovrane.exe" "$stage/"
-cp "$build/tests/tools/minimal_window.exe" "$stage/"
+cp "$build/tests/tools/minimal_window.exe" "$build/tests/tools/themed_window.exe" "$stage/"
 cp "$build/app/Dovrane.exe" "$stage/unmanaged/Dovrane-unmanaged.exe"
 wine_run reg add "$unmanaged_key" /v Managed /d N /f >/dev/null 2>&1
 
@@ -87,49 +95,70 @@ else
     server_state="down (--no-server)"
 fi
 
-# Milliseconds from CreateProcess to a visible window of the class; the
-# window is then closed and the program waited for.
-measure() {  # measure CLASS EXE
+# Milliseconds from CreateProcess to a visible window of each class, on one
+# line; the last window is then closed and the program waited for.
+measure() {  # measure CLASS[,CLASS...] EXE
     local out
     out=$(wine_run "$build/tests/tools/startwatch.exe" --close --timeout 60000 "$1" \
         "$("$repo/scripts/winpath" "$2")" 2>/dev/null | tr -d '\r') || true
-    [[ $out =~ ^[0-9]+(\.[0-9]+)?$ ]] || { echo "startup.sh: no $1 window from $2" >&2; return 1; }
+    [[ $out =~ ^([0-9.]+|-)( ([0-9.]+|-))*$ && $out =~ [0-9]$ ]] ||
+        { echo "startup.sh: no ${1##*,} window from $2" >&2; return 1; }
     echo "$out"
 }
 
-# Median, min and max of the numbers on standard input.
+# Median, min and max of the numbers on standard input ("-" lines skipped).
 stats() {
-    sort -n | awk '{ v[NR] = $1 } END {
+    grep -v '^-$' | sort -n | awk '{ v[NR] = $1 } END {
+        if (NR == 0) { printf "%9s %9s %9s", "-", "-", "-"; exit }
         m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
         printf "%9.1f %9.1f %9.1f", m, v[1], v[NR] }'
 }
 
 # The prefix is made on first use; that and the first loads of the DLLs
 # belong to no start-up.
+dovrane_classes=frmSplash,frmKestrow
 measure MinimalWindow "$stage/minimal_window.exe" >/dev/null
-measure frmKestrow "$stage/Dovrane.exe" >/dev/null
-measure frmKestrow "$stage/unmanaged/Dovrane-unmanaged.exe" >/dev/null
+measure ThemedWindow "$stage/themed_window.exe" >/dev/null
+measure $dovrane_classes "$stage/Dovrane.exe" >/dev/null
+measure $dovrane_classes "$stage/unmanaged/Dovrane-unmanaged.exe" >/dev/null
 
-floor=() dovrane=() unmanaged=()
+floor=() themed=() splash=() dovrane=() unmanaged_splash=() unmanaged=()
 for i in $(seq 1 "$runs"); do
     floor+=("$(measure MinimalWindow "$stage/minimal_window.exe")")
-    dovrane+=("$(measure frmKestrow "$stage/Dovrane.exe")")
-    unmanaged+=("$(measure frmKestrow "$stage/unmanaged/Dovrane-unmanaged.exe")")
-    printf '  run %2d: minimal_window %8s ms   Dovrane %8s ms   unmanaged %8s ms\n' \
-        "$i" "${floor[-1]}" "${dovrane[-1]}" "${unmanaged[-1]}" >&2
+    themed+=("$(measure ThemedWindow "$stage/themed_window.exe")")
+    read -r a b <<<"$(measure $dovrane_classes "$stage/Dovrane.exe")"
+    splash+=("$a") dovrane+=("$b")
+    read -r a b <<<"$(measure $dovrane_classes "$stage/unmanaged/Dovrane-unmanaged.exe")"
+    unmanaged_splash+=("$a") unmanaged+=("$b")
+    printf '  run %2d: minimal %7s  themed %7s  Dovrane %7s / %7s  unmanaged %7s / %7s ms\n' \
+        "$i" "${floor[-1]}" "${themed[-1]}" "${splash[-1]}" "${dovrane[-1]}" \
+        "${unmanaged_splash[-1]}" "${unmanaged[-1]}" >&2
 done
-banner=$(cd "$stage" && ls -p | grep -v -E '^(Dovrane|minimal_window)\.exe$|/$' | tr '\n' ' ' || true)
+banner=$(cd "$stage" && ls -p | grep -v -E '^(Dovrane|minimal_window|themed_window)\.exe$|/$' |
+    tr '\n' ' ' || true)
 
-echo "Start-up under Wine: process start to main window visible (ms), median of $runs runs each, one warm-up run each not counted"
-echo "  $(wine --version), display ${DISPLAY}$([ -n "${DOVRANE_BENCH_XVFB:-}" ] && echo ' (private Xvfb)'), prefix $DOVRANE_WINEPREFIX"
-echo "  maker's server: $server_state; banner file written: ${banner:-none}"
-printf '  %-22s %9s %9s %9s\n' program median min max
-printf '  %-22s %s\n' "minimal_window.exe" "$(printf '%s\n' "${floor[@]}" | stats)"
-printf '  %-22s %s\n' "Dovrane.exe" "$(printf '%s\n' "${dovrane[@]}" | stats)"
-printf '  %-22s %s\n' "Dovrane.exe, unmanaged" "$(printf '%s\n' "${unmanaged[@]}" | stats)"
 median() { printf '%s\n' "$@" | stats | awk '{ print $1 }'; }
 fm=$(median "${floor[@]}")
-printf '  %-22s %9.1f\n' "Dovrane - floor" "$(awk -v a="$(median "${dovrane[@]}")" -v b="$fm" 'BEGIN { print a - b }')"
-printf '  %-22s %9.1f\n' "unmanaged - floor" "$(awk -v a="$(median "${unmanaged[@]}")" -v b="$fm" 'BEGIN { print a - b }')"
-echo "  (unmanaged: Wine's X11 \"Managed\"=\"N\" for that copy; with no window manager, Wine otherwise"
-echo "   waits up to 2 s for one when the splash screen is hidden)"
+ft=$(median "${themed[@]}")
+row() {  # row LABEL VALUES...: median, min, max and the ratio to each floor
+    local label=$1 m
+    shift
+    m=$(median "$@")
+    printf '  %-32s %s %8s %8s\n' "$label" "$(printf '%s\n' "$@" | stats)" \
+        "$(awk -v a="$m" -v b="$fm" 'BEGIN { if (a == "-") print "-"; else printf "%.2f", a / b }')" \
+        "$(awk -v a="$m" -v b="$ft" 'BEGIN { if (a == "-") print "-"; else printf "%.2f", a / b }')"
+}
+echo "Start-up under Wine (ms from the process's start), median of $runs runs each, turn about, one warm-up run each not counted"
+echo "  $route_line"
+echo "  $(wine --version), display ${DISPLAY}$([ -n "${DOVRANE_BENCH_XVFB:-}" ] && echo ' (private Xvfb)'), prefix $DOVRANE_WINEPREFIX"
+echo "  maker's server: $server_state; banner file written: ${banner:-none}"
+printf '  %-32s %9s %9s %9s %8s %8s\n' "window visible" median min max "/plain" "/themed"
+row "floor: plain window" "${floor[@]}"
+row "floor: themed window" "${themed[@]}"
+row "Dovrane: splash" "${splash[@]}"
+row "Dovrane: main window" "${dovrane[@]}"
+row "Dovrane, unmanaged: splash" "${unmanaged_splash[@]}"
+row "Dovrane, unmanaged: main window" "${unmanaged[@]}"
+echo "  (/plain, /themed: the median over that floor's median. Unmanaged: Wine's X11 \"Managed\"=\"N\""
+echo "   for that copy; with no window manager, Wine otherwise waits up to 2 s for one when a managed"
+echo "   window is hidden)"

@@ -3,8 +3,10 @@
 # refusing and hung: from the process's start to its main window being
 # visible, the median (min, max) of N runs each.
 #   bench/startup_banner.sh [--runs N] [--build DIR]
-#     --build DIR    a Windows build folder other than build/windows (its
-#                    DOVRANE_SERVER says which port is used)
+#     --build DIR    a Windows build folder other than the route's own
+#                    (build/windows or build/windows64, scripts/wine-route);
+#                    its DOVRANE_SERVER says which port is used, its
+#                    toolchain which Wine loader runs it
 # answering: scripts/serve's nginx serves the description and the banner.
 # refusing:  nothing listens on the server's port.
 # hung:      a listener accepts connections and never answers (perl, which
@@ -17,7 +19,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/.." && pwd)
 
 runs=10
-build=$repo/build/windows
+build=
 while [ $# -gt 0 ]; do
     case "$1" in
         --runs) runs=$2; shift 2 ;;
@@ -26,16 +28,25 @@ while [ $# -gt 0 ]; do
     esac
 done
 [[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "startup_banner.sh: --runs takes a positive number" >&2; exit 2; }
+if [ -n "$build" ] && grep -q '^CMAKE_TOOLCHAIN_FILE.*mingw64' "$build/CMakeCache.txt" 2>/dev/null; then
+    export DOVRANE_WINE_ARCH=64
+elif [ -n "$build" ] && [ -f "$build/CMakeCache.txt" ]; then
+    export DOVRANE_WINE_ARCH=32
+fi
+"$repo/scripts/wine-route" --say >&2
+# shellcheck source=scripts/wine-env
+. "$repo/scripts/wine-env"
+build=${build:-$dovrane_build}
 if [ -z "${DISPLAY:-}" ]; then
     exec "$repo/scripts/with-xvfb" "$0" --runs "$runs" --build "$build"
 fi
 
 cd "$repo"
-[ -f "$build/build.ninja" ] || cmake --preset windows -B "$build" >/dev/null
+[ -f "$build/build.ninja" ] || cmake --preset "$dovrane_preset" -B "$build" >/dev/null
 echo "building Dovrane and startwatch ..." >&2
 cmake --build "$build" -j2 --target Dovrane startwatch >&2
 
-export DOVRANE_WINEPREFIX=${DOVRANE_WINEPREFIX:-$repo/build/bench-wineprefix}
+export DOVRANE_WINEPREFIX=${DOVRANE_WINEPREFIX:-$repo/build/bench-wineprefix$dovrane_suffix}
 wine_run() { "$repo/scripts/wine-run" --prefix "$DOVRANE_WINEPREFIX" "$@"; }
 
 server=$(sed -n 's/^DOVRANE_SERVER:STRING=//p' "$build/CMakeCache.txt")

@@ -1,33 +1,37 @@
 // Starts a program, waits until it shows a top-level window with the given
 // class, and prints the milliseconds from the start to that moment.
-//   startwatch [--close] [--timeout MS] CLASS PROGRAM [ARGS...]
-// --close asks the window to close afterwards and waits for the program to
-// end. Exit status: 0 when the window came up, 1 when it did not in time,
-// 2 on bad arguments or a program that cannot start.
+//   startwatch [--close] [--timeout MS] CLASS[,CLASS...] PROGRAM [ARGS...]
+// With several classes (the splash, then the main window) it prints, on one
+// line, when each was first seen visible, and waits for the last; one never
+// seen prints as "-". --close asks the last window to close afterwards and
+// waits for the program to end. Exit status: 0 when the last window came up,
+// 1 when it did not in time, 2 on bad arguments or a program that cannot
+// start.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 struct Search {
     DWORD pid;
-    const char* cls;
-    HWND found;
+    std::vector<std::string> classes;
+    std::vector<HWND> found;  // one for each class, null until seen
 };
 
 BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<Search*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid || !IsWindowVisible(hwnd)) return TRUE;
     char cls[128] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (pid == s->pid && IsWindowVisible(hwnd) && std::strcmp(cls, s->cls) == 0) {
-        s->found = hwnd;
-        return FALSE;
+    for (std::size_t k = 0; k < s->classes.size(); ++k) {
+        if (!s->found[k] && s->classes[k] == cls) s->found[k] = hwnd;
     }
     return TRUE;
 }
@@ -54,10 +58,18 @@ int main(int argc, char** argv) {
     }
     if (argc - i < 2) {
         std::fprintf(stderr,
-                     "usage: startwatch [--close] [--timeout MS] CLASS PROGRAM [ARGS...]\n");
+                     "usage: startwatch [--close] [--timeout MS] CLASS[,CLASS...] PROGRAM "
+                     "[ARGS...]\n");
         return 2;
     }
-    const char* cls = argv[i];
+    Search s = {0, {}, {}};
+    for (const char *from = argv[i], *comma; *from; from = *comma ? comma + 1 : comma) {
+        comma = std::strchr(from, ',');
+        if (!comma) comma = from + std::strlen(from);
+        s.classes.emplace_back(from, comma);
+    }
+    s.found.assign(s.classes.size(), nullptr);
+    std::vector<double> seen(s.classes.size(), -1.0);
     std::string cmd;
     for (int k = i + 1; k < argc; ++k) {
         if (!cmd.empty()) cmd += ' ';
@@ -80,25 +92,36 @@ int main(int argc, char** argv) {
         return 2;
     }
     CloseHandle(pi.hThread);
-    Search s = {pi.dwProcessId, cls, nullptr};
+    s.pid = pi.dwProcessId;
     for (;;) {
         EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
         QueryPerformanceCounter(&now);
-        if (s.found || Millis(start, now, freq) > timeout) break;
+        for (std::size_t k = 0; k < seen.size(); ++k) {
+            if (s.found[k] && seen[k] < 0) seen[k] = Millis(start, now, freq);
+        }
+        if (s.found.back() || Millis(start, now, freq) > timeout) break;
         if (WaitForSingleObject(pi.hProcess, 5) == WAIT_OBJECT_0) break;
     }
     int status = 1;
-    if (s.found) {
-        std::printf("%.1f\n", Millis(start, now, freq));
+    if (s.found.back()) {
+        for (std::size_t k = 0; k < seen.size(); ++k) {
+            if (k) std::printf(" ");
+            if (seen[k] < 0) {
+                std::printf("-");
+            } else {
+                std::printf("%.1f", seen[k]);
+            }
+        }
+        std::printf("\n");
         std::fflush(stdout);
         status = 0;
         if (close) {
-            PostMessageA(s.found, WM_CLOSE, 0, 0);
+            PostMessageA(s.found.back(), WM_CLOSE, 0, 0);
             if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0)
                 TerminateProcess(pi.hProcess, 1);
         }
     } else {
-        std::fprintf(stderr, "startwatch: no visible %s window\n", cls);
+        std::fprintf(stderr, "startwatch: no visible %s window\n", s.classes.back().c_str());
         TerminateProcess(pi.hProcess, 1);
     }
     CloseHandle(pi.hProcess);
