@@ -60,6 +60,18 @@ constexpr std::uint32_t kGenericRead = 0x80000000;
 constexpr std::uint32_t kGenericWrite = 0x40000000;
 constexpr std::uint32_t kGenericExecute = 0x20000000;
 constexpr std::uint32_t kGenericAll = 0x10000000;
+// The registry's 64-bit view, asked for in an open's or a create's access.
+constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
+
+// The access an open or a create passes to Windows. A 32-bit program on
+// 64-bit Windows (WOW64) sees HKLM\SOFTWARE redirected to its Wow6432Node
+// copy, which Windows itself never reads: half the settings would be written
+// there and shown as done. So under WOW64 every open and create asks for the
+// 64-bit view; anywhere else nothing is redirected and the access goes to
+// Windows exactly as the caller gave it.
+constexpr std::uint32_t ViewMask(std::uint32_t samDesired, bool wow64) {
+    return wow64 ? samDesired | kKeyWow64_64Key : samDesired;
+}
 
 // RegCreateKeyExA's option and dispositions.
 constexpr std::uint32_t kOptionNonVolatile = 0;

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "win32/Handles.h"
+
 namespace reg {
 
 namespace {
@@ -51,12 +55,32 @@ const wchar_t* W(const char16_t* text) {
     return reinterpret_cast<const wchar_t*>(text);
 }
 
+// Whether this is a 32-bit process on 64-bit Windows: asked once, as it
+// cannot change while the process runs. kernel32 has IsWow64Process only
+// from XP SP2 on, so it is looked up rather than imported, which would stop
+// Dovrane starting on SP1; where it is missing, so is 64-bit Windows.
+bool UnderWow64() {
+    static const bool wow64 = [] {
+        using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
+        const auto isWow64Process = win32::ProcAddress<IsWow64ProcessFn>(
+            GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+        BOOL wow64Process = FALSE;
+        return isWow64Process != nullptr &&
+               isWow64Process(GetCurrentProcess(), &wow64Process) != FALSE && wow64Process != FALSE;
+    }();
+    return wow64;
+}
+
+REGSAM Access(std::uint32_t samDesired) {
+    return ViewMask(samDesired, UnderWow64());
+}
+
 }  // namespace
 
 Status RegistryWin32::RegOpenKeyExA(Key key, const char* subKey, std::uint32_t options,
                                     std::uint32_t samDesired, Key* result) {
     HKEY out = nullptr;
-    const LONG status = ::RegOpenKeyExA(ToHkey(key), subKey, options, samDesired,
+    const LONG status = ::RegOpenKeyExA(ToHkey(key), subKey, options, Access(samDesired),
                                         result != nullptr ? &out : nullptr);
     if (result != nullptr) *result = FromHkey(out);
     return status;
@@ -69,7 +93,7 @@ Status RegistryWin32::RegCreateKeyExA(Key key, const char* subKey, std::uint32_t
     HKEY out = nullptr;
     DwordArg disp(disposition);
     const LONG status = ::RegCreateKeyExA(
-        ToHkey(key), subKey, reserved, const_cast<char*>(keyClass), options, samDesired,
+        ToHkey(key), subKey, reserved, const_cast<char*>(keyClass), options, Access(samDesired),
         static_cast<SECURITY_ATTRIBUTES*>(const_cast<void*>(securityAttributes)),
         result != nullptr ? &out : nullptr, disp.get());
     if (result != nullptr) *result = FromHkey(out);
@@ -109,7 +133,7 @@ Status RegistryWin32::RegCloseKey(Key key) {
 Status RegistryWin32::RegOpenKeyExW(Key key, const char16_t* subKey, std::uint32_t options,
                                     std::uint32_t samDesired, Key* result) {
     HKEY out = nullptr;
-    const LONG status = ::RegOpenKeyExW(ToHkey(key), W(subKey), options, samDesired,
+    const LONG status = ::RegOpenKeyExW(ToHkey(key), W(subKey), options, Access(samDesired),
                                         result != nullptr ? &out : nullptr);
     if (result != nullptr) *result = FromHkey(out);
     return status;
@@ -121,10 +145,11 @@ Status RegistryWin32::RegCreateKeyExW(Key key, const char16_t* subKey, std::uint
                                       Key* result, std::uint32_t* disposition) {
     HKEY out = nullptr;
     DwordArg disp(disposition);
-    const LONG status = ::RegCreateKeyExW(
-        ToHkey(key), W(subKey), reserved, const_cast<wchar_t*>(W(keyClass)), options, samDesired,
-        static_cast<SECURITY_ATTRIBUTES*>(const_cast<void*>(securityAttributes)),
-        result != nullptr ? &out : nullptr, disp.get());
+    const LONG status =
+        ::RegCreateKeyExW(ToHkey(key), W(subKey), reserved, const_cast<wchar_t*>(W(keyClass)),
+                          options, Access(samDesired),
+                          static_cast<SECURITY_ATTRIBUTES*>(const_cast<void*>(securityAttributes)),
+                          result != nullptr ? &out : nullptr, disp.get());
     if (result != nullptr) *result = FromHkey(out);
     return status;
 }
@@ -156,6 +181,23 @@ Status RegistryWin32::RegEnumValueW(Key key, std::uint32_t index, char16_t* valu
 }
 
 Status RegistryWin32::RegDeleteKeyW(Key key, const char16_t* subKey) {
+    // RegDeleteKeyW takes no access, so under WOW64 a path from a root would
+    // be followed in the redirected view (RegDeleteKeyExW, which takes a view,
+    // is missing from 32-bit XP). Instead the key above is opened here, in the
+    // 64-bit view like every open, and the last name deleted from that handle:
+    // a name under a handle of the 64-bit view stays in that view.
+    if (subKey != nullptr && UnderWow64()) {
+        const std::u16string path(subKey);
+        const std::size_t slash = path.rfind(u'\\');
+        if (slash != std::u16string::npos && slash + 1 < path.size()) {
+            Status status = kSuccess;
+            // Deleting asks no right of the key above, so it is opened for little.
+            const UniqueKey parent =
+                UniqueKey::Open(*this, key, path.substr(0, slash), kKeyEnumerateSubKeys, &status);
+            if (!parent) return status;
+            return ::RegDeleteKeyW(ToHkey(parent.get()), W(path.c_str() + slash + 1));
+        }
+    }
     return ::RegDeleteKeyW(ToHkey(key), W(subKey));
 }
 
