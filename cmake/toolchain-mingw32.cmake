@@ -1,4 +1,4 @@
-# 32-bit Windows (XP and later) with Debian's mingw-w64, POSIX thread model (GoogleTest needs std::mutex; app/xpcompat.c keeps winpthread XP-clean).
+# 32-bit Windows (XP and later) with Debian's mingw-w64, POSIX thread model (GoogleTest needs std::mutex; app/runtime/xpcompat.c keeps winpthread XP-clean).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_SYSTEM_VERSION 5.1)
