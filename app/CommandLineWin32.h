@@ -1,6 +1,4 @@
-// The command line on the real Windows: the process's own arguments, the
-// registry, the files, the backup folder under Application Data, and message
-// boxes with no window to own them.
+// The process's own command line, as the shell splits it.
 #pragma once
 #include "app/CommandLine.h"
 
@@ -8,8 +6,5 @@ namespace cmdline {
 
 // GetCommandLineW as CommandLineToArgvW splits it, the program's name left out.
 Arguments ProcessArguments();
-
-// Runs an export, an import or the usage message; returns the exit status.
-int RunWin32(const Arguments& arguments);
 
 }  // namespace cmdline

@@ -5,7 +5,8 @@
 #include "app/CommandLineWin32.h"
 #include "app/modGetVersion.h"
 #include "app/modMain.h"
-#include "app/version.h"
+#include "common/version.h"
+#include "profiles/ProfilesWin32.h"
 #include "ui/frmKestrowWin32.h"
 
 namespace modMain {

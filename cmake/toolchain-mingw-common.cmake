@@ -1,6 +1,6 @@
 # What both Windows toolchains share; each sets `triple` and the processor
 # first. Debian's mingw-w64, POSIX thread model (GoogleTest needs std::mutex;
-# app/xpcompat.c keeps winpthread XP-clean).
+# app/runtime/xpcompat.c keeps winpthread XP-clean).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_C_COMPILER ${triple}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${triple}-g++-posix)

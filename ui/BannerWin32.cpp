@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "app/resource.h"
-#include "ui/HttpWin32.h"
+#include "banner/HttpWin32.h"
+#include "ui/resource.h"
 #include "win32/ProgramFolder.h"
 
 namespace ui {

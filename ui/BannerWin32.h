@@ -10,10 +10,10 @@
 #include <memory>
 #include <string>
 
-#include "app/resource.h"
+#include "ui/resource.h"
 
-#include "ui/Banner.h"
-#include "ui/PictureWin32.h"
+#include "banner/Banner.h"
+#include "banner/PictureWin32.h"
 #include "win32/Window.h"
 
 namespace ui {

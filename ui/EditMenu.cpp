@@ -1,8 +1,8 @@
 #include "ui/EditMenu.h"
 
-#include "app/version.h"
-#include "registry/RegFile.h"
-#include "registry/modTweaks.h"
+#include "backup/RegFile.h"
+#include "common/version.h"
+#include "settings/modTweaks.h"
 #include "ui/TweaksTab.h"
 
 namespace ui {

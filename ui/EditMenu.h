@@ -11,13 +11,13 @@
 #include <optional>
 #include <string>
 
-#include "registry/Backup.h"
-#include "registry/BackupFiles.h"
-#include "registry/Managed.h"
+#include "backup/Backup.h"
+#include "backup/BackupFiles.h"
+#include "backup/Managed.h"
+#include "backup/Restore.h"
 #include "registry/RegistryApi.h"
-#include "registry/Restore.h"
-#include "registry/UserName.h"
-#include "ui/Prompter.h"
+#include "settings/UserName.h"
+#include "shell/Prompter.h"
 
 namespace ui {
 

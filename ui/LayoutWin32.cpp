@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/resource.h"
+#include "ui/resource.h"
 
 namespace ui {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/version.h"
-#include "registry/Backup.h"
+#include "backup/Backup.h"
+#include "common/version.h"
 #include "registry/RegistryApi.h"
-#include "registry/RunHistory.h"
+#include "settings/RunHistory.h"
 #include "system/modShutdown.h"
 
 namespace ui {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Prompter.h"
+#include "shell/Prompter.h"
 
 namespace backup {
 class BackedUpRegistry;

@@ -78,7 +78,7 @@ TweaksTab::TweaksTab(backup::BackedUpRegistry& registry, reg::UserNameApi& userN
 }
 
 const char* TweaksTab::Caption(Tweak tweak) {
-    return FindControl(kSettings[static_cast<std::size_t>(tweak)].id)->caption;
+    return modTweaks::RowOf(tweak).caption;
 }
 
 template <class Body>

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "registry/Backup.h"
+#include "backup/Backup.h"
 #include "registry/RegistryApi.h"
-#include "registry/UserName.h"
-#include "registry/modTweaks.h"
+#include "settings/UserName.h"
+#include "settings/modTweaks.h"
+#include "shell/Prompter.h"
 #include "ui/CheckBox.h"
 #include "ui/ControlIds.h"
-#include "ui/Prompter.h"
 
 namespace ui {
 

@@ -5,11 +5,11 @@
 #include <array>
 #include <string>
 
-#include "app/version.h"
+#include "common/version.h"
 #include "registry/RegistryApi.h"
+#include "shell/Prompter.h"
 #include "ui/ControlIds.h"
 #include "ui/Layout.h"
-#include "ui/Prompter.h"
 
 namespace ui {
 

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "app/resource.h"
 #include "registry/RegistryWin32.h"
+#include "shell/PrompterWin32.h"
 #include "ui/LayoutWin32.h"
-#include "ui/PrompterWin32.h"
 #include "ui/frmAbout.h"
+#include "ui/resource.h"
 
 namespace ui {
 

@@ -4,9 +4,9 @@
 #pragma once
 #include <array>
 
-#include "app/resource.h"
 #include "ui/ControlIds.h"
 #include "ui/Layout.h"
+#include "ui/resource.h"
 
 namespace ui {
 

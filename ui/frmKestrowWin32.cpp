@@ -1,25 +1,15 @@
 #include "ui/frmKestrowWin32.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <exception>
 
-#include "app/resource.h"
-#include "app/version.h"
-#include "registry/BackupFilesWin32.h"
-#include "registry/RegistryWin32.h"
-#include "registry/UserNameWin32.h"
-#include "system/ShutdownWin32.h"
-#include "ui/BannerWin32.h"
-#include "ui/CheckedListWin32.h"
-#include "ui/EditMenu.h"
-#include "ui/RunListTab.h"
-#include "ui/ShellWin32.h"
-#include "ui/TweaksTab.h"
+#include "common/version.h"
+#include "shell/ShellWin32.h"
 #include "ui/frmAboutWin32.h"
+#include "ui/frmKestrowPartsWin32.h"
 #include "ui/frmSplashWin32.h"
-#include "win32/BackupFolder.h"
+#include "ui/resource.h"
 #include "win32/ProgramFolder.h"
 
 namespace ui {
@@ -27,64 +17,6 @@ namespace ui {
 namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 }  // namespace
-
-// What the window owns beyond its controls: the logic of its tabs, its Edit
-// menu and the backups behind them, and its banner. Kept here so that the
-// header does not pull them all in. It is also what the Edit menu sees of
-// the window.
-struct frmKestrow::Parts final : EditView {
-    explicit Parts(Prompter& prompter)
-        : edit(registry, files, win32::BackupFolder, userName, prompter),
-          tweaks(edit.Registry(), userName, prompter),
-          runList(edit.Registry(), prompter, shutdown),
-          lstRunMRU(runList) {
-        edit.AttachView(this);
-    }
-
-    std::u16string ChooseBackup(const std::u16string& folder) override;
-    bool OpenFolder(const std::u16string& folder) override {
-        return ShellWin32(owner).OpenFolder(folder);
-    }
-    void Reread() override {
-        tweaks.Reread();
-        runList.LoadRunList();
-    }
-    void UndoChanged(bool canUndo) override {
-        EnableMenuItem(GetMenu(owner), IDM_EDIT_UNDO,
-                       MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
-    }
-    std::string Shown(const std::u16string& path) override { return win32::Shown(path); }
-
-    HWND owner = nullptr;
-    reg::RegistryWin32 registry;
-    reg::UserNameWin32 userName;
-    sys::ShutdownWin32 shutdown;
-    backup::BackupFilesWin32 files;
-    EditMenu edit;
-    TweaksTab tweaks;
-    RunListTab runList;
-    CheckedListWin32 lstRunMRU;
-    BannerWin32 banner;
-};
-
-std::u16string frmKestrow::Parts::ChooseBackup(const std::u16string& folder) {
-    // Room for the longest path Windows takes; a name that does not fit is
-    // refused by the dialog (FNERR_BUFFERTOOSMALL), never cut short.
-    std::vector<wchar_t> path(32768, L'\0');
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = L"Registration files (*.reg)\0*.reg\0All files (*.*)\0*.*\0";
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path.data();
-    dialog.nMaxFile = static_cast<DWORD>(path.size());
-    dialog.lpstrInitialDir = win32::Wide(folder);
-    dialog.lpstrTitle = L"Restore Backup";
-    dialog.lpstrDefExt = L"reg";
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameW(&dialog)) return u"";
-    return std::u16string(reinterpret_cast<const char16_t*>(path.data()));
-}
 
 namespace {
 // Lets queued messages (painting, a key or click on the splash) through once.

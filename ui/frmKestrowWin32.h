@@ -8,10 +8,10 @@
 #include <map>
 #include <memory>
 
-#include "app/resource.h"
+#include "ui/resource.h"
 
+#include "shell/PrompterWin32.h"
 #include "ui/LayoutWin32.h"
-#include "ui/PrompterWin32.h"
 #include "ui/frmKestrow.h"
 #include "win32/Window.h"
 

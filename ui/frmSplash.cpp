@@ -1,6 +1,6 @@
 #include "ui/frmSplash.h"
 
-#include "app/version.h"
+#include "common/version.h"
 
 namespace ui {
 

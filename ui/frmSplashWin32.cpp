@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/resource.h"
 #include "ui/frmSplash.h"
+#include "ui/resource.h"
 
 namespace ui {
 

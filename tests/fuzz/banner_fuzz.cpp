@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "ui/Banner.h"
-#include "ui/PictureHeader.h"
-#include "ui/Shell.h"
+#include "banner/Banner.h"
+#include "banner/PictureHeader.h"
+#include "shell/Shell.h"
 
 namespace {
 

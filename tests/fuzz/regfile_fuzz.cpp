@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "registry/Managed.h"
-#include "registry/RegFile.h"
+#include "backup/Managed.h"
+#include "backup/RegFile.h"
 
 namespace {
 

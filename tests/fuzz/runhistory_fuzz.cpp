@@ -13,7 +13,7 @@
 
 #include "registry/AnsiCodePage.h"
 #include "registry/MemoryRegistry.h"
-#include "registry/RunHistory.h"
+#include "settings/RunHistory.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <functional>
 #include <map>
 
-#include "registry/Backup.h"
+#include "backup/Backup.h"
+#include "backup/Restore.h"
 #include "registry/MemoryRegistry.h"
-#include "registry/Restore.h"
 #include "registry/modReg.h"
-#include "registry/modTweaks.h"
+#include "settings/modTweaks.h"
 #include "support/TestDoubles.h"
 
 namespace {

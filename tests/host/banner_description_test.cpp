@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "ui/Banner.h"
-#include "ui/Shell.h"
+#include "banner/Banner.h"
+#include "shell/Shell.h"
 
 namespace {
 

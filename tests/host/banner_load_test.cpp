@@ -7,10 +7,10 @@
 #include <map>
 #include <vector>
 
-#include "app/version.h"
+#include "banner/Banner.h"
+#include "common/version.h"
 #include "support/TestDoubles.h"
 #include "tests/host/picture_bytes.h"
-#include "ui/Banner.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
+#include "backup/RegFile.h"
 #include "registry/MemoryRegistry.h"
-#include "registry/RegFile.h"
 #include "support/TestDoubles.h"
 #include "ui/EditMenu.h"
 #include "ui/RunListTab.h"

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+
+#include "settings/modTweaks.h"
+#include "ui/TweaksTab.h"
 
 namespace {
 
@@ -32,6 +36,18 @@ TEST(Layout, ControlIdsFollowTabOrderAndEveryTopicIsInTheHelpFile) {
     for (int t = 1; t <= 15; ++t) expected.insert(t);
     expected.insert(17);
     EXPECT_EQ(topics, expected);
+}
+
+// The command line and the Group Policy template name a setting from its
+// catalogue row, the window from its box's layout row: they must agree.
+TEST(Layout, EachSettingsBoxShowsTheCaptionAndTopicOfItsCatalogueRow) {
+    for (const ui::Setting& s : ui::kSettings) {
+        const ui::LayoutRow* box = ui::FindControl(s.id);
+        const modTweaks::Row& row = modTweaks::RowOf(s.tweak);
+        ASSERT_NE(box, nullptr) << row.caption;
+        EXPECT_EQ(std::string(box->caption), row.caption) << box->name;
+        EXPECT_EQ(box->helpTopic, row.helpTopic) << box->name;
+    }
 }
 
 TEST(Layout, F1FallsBackToTheWindowsTopic) {

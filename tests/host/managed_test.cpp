@@ -2,10 +2,10 @@
 // /import. Only what Dovrane manages passes; the refusal names the line.
 #include <gtest/gtest.h>
 
-#include "registry/Managed.h"
+#include "backup/Managed.h"
+#include "backup/Restore.h"
 #include "registry/MemoryRegistry.h"
-#include "registry/Restore.h"
-#include "registry/modTweaks.h"
+#include "settings/modTweaks.h"
 #include "support/TestDoubles.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "banner/PictureHeader.h"
 #include "tests/host/picture_bytes.h"
-#include "ui/PictureHeader.h"
 
 namespace {
 

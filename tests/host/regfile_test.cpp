@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <random>
 
-#include "registry/RegFile.h"
+#include "backup/RegFile.h"
 
 namespace {
 

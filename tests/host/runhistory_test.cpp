@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "registry/MemoryRegistry.h"
-#include "registry/RunHistory.h"
+#include "settings/RunHistory.h"
 
 namespace {
 

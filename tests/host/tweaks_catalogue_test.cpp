@@ -5,7 +5,7 @@
 
 #include "registry/AnsiCodePage.h"
 #include "registry/MemoryRegistry.h"
-#include "registry/modTweaks.h"
+#include "settings/modTweaks.h"
 #include "support/TestDoubles.h"
 
 namespace {

@@ -3,7 +3,7 @@
 # XP ships, no function that XP lacks (post_xp_apis.txt beside this script),
 # must not ask for a system newer than 5.1, must be a GUI program, and must
 # carry its C++ runtime inside (no libstdc++/libgcc/winpthread DLL to ship).
-# The DLLs it loads on first use (app/delayload/*.def) obey the same rules,
+# The DLLs it loads on first use (app/runtime/delayload/*.def) obey the same rules,
 # and none of them may be in the import table as well: a function missing
 # from its list would bring its DLL back to the start.
 #   xp_imports_test.sh EXE [LIST.def...]

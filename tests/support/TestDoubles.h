@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "backup/BackupFiles.h"
 #include "registry/AnsiCodePage.h"
-#include "registry/BackupFiles.h"
 #include "registry/RegistryApi.h"
-#include "registry/UserName.h"
+#include "settings/UserName.h"
+#include "shell/Prompter.h"
 #include "system/ShutdownApi.h"
-#include "ui/Prompter.h"
 
 namespace testing_doubles {
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
 #include "ui/frmKestrow.h"
+#include "ui/resource.h"
 #include "wine/support/Driver.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
+#include "banner/HttpWin32.h"
 #include "banner_test_server.h"
-#include "ui/HttpWin32.h"
 
 namespace {
 

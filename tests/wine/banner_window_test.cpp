@@ -12,12 +12,12 @@
 #include <memory>
 #include <sstream>
 
-#include "app/resource.h"
+#include "banner/Banner.h"
 #include "banner_test_server.h"
-#include "ui/Banner.h"
 #include "ui/frmAbout.h"
 #include "ui/frmKestrow.h"
 #include "ui/frmSplash.h"
+#include "ui/resource.h"
 #include "wine/support/Driver.h"
 
 namespace {

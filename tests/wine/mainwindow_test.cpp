@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
 #include "ui/LayoutWin32.h"
 #include "ui/frmKestrow.h"
+#include "ui/resource.h"
 #include "wine/support/Driver.h"
 
 namespace {

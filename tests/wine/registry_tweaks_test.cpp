@@ -10,8 +10,8 @@
 
 #include "registry/AnsiCodePage.h"
 #include "registry/RegistryWin32.h"
-#include "registry/UserNameWin32.h"
-#include "registry/modTweaks.h"
+#include "settings/UserNameWin32.h"
+#include "settings/modTweaks.h"
 #include "wine/support/Driver.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
+#include "ui/resource.h"
 #include "wine/support/Driver.h"
 
 namespace {

@@ -5,19 +5,10 @@
 #include <utility>
 
 #include "registry/RegistryApi.h"
-#include "ui/TweaksTab.h"
-#include "ui/frmKestrow.h"
 
 namespace admgen {
 
 namespace {
-
-// The check box of the catalogue's setting number `setting`, from the
-// window's table of settings. The only place that knows how the program ties
-// a setting to its control.
-const ui::LayoutRow* BoxOf(std::size_t setting) {
-    return ui::FindControl(ui::kSettings[setting].id);
-}
 
 constexpr const char* kCategory = "DovraneCategory";
 
@@ -204,11 +195,9 @@ std::vector<Setting> ProgramSettings() {
     std::vector<Setting> settings;
     const auto& rows = modTweaks::Rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const ui::LayoutRow* box = BoxOf(i);
-        if (box == nullptr || box->helpTopic <= 0)
-            throw AdmError("setting " + std::to_string(i + 1) +
-                           " has no check box with a help topic");
-        settings.push_back({&rows[i], static_cast<std::uint32_t>(box->helpTopic)});
+        if (rows[i].helpTopic <= 0)
+            throw AdmError("setting " + std::to_string(i + 1) + " has no help topic");
+        settings.push_back({&rows[i], static_cast<std::uint32_t>(rows[i].helpTopic)});
     }
     return settings;
 }

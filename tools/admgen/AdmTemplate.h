@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/modTweaks.h"
+#include "settings/modTweaks.h"
 #include "tools/hlpc/HelpProject.h"
 
 namespace admgen {

@@ -112,7 +112,9 @@ std::string MakeWith(const modTweaks::Row& row, const std::string& text) {
     return MakeTemplate({{&row, 7}}, help);
 }
 
-const modTweaks::Row kRow = {reg::kLocalMachine,
+const modTweaks::Row kRow = {"The setting",
+                             7,
+                             reg::kLocalMachine,
                              "Software\\Test",
                              "Value",
                              reg::kRegDword,

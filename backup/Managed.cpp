@@ -1,0 +1,247 @@
+#include "backup/Managed.h"
+
+#include <algorithm>
+#include <array>
+
+#include "backup/Backup.h"
+#include "backup/Restore.h"
+#include "settings/RunHistory.h"
+
+namespace managed {
+
+using modTweaks::Tweak;
+using regfile::Entry;
+
+namespace {
+
+// A setting's key, or the key above it (`up` = 1), that may be missing on a
+// fresh system and is made by the setting's writer.
+struct Creatable {
+    Tweak tweak;
+    int up;
+};
+constexpr std::array<Creatable, 4> kCreatable = {{
+    {Tweak::kCleanupWizard, 0},   // ...\Explorer\Desktop\CleanupWiz
+    {Tweak::kAdminOnWelcome, 1},  // ...\Winlogon\SpecialAccounts
+    {Tweak::kAdminOnWelcome, 0},  // ...\SpecialAccounts\UserList
+    {Tweak::kLowSpaceChecks, 0},  // ...\Policies\Explorer
+}};
+
+// The seven settings a profile carries: all but the one named after a user.
+bool InProfile(Tweak tweak) {
+    return modTweaks::RowOf(tweak).valueName != nullptr;
+}
+
+std::u16string KeyOf(const Creatable& c) {
+    std::u16string path = regfile::FromAscii(modTweaks::RowOf(c.tweak).keyPath);
+    for (int i = 0; i < c.up; ++i) path.erase(path.rfind(u'\\'));
+    return path;
+}
+
+bool SameKey(const std::u16string& a, const std::u16string& b) {
+    return backup::Folded(a) == backup::Folded(b);
+}
+
+// root\path is `key` or below it.
+bool AtOrBelow(const std::u16string& path, const std::u16string& key) {
+    const std::u16string p = backup::Folded(path), k = backup::Folded(key);
+    return p == k || p.compare(0, k.size() + 1, k + u"\\") == 0;
+}
+
+std::u16string Display(const Entry& e) {
+    std::u16string text = regfile::RootName(e.root);
+    if (!e.path.empty()) text += u"\\" + e.path;
+    return text;
+}
+
+std::string Ascii(const std::u16string& text) {
+    std::string out;
+    for (char16_t c : text) out += c < 0x80 ? char(c) : '?';
+    return out;
+}
+
+// The setting whose value this is, if any (the current-account one named
+// `userName`, never the empty name).
+const modTweaks::Row* RowFor(const Entry& e, const std::u16string& userName, Tweak* which) {
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
+        const modTweaks::Row& row = modTweaks::Rows()[i];
+        if (row.root != e.root || !SameKey(regfile::FromAscii(row.keyPath), e.path)) continue;
+        const std::u16string name =
+            row.valueName != nullptr ? regfile::FromAscii(row.valueName) : userName;
+        if (name.empty() || !SameKey(name, e.name)) continue;
+        *which = static_cast<Tweak>(i);
+        return &row;
+    }
+    return nullptr;
+}
+
+bool IsSettingsKey(const Entry& e, bool profile) {
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
+        const modTweaks::Row& row = modTweaks::Rows()[i];
+        if (profile && !InProfile(static_cast<Tweak>(i))) continue;
+        if (row.root == e.root && SameKey(regfile::FromAscii(row.keyPath), e.path)) return true;
+    }
+    return false;
+}
+
+bool IsRunMru(const Entry& e) {
+    return e.root == reg::kCurrentUser && SameKey(e.path, runhistory::kRunMruPath);
+}
+
+enum class Kind { kBackup, kProfile };
+
+CheckResult Check(const regfile::ReadResult& file, const std::u16string& userName, Kind kind) {
+    CheckResult result;
+    if (!file.ok) {
+        result.errorLine = file.errorLine;
+        result.error = file.error;
+        return result;
+    }
+    auto refuse = [&](const Entry& e, const std::string& why) {
+        result = CheckResult();
+        result.errorLine = e.line;
+        result.error = why;
+        return result;
+    };
+    const bool profile = kind == Kind::kProfile;
+    for (const Entry& e : file.entries) {
+        const std::string where = Ascii(Display(e));
+        switch (e.kind) {
+            case Entry::Kind::kComment:
+                break;
+            case Entry::Kind::kKey:
+                if (!IsSettingsKey(e, profile) &&
+                    (profile || (!IsRunMru(e) && !IsCreatableKey(e.root, e.path))))
+                    return refuse(e, where + " is not a key Dovrane manages");
+                break;
+            case Entry::Kind::kRemoveKey:
+                if (profile) return refuse(e, "a settings profile removes no key");
+                if (!IsCreatableKey(e.root, e.path))
+                    return refuse(e, where + " is not a key Dovrane makes, so it is not removed");
+                ++result.summary.keyRemovals;
+                break;
+            case Entry::Kind::kValue:
+            case Entry::Kind::kDeleteValue: {
+                const std::string value =
+                    where + "\\" + (e.name.empty() ? "(default)" : Ascii(e.name));
+                Tweak tweak{};
+                const modTweaks::Row* row = RowFor(e, profile ? u"" : userName, &tweak);
+                if (row == nullptr && !profile && IsRunMru(e)) {
+                    ++result.summary.values;
+                    ++result.summary.runHistory;
+                    break;
+                }
+                if (row == nullptr) return refuse(e, value + " is not a value Dovrane manages");
+                if (profile && e.kind == Entry::Kind::kValue &&
+                    (e.type != row->type || (e.type == reg::kRegDword && e.data.size() != 4)))
+                    return refuse(e, value + " has the wrong type for its setting");
+                ++result.summary.values;
+                auto& settings = result.summary.settings;
+                if (std::find(settings.begin(), settings.end(), tweak) == settings.end())
+                    settings.push_back(tweak);
+                break;
+            }
+        }
+    }
+    std::sort(result.summary.settings.begin(), result.summary.settings.end());
+    result.ok = true;
+    return result;
+}
+
+// No logon name is needed for the seven settings a profile carries.
+class NoUserName final : public reg::UserNameApi {
+  public:
+    bool GetUserNameW(char16_t*, std::uint32_t*) override { return false; }
+};
+
+}  // namespace
+
+bool IsCreatableKey(reg::Key root, const std::u16string& path) {
+    return std::any_of(kCreatable.begin(), kCreatable.end(), [&](const Creatable& c) {
+        return modTweaks::RowOf(c.tweak).root == root && SameKey(KeyOf(c), path);
+    });
+}
+
+std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16string& path) {
+    std::vector<std::u16string> keys;
+    for (const Creatable& c : kCreatable)
+        if (modTweaks::RowOf(c.tweak).root == root && AtOrBelow(KeyOf(c), path))
+            keys.push_back(KeyOf(c));
+    std::sort(keys.begin(), keys.end(),
+              [](const std::u16string& a, const std::u16string& b) { return a.size() > b.size(); });
+    return keys;
+}
+
+std::vector<ValueRef> ValuesUnder(reg::Key root, const std::u16string& path,
+                                  const std::u16string& userName) {
+    std::vector<ValueRef> values;
+    for (const modTweaks::Row& row : modTweaks::Rows()) {
+        const std::u16string key = regfile::FromAscii(row.keyPath);
+        const std::u16string name =
+            row.valueName != nullptr ? regfile::FromAscii(row.valueName) : userName;
+        if (row.root == root && !name.empty() && AtOrBelow(key, path))
+            values.push_back({key, name});
+    }
+    return values;
+}
+
+CheckResult CheckBackup(const regfile::ReadResult& file, const std::u16string& userName) {
+    return Check(file, userName, Kind::kBackup);
+}
+
+CheckResult CheckProfile(const regfile::ReadResult& file) {
+    return Check(file, u"", Kind::kProfile);
+}
+
+std::vector<Entry> ExportProfile(reg::RegistryApi& registry) {
+    NoUserName noUser;
+    const modTweaks::Seams seams{registry, noUser};
+    std::vector<Entry> entries = {
+        Entry::Comment(u" Dovrane settings profile. The setting that shows the current account on "
+                       u"the Welcome screen is not carried: its value is named after each user.")};
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
+        const Tweak tweak = static_cast<Tweak>(i);
+        if (!InProfile(tweak)) continue;
+        const modTweaks::Row& row = modTweaks::RowOf(tweak);
+        const bool on = modTweaks::Read(seams, tweak) == 1;
+        const std::u16string path = regfile::FromAscii(row.keyPath);
+        const std::u16string name = regfile::FromAscii(row.valueName);
+        if (!on && row.offDeletes) {
+            entries.push_back(Entry::DeleteValue(row.root, path, name));
+            continue;
+        }
+        const std::int32_t n = on ? row.on : row.off;
+        const auto bits = static_cast<std::uint32_t>(n);
+        entries.push_back(Entry::Value(
+            row.root, path, name, row.type,
+            row.type == reg::kRegSz
+                ? regfile::SzData(regfile::FromAscii(std::to_string(n)))
+                : std::vector<std::uint8_t>{std::uint8_t(bits), std::uint8_t(bits >> 8),
+                                            std::uint8_t(bits >> 16), std::uint8_t(bits >> 24)}));
+    }
+    return entries;
+}
+
+std::vector<Tweak> NotHeld(reg::RegistryApi& registry, const std::vector<Entry>& profile) {
+    std::vector<Tweak> missed;
+    for (const Entry& e : profile) {
+        Tweak tweak{};
+        if ((e.kind != Entry::Kind::kValue && e.kind != Entry::Kind::kDeleteValue) ||
+            RowFor(e, u"", &tweak) == nullptr)
+            continue;
+        // Held is what the file says, to the byte: then the setting reads as
+        // the file makes it read, by its own reader.
+        backup::Prior now;
+        const bool held =
+            backup::ReadPrior(registry, e.root, e.path, e.name, now) == reg::kSuccess &&
+            (e.kind == Entry::Kind::kDeleteValue
+                 ? !now.exists
+                 : now.exists && now.type == e.type && now.data == e.data);
+        if (!held && std::find(missed.begin(), missed.end(), tweak) == missed.end())
+            missed.push_back(tweak);
+    }
+    std::sort(missed.begin(), missed.end());
+    return missed;
+}
+
+}  // namespace managed

@@ -1,0 +1,110 @@
+#include "profiles/Profiles.h"
+
+#include "backup/Backup.h"
+#include "backup/Managed.h"
+#include "backup/RegFile.h"
+#include "backup/Restore.h"
+#include "common/version.h"
+
+namespace cmdline {
+
+const char kUsage[] =
+    "Dovrane.exe /export FILE [/quiet]\n"
+    "Dovrane.exe /import FILE [/quiet]\n"
+    "\n"
+    "Put a FILE whose path holds spaces in quotes.";
+
+namespace {
+
+std::string Ascii(const std::u16string& text) {
+    std::string out;
+    for (char16_t c : text) out += c < 0x80 ? char(c) : '?';
+    return out;
+}
+
+class Runner {
+  public:
+    Runner(Environment& env, const Arguments& args) : env_(env), args_(args) {}
+
+    int Export() {
+        const std::vector<std::uint8_t> bytes =
+            regfile::Write(managed::ExportProfile(env_.registry));
+        if (const backup::Error e = env_.files.WriteWhole(args_.file, bytes))
+            return Fail(kExitFile, "The settings could not be exported to " + Shown() + ": " +
+                                       backup::Describe(e) + ".");
+        return kExitOk;
+    }
+
+    int Import() {
+        std::vector<std::uint8_t> bytes;
+        if (const backup::Error e = env_.files.ReadAll(args_.file, bytes))
+            return Fail(kExitFile, "The settings profile " + Shown() +
+                                       " could not be read: " + backup::Describe(e) + ".");
+        const regfile::ReadResult file = regfile::Read(bytes);
+        const managed::CheckResult check = managed::CheckProfile(file);
+        if (!check.ok)
+            return Fail(kExitRefused, Shown() + " was not imported, and nothing was changed.\n\n" +
+                                          "Line " + std::to_string(check.errorLine) + ": " +
+                                          check.error + ".");
+        // Nothing is changed without its backup: with no folder for it, no
+        // change at all.
+        if (env_.backupFolder.empty())
+            return Fail(kExitFile, Shown() +
+                                       " was not imported: Windows did not name the Application "
+                                       "Data folder, where Dovrane keeps its backups.");
+
+        backup::BackupFile backupFile(env_.backupFiles, env_.backupFolder);
+        backup::UndoStack undo;
+        backup::BackedUpRegistry backed(env_.registry, backupFile, &undo);
+        const backup::ApplyReport report =
+            backup::ApplyAll(backed, undo, file.entries, backup::ApplyContext{});
+        // Decision 5: what counts is what the registry holds now, read
+        // without the backup in the way.
+        const std::vector<modTweaks::Tweak> missed = managed::NotHeld(env_.registry, file.entries);
+        if (missed.empty()) return kExitOk;
+
+        std::string text = std::to_string(missed.size()) +
+                           (missed.size() == 1 ? " setting" : " settings") + " of " + Shown() +
+                           " did not take:\n";
+        for (modTweaks::Tweak t : missed) text += std::string("\n") + modTweaks::RowOf(t).caption;
+        text += "\n\n";
+        text += report.why.empty()
+                    ? "Windows did not accept the change. Settings of the whole computer need "
+                      "an administrator."
+                    : "The change was not made because " + report.why + ".";
+        if (!backupFile.Path().empty())
+            text += "\n\nWhat was changed is saved in " + env_.shown(backupFile.Path()) + ".";
+        return Fail(static_cast<int>(missed.size()), text);
+    }
+
+    int Fail(int status, const std::string& text) {
+        if (!args_.quiet)
+            env_.prompter.MsgBox(text, ui::kMbOk | ui::kMbIconExclamation, DOVRANE_TITLE);
+        return status;
+    }
+
+  private:
+    std::string Shown() const { return env_.shown(args_.file); }
+
+    Environment& env_;
+    const Arguments& args_;
+};
+
+}  // namespace
+
+int Run(Environment& environment, const Arguments& arguments) {
+    if (!environment.shown) environment.shown = Ascii;
+    Runner runner(environment, arguments);
+    switch (arguments.command) {
+        case Command::kExport:
+            return runner.Export();
+        case Command::kImport:
+            return runner.Import();
+        case Command::kWindow:
+        case Command::kUsage:
+            break;
+    }
+    return runner.Fail(kExitUsage, arguments.error + "\n\n" + kUsage);
+}
+
+}  // namespace cmdline

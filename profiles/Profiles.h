@@ -1,0 +1,78 @@
+// Dovrane without its window: settings profiles for the people who look after
+// many machines. `Dovrane.exe /export FILE` writes the seven settings a
+// profile carries as a registration file; `Dovrane.exe /import FILE` checks
+// such a file whole, backs up what it changes, applies it and reads every
+// setting back. Logon scripts run them unattended, so each outcome is an exit
+// status, and /quiet keeps every message box away.
+//
+// Portable: the files, the registry, the backup folder and the message box
+// come in through Environment; ProfilesWin32 supplies the real ones. The
+// command line that asks for them is read in app/CommandLine.h.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "backup/BackupFiles.h"
+#include "registry/RegistryApi.h"
+#include "shell/Prompter.h"
+
+namespace cmdline {
+
+// The exit statuses, as the help file and the README list them. An import
+// that ran exits with the number of settings that did not take (0 to 7), so
+// the other outcomes keep clear of that range.
+enum ExitStatus : int {
+    kExitOk = 0,
+    kExitUsage = 10,    // an unknown switch, no FILE, or more than one
+    kExitFile = 11,     // FILE could not be read or written, or there is nowhere for backups
+    kExitRefused = 12,  // the file is no profile: nothing was changed
+    kExitNotXp = 13,    // the program runs on Windows XP only
+    kExitFailed = 14,   // an unexpected error (out of memory, say) ended the run
+};
+
+enum class Command {
+    kWindow,  // no arguments: the program opens its window as ever
+    kExport,
+    kImport,
+    kUsage,  // the command line was not understood (see `error`)
+};
+
+struct Arguments {
+    Command command = Command::kWindow;
+    std::u16string file;
+    bool quiet = false;  // also when the rest was not understood
+    std::string error;   // for kUsage, in words
+};
+
+// The files the command line reads and writes besides the backups.
+class ProfileFilesApi {
+  public:
+    virtual ~ProfileFilesApi() = default;
+    // The whole of a file.
+    virtual backup::Error ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) = 0;
+    // `bytes` become the whole of `path`, replacing a file of that name; a
+    // failure leaves no part-written file and an earlier file as it was.
+    virtual backup::Error WriteWhole(const std::u16string& path,
+                                     const std::vector<std::uint8_t>& bytes) = 0;
+};
+
+struct Environment {
+    reg::RegistryApi& registry;
+    ProfileFilesApi& files;
+    backup::BackupFilesApi& backupFiles;
+    std::u16string backupFolder;  // empty when Windows could not name it
+    ui::Prompter& prompter;       // not used under /quiet
+    // A path as a message box can show it (the ANSI code page's text).
+    std::function<std::string(const std::u16string&)> shown;
+};
+
+// Runs an export, an import or the usage message; never kWindow. Returns the
+// exit status.
+int Run(Environment& environment, const Arguments& arguments);
+
+// The usage message's first lines, also what the help file shows.
+extern const char kUsage[];
+
+}  // namespace cmdline

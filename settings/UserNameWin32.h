@@ -1,0 +1,12 @@
+// The user-name seam on the real advapi32 call.
+#pragma once
+#include "settings/UserName.h"
+
+namespace reg {
+
+class UserNameWin32 final : public UserNameApi {
+  public:
+    bool GetUserNameW(char16_t* buffer, std::uint32_t* size) override;
+};
+
+}  // namespace reg

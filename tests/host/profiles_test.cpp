@@ -1,0 +1,207 @@
+// Profiles: the export and the import over the in-memory registry, files held in memory and
+// recorded message boxes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "app/CommandLine.h"
+#include "backup/Managed.h"
+#include "profiles/Profiles.h"
+#include "registry/MemoryRegistry.h"
+#include "settings/modTweaks.h"
+#include "support/TestDoubles.h"
+
+namespace {
+
+using cmdline::Command;
+using modTweaks::Tweak;
+
+// Profile files and backup files in one map of paths; a path may be made to
+// fail.
+class MemoryFiles final : public cmdline::ProfileFilesApi, public backup::BackupFilesApi {
+  public:
+    std::map<std::u16string, std::vector<std::uint8_t>> files;
+    std::map<std::u16string, backup::Error> failing;  // path or folder: its error
+
+    backup::Error ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) override {
+        if (failing.count(path)) return failing[path];
+        if (!files.count(path)) return backup::kFileNotFound;
+        bytes = files[path];
+        return backup::kOk;
+    }
+    backup::Error WriteWhole(const std::u16string& path,
+                             const std::vector<std::uint8_t>& bytes) override {
+        if (failing.count(path)) return failing[path];
+        files[path] = bytes;
+        return backup::kOk;
+    }
+    backup::LocalTime Now() override { return {2026, 12, 7, 14, 5, 9}; }
+    backup::Error CreateFolders(const std::u16string& folder) override {
+        return failing.count(folder) ? failing[folder] : backup::kOk;
+    }
+    backup::Error CreateNew(const std::u16string& path,
+                            const std::vector<std::uint8_t>& bytes) override {
+        if (files.count(path)) return backup::kFileExists;
+        return WriteWhole(path, bytes);
+    }
+    backup::Error Append(const std::u16string& path,
+                         const std::vector<std::uint8_t>& bytes) override {
+        files[path].insert(files[path].end(), bytes.begin(), bytes.end());
+        return backup::kOk;
+    }
+};
+
+constexpr char16_t kBackups[] = u"C:\\AppData\\Dovrane\\Backups";
+constexpr char16_t kBackupFile[] = u"C:\\AppData\\Dovrane\\Backups\\Dovrane 2026-12-07 140509.reg";
+constexpr char16_t kProfile[] = u"C:\\Profiles\\room 12.reg";
+
+class CommandLineRun : public ::testing::Test {
+  protected:
+    int Run(reg::MemoryRegistry& registry, const std::vector<std::u16string>& args) {
+        cmdline::Environment env{registry, files, files, backupFolder, prompter, {}};
+        return cmdline::Run(env, cmdline::Parse(args));
+    }
+    std::vector<std::int32_t> Reads(reg::MemoryRegistry& registry) {
+        testing_doubles::FakeUserName user{"jo"};
+        std::vector<std::int32_t> reads;
+        for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i)
+            reads.push_back(modTweaks::Read({registry, user}, static_cast<Tweak>(i)));
+        return reads;
+    }
+    std::string LastBox() const { return prompter.boxes.empty() ? "" : prompter.boxes.back().text; }
+    // A profile with `body` after its header, put where /import finds it.
+    void PutProfile(const std::string& body) {
+        std::vector<std::uint8_t> bytes = regfile::FileHeader();
+        const auto rest = regfile::LittleEndian(regfile::FromAscii(body));
+        bytes.insert(bytes.end(), rest.begin(), rest.end());
+        files.files[kProfile] = bytes;
+    }
+
+    MemoryFiles files;
+    std::u16string backupFolder = kBackups;
+    testing_doubles::Log log;
+    testing_doubles::RecordingPrompter prompter{log};
+};
+
+TEST_F(CommandLineRun, AnExportedProfileImportsIntoAnotherRegistryAndReadsTheSame) {
+    reg::MemoryRegistry from, to;
+    testing_doubles::FakeUserName user{"jo"};
+    // A mix of states, set as the boxes would set them.
+    for (Tweak t : {Tweak::kNumLock, Tweak::kEncryptMenu, Tweak::kAdminOnWelcome, Tweak::kKeepRas})
+        modTweaks::Write({from, user}, t, true);
+    for (Tweak t : {Tweak::kCleanupWizard, Tweak::kClearPageFile, Tweak::kLowSpaceChecks})
+        modTweaks::Write({from, user}, t, false);
+    to.PutDword(reg::kLocalMachine, modTweaks::RowOf(Tweak::kClearPageFile).keyPath,
+                "ClearPageFileAtShutdown", 1);
+
+    EXPECT_EQ(Run(from, {u"/export", kProfile}), cmdline::kExitOk);
+    ASSERT_TRUE(files.files.count(kProfile));
+    const regfile::ReadResult profile = regfile::Read(files.files[kProfile]);
+    ASSERT_TRUE(managed::CheckProfile(profile).ok);
+    const auto comment = regfile::LittleEndian(u"; Dovrane settings profile.");
+    EXPECT_NE(std::search(files.files[kProfile].begin(), files.files[kProfile].end(),
+                          comment.begin(), comment.end()),
+              files.files[kProfile].end());
+
+    EXPECT_EQ(Run(to, {u"/import", kProfile}), 0);
+    EXPECT_TRUE(prompter.boxes.empty()) << LastBox();
+    std::vector<std::int32_t> want = Reads(from), got = Reads(to);
+    // The current account is not carried: it stays as it was.
+    const auto current = static_cast<std::size_t>(Tweak::kCurrentUserOnWelcome);
+    want.erase(want.begin() + current);
+    got.erase(got.begin() + current);
+    EXPECT_EQ(got, want);
+
+    // The page file's earlier state is in the run's backup, which the
+    // registry editor can put back.
+    ASSERT_TRUE(files.files.count(kBackupFile));
+    const regfile::ReadResult backup = regfile::Read(files.files[kBackupFile]);
+    ASSERT_TRUE(managed::CheckBackup(backup, u"jo").ok);
+    bool pageFile = false;
+    for (const regfile::Entry& e : backup.entries)
+        pageFile |= e.name == u"ClearPageFileAtShutdown" && e.data[0] == 1;
+    EXPECT_TRUE(pageFile);
+}
+
+TEST_F(CommandLineRun, ARefusedFileChangesNothingAndSaysWhichLine) {
+    const std::string keyboard = "[HKEY_USERS\\.DEFAULT\\Control Panel\\Keyboard]\r\n";
+    const std::string good = keyboard + "\"InitialKeyboardIndicators\"=\"2\"\r\n\r\n";
+    const struct {
+        std::string body;
+        const char* line;
+    } cases[] = {
+        {good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Evil]\r\n\"x\"=dword:00000001\r\n", "Line 6: "},
+        {good + "[HKEY_USERS\\.DEFAULT\\Control Panel\\Keyboard\r\n", "Line 6: "},
+        {good + keyboard + "\"InitialKeyboardIndicators\"=dword:00000002\r\n", "Line 7: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body);
+        reg::MemoryRegistry registry;
+        PutProfile(c.body);
+        EXPECT_EQ(Run(registry, {u"/import", kProfile}), cmdline::kExitRefused);
+        EXPECT_FALSE(registry.HasKey(reg::kUsers, ".DEFAULT\\Control Panel\\Keyboard"));
+        EXPECT_FALSE(files.files.count(kBackupFile));
+        EXPECT_NE(LastBox().find("room 12.reg was not imported, and nothing was changed"),
+                  std::string::npos);
+        EXPECT_NE(LastBox().find(c.line), std::string::npos) << LastBox();
+    }
+    const std::size_t boxes = prompter.boxes.size();
+    reg::MemoryRegistry registry;
+    EXPECT_EQ(Run(registry, {u"/import", kProfile, u"/quiet"}), cmdline::kExitRefused);
+    EXPECT_EQ(prompter.boxes.size(), boxes);
+}
+
+TEST_F(CommandLineRun, ExitsWithTheNumberOfSettingsThatDidNotTake) {
+    // A limited account: the machine's settings refuse, the user's take.
+    reg::MemoryRegistry registry;
+    registry.AddKey(reg::kLocalMachine, "SOFTWARE");
+    registry.AddKey(reg::kLocalMachine, "SYSTEM");
+    registry.Deny(reg::kLocalMachine, "SOFTWARE", reg::kKeySetValue | reg::kKeyCreateSubKey);
+    registry.Deny(reg::kLocalMachine, "SYSTEM", reg::kKeySetValue | reg::kKeyCreateSubKey);
+    reg::MemoryRegistry source;
+    testing_doubles::FakeUserName user{"jo"};
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i)
+        modTweaks::Write({source, user}, static_cast<Tweak>(i), true);
+    ASSERT_EQ(Run(source, {u"/export", kProfile}), 0);
+
+    EXPECT_EQ(Run(registry, {u"/import", kProfile}), 4);  // page file, encrypt, admin, RAS
+    EXPECT_EQ(Reads(registry)[static_cast<std::size_t>(Tweak::kLowSpaceChecks)], 1);
+    const std::string box = LastBox();
+    EXPECT_NE(box.find("4 settings of C:\\Profiles\\room 12.reg did not take"), std::string::npos)
+        << box;
+    EXPECT_NE(box.find("Enable Clear Page File @ Shutdown"), std::string::npos) << box;
+    EXPECT_EQ(box.find("Enable NumLock"), std::string::npos) << box;
+
+    // With nowhere to save backups, nothing is changed at all.
+    files.failing[kBackups] = backup::kAccessDenied;
+    reg::MemoryRegistry fresh;
+    EXPECT_EQ(Run(fresh, {u"/import", kProfile, u"-QUIET"}), 7);
+    reg::MemoryRegistry untouched;
+    EXPECT_EQ(Reads(fresh), Reads(untouched));
+    EXPECT_FALSE(fresh.HasKey(reg::kCurrentUser,
+                              "Software\\Microsoft\\Windows\\CurrentVersion\\"
+                              "Policies\\Explorer"));
+    backupFolder.clear();
+    EXPECT_EQ(Run(fresh, {u"/import", kProfile}), cmdline::kExitFile);
+    EXPECT_NE(LastBox().find("Application Data"), std::string::npos);
+}
+
+TEST_F(CommandLineRun, FileAndUsageFailuresHaveTheirOwnStatus) {
+    reg::MemoryRegistry registry;
+    files.failing[kProfile] = backup::kAccessDenied;
+    EXPECT_EQ(Run(registry, {u"/export", kProfile}), cmdline::kExitFile);
+    EXPECT_EQ(LastBox(),
+              "The settings could not be exported to C:\\Profiles\\room 12.reg: access is denied.");
+    EXPECT_EQ(Run(registry, {u"/import", kProfile}), cmdline::kExitFile);
+    EXPECT_NE(LastBox().find("could not be read: access is denied"), std::string::npos);
+    EXPECT_EQ(Run(registry, {u"/export", u"C:\\My", u"Profiles.reg"}), cmdline::kExitUsage);
+    EXPECT_NE(LastBox().find("in quotes"), std::string::npos);
+    EXPECT_NE(LastBox().find(cmdline::kUsage), std::string::npos);
+    const std::size_t boxes = prompter.boxes.size();
+    EXPECT_EQ(Run(registry, {u"/export", kProfile, u"/quiet"}), cmdline::kExitFile);
+    EXPECT_EQ(Run(registry, {u"/quiet", u"/bogus"}), cmdline::kExitUsage);
+    EXPECT_EQ(prompter.boxes.size(), boxes);
+}
+
+}  // namespace

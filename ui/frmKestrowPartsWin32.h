@@ -1,0 +1,61 @@
+// What the main window owns beyond its controls, apart from the window's own
+// file so that frmKestrowWin32.h need not pull it all in; only
+// frmKestrowWin32.cpp includes this.
+#pragma once
+#include <string>
+
+#include "backup/BackupFilesWin32.h"
+#include "registry/RegistryWin32.h"
+#include "settings/UserNameWin32.h"
+#include "shell/ShellWin32.h"
+#include "system/ShutdownWin32.h"
+#include "ui/BannerWin32.h"
+#include "ui/CheckedListWin32.h"
+#include "ui/EditMenu.h"
+#include "ui/RunListTab.h"
+#include "ui/TweaksTab.h"
+#include "ui/frmKestrowWin32.h"
+#include "win32/BackupFolder.h"
+
+namespace ui {
+
+// What the window owns beyond its controls: the logic of its tabs, its Edit
+// menu and the backups behind them, and its banner. Kept here so that the
+// header does not pull them all in. It is also what the Edit menu sees of
+// the window.
+struct frmKestrow::Parts final : EditView {
+    explicit Parts(Prompter& prompter)
+        : edit(registry, files, win32::BackupFolder, userName, prompter),
+          tweaks(edit.Registry(), userName, prompter),
+          runList(edit.Registry(), prompter, shutdown),
+          lstRunMRU(runList) {
+        edit.AttachView(this);
+    }
+
+    std::u16string ChooseBackup(const std::u16string& folder) override;
+    bool OpenFolder(const std::u16string& folder) override {
+        return ShellWin32(owner).OpenFolder(folder);
+    }
+    void Reread() override {
+        tweaks.Reread();
+        runList.LoadRunList();
+    }
+    void UndoChanged(bool canUndo) override {
+        EnableMenuItem(GetMenu(owner), IDM_EDIT_UNDO,
+                       MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
+    }
+    std::string Shown(const std::u16string& path) override { return win32::Shown(path); }
+
+    HWND owner = nullptr;
+    reg::RegistryWin32 registry;
+    reg::UserNameWin32 userName;
+    sys::ShutdownWin32 shutdown;
+    backup::BackupFilesWin32 files;
+    EditMenu edit;
+    TweaksTab tweaks;
+    RunListTab runList;
+    CheckedListWin32 lstRunMRU;
+    BannerWin32 banner;
+};
+
+}  // namespace ui
