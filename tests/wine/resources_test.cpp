@@ -36,6 +36,24 @@ class Resources : public testing::Test {
     HMODULE exe_ = nullptr;  // module_, as the calls take it
 };
 
+// The processor a PE file is for, from its file header; 0 when unreadable.
+WORD Machine(const std::string& path) {
+    const win32::File file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    IMAGE_DOS_HEADER dos = {};
+    DWORD got = 0;
+    if (!file || !ReadFile(file.get(), &dos, sizeof dos, &got, nullptr) || got != sizeof dos)
+        return 0;
+    DWORD signature = 0;
+    IMAGE_FILE_HEADER header = {};
+    if (SetFilePointer(file.get(), dos.e_lfanew, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+        !ReadFile(file.get(), &signature, sizeof signature, &got, nullptr) ||
+        signature != IMAGE_NT_SIGNATURE ||
+        !ReadFile(file.get(), &header, sizeof header, &got, nullptr) || got != sizeof header)
+        return 0;
+    return header.Machine;
+}
+
 // The attributes of each element named `tag` in a small XML text.
 std::vector<std::map<std::string, std::string>> Elements(const std::string& xml,
                                                          const std::string& tag) {
@@ -61,12 +79,12 @@ TEST_F(Resources, ManifestNamesTheProgramAndAsksForCommonControls6) {
     EXPECT_EQ(xml.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>", 0), 0u);
     for (unsigned char ch : xml) EXPECT_LT(ch, 0x80) << "not plain ASCII, so not plain UTF-8";
 
-        // Windows takes the common controls of the program's own width only.
-#ifdef _WIN64
-    const std::string arch = "amd64";
-#else
-    const std::string arch = "X86";
-#endif
+    // Windows takes the common controls of the program's own width only. The
+    // width is the file's own: the 64-bit build also checks the shipped
+    // 32-bit program where no 32-bit program can run.
+    const WORD machine = Machine(DovraneExe());
+    ASSERT_TRUE(machine == IMAGE_FILE_MACHINE_I386 || machine == IMAGE_FILE_MACHINE_AMD64);
+    const std::string arch = machine == IMAGE_FILE_MACHINE_AMD64 ? "amd64" : "X86";
     const auto ids = Elements(xml, "assemblyIdentity");
     ASSERT_EQ(ids.size(), 2u);
     const std::map<std::string, std::string> program = {{"version", "1.0.0.0"},
@@ -86,6 +104,12 @@ TEST_F(Resources, ManifestNamesTheProgramAndAsksForCommonControls6) {
     EXPECT_NE(xml.find("<description></description>"), std::string::npos) << "description";
     EXPECT_LT(xml.find("<dependency"), xml.find("<assemblyIdentity", xml.find("<dependency")));
 
+    // An activation context is made for a process of the manifest's width.
+#ifdef _WIN64
+    if (machine != IMAGE_FILE_MACHINE_AMD64) return;
+#else
+    if (machine != IMAGE_FILE_MACHINE_I386) return;
+#endif
     // What the loader does with it: an activation context that sends
     // comctl32.dll to the side-by-side version 6. Asked of the context itself:
     // this test program has loaded comctl32 already (its own imports), and
