@@ -3,10 +3,12 @@
 ;   VERSION_QUAD  1.0.0.0, for the installer's own version block
 ;   PUBLISHER     the maker's name
 ;   COPYRIGHT     the copyright line
-;   STAGE         the folder holding Dovrane.exe, DOVRANE.HLP, Dovrane.adm and README.txt
+;   STAGE         the folder holding Dovrane.exe, DOVRANE.HLP, Dovrane.adm and
+;                 README.txt, and x64\ with the 64-bit Dovrane.exe and DOVRANE.HLP
 ;   ICON          the program's icon
 ;   OUTFILE       where the installer goes
-; Built with NSIS 3; its stub runs on Windows XP.
+; and, for the installer of the 64-bit program (Windows XP x64), X64.
+; Built with NSIS 3; its stubs run on Windows XP and Windows XP x64.
 
 !ifndef VERSION | VERSION_QUAD | PUBLISHER | COPYRIGHT | STAGE | ICON | OUTFILE
     !error "VERSION, VERSION_QUAD, PUBLISHER, COPYRIGHT, STAGE, ICON and OUTFILE come from scripts/release"
@@ -15,22 +17,38 @@
 !define APP "Dovrane"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${APP}"
 
-Unicode true
+; The 64-bit installer is a 64-bit program itself: it sees the 64-bit
+; Program Files and registry as they are, with no WOW64 redirection to get
+; round. A 64-bit program cannot start on 32-bit Windows at all; Windows
+; refuses it with its own message before any of this script runs.
+!ifdef X64
+    Target amd64-unicode
+    !define TITLE "${APP} (x64)"
+    !define OTHER_TITLE "${APP} (32-bit)"
+    !define BIN "${STAGE}/x64"
+    !define PROGRAM_FILES "$PROGRAMFILES64"
+!else
+    Unicode true
+    !define TITLE "${APP}"
+    !define OTHER_TITLE "${APP} (x64)"
+    !define BIN "${STAGE}"
+    !define PROGRAM_FILES "$PROGRAMFILES"
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 ManifestSupportedOS all
 
-Name "${APP}"
+Name "${TITLE}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\${APP}"
+InstallDir "${PROGRAM_FILES}\${APP}"
 InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
-BrandingText "${APP} ${VERSION}"
+BrandingText "${TITLE} ${VERSION}"
 
 VIProductVersion "${VERSION_QUAD}"
 VIAddVersionKey "ProductName" "${APP}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "CompanyName" "${PUBLISHER}"
-VIAddVersionKey "FileDescription" "${APP} Setup"
+VIAddVersionKey "FileDescription" "${TITLE} Setup"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "${COPYRIGHT}"
 
@@ -38,6 +56,7 @@ VIAddVersionKey "LegalCopyright" "${COPYRIGHT}"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 !include "TextFunc.nsh"
+!include "x64.nsh"
 
 !define MUI_ICON "${ICON}"
 !define MUI_ABORTWARNING
@@ -59,6 +78,8 @@ VIAddVersionKey "LegalCopyright" "${COPYRIGHT}"
 LangString FolderNotOwn ${LANG_ENGLISH} "$INSTDIR already holds other files.$\r$\n$\r$\n\
     Please choose a new or empty folder for ${APP}, or the folder of an earlier ${APP}."
 LangString NeedAdmin ${LANG_ENGLISH} "${APP} Setup needs an administrator account."
+LangString OtherInstalled ${LANG_ENGLISH} "${OTHER_TITLE} is installed in $1.$\r$\n$\r$\n\
+    Please uninstall it (Add or Remove Programs) before installing ${TITLE}."
 
 ; The banner images the program saved in its folder, one name a line. The
 ; program adds a name here before it writes the image of that name, so the
@@ -138,13 +159,43 @@ Function DirectoryLeave
     ${EndIf}
 FunctionEnd
 
+; Sets $1 to the folder of the other width's Dovrane when it is installed on
+; this machine, else to "". The two would share the Start menu folder and
+; its shortcuts (each uninstaller taking away the other's) and their entries
+; in Add or Remove Programs would look alike: one Dovrane a machine. The
+; 32-bit installer's entry lives in the 32-bit registry view, the 64-bit
+; one's in the 64-bit view, which only 64-bit Windows has.
+Function FindOtherWidth
+    StrCpy $1 ""
+!ifdef X64
+    SetRegView 32
+    ReadRegStr $1 HKLM "${UNINST_KEY}" "InstallLocation"
+    SetRegView 64
+!else
+    ${If} ${RunningX64}
+        SetRegView 64
+        ReadRegStr $1 HKLM "${UNINST_KEY}" "InstallLocation"
+        SetRegView lastused
+    ${EndIf}
+!endif
+FunctionEnd
+
 Function .onInit
     SetShellVarContext all
+!ifdef X64
+    SetRegView 64
+!endif
     UserInfo::GetAccountType
     Pop $0
     ${If} $0 != "Admin"
         MessageBox MB_OK|MB_ICONSTOP "$(NeedAdmin)" /SD IDOK
         SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+        Quit
+    ${EndIf}
+    Call FindOtherWidth
+    ${If} $1 != ""
+        MessageBox MB_OK|MB_ICONSTOP "$(OtherInstalled)" /SD IDOK
+        SetErrorLevel 1
         Quit
     ${EndIf}
 FunctionEnd
@@ -160,8 +211,8 @@ Section "${APP}"
     ${EndIf}
 
     SetOutPath "$INSTDIR"
-    File "${STAGE}/Dovrane.exe"
-    File "${STAGE}/DOVRANE.HLP"
+    File "${BIN}/Dovrane.exe"
+    File "${BIN}/DOVRANE.HLP"
     File "${STAGE}/Dovrane.adm"
     File "${STAGE}/README.txt"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -170,7 +221,7 @@ Section "${APP}"
     CreateShortcut "$SMPROGRAMS\${APP}\${APP}.lnk" "$INSTDIR\Dovrane.exe"
     CreateShortcut "$SMPROGRAMS\${APP}\${APP} Help.lnk" "$INSTDIR\DOVRANE.HLP"
 
-    WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${APP}"
+    WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${TITLE}"
     WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
     WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
@@ -185,6 +236,9 @@ SectionEnd
 
 Function un.onInit
     SetShellVarContext all
+!ifdef X64
+    SetRegView 64
+!endif
 FunctionEnd
 
 ; Deletes $INSTDIR\NAME when it is a file of exactly that name.
