@@ -10,6 +10,7 @@
 namespace managed {
 
 using modTweaks::Tweak;
+using regfile::Ascii;
 using regfile::Entry;
 
 namespace {
@@ -53,12 +54,6 @@ std::u16string Display(const Entry& e) {
     std::u16string text = regfile::RootName(e.root);
     if (!e.path.empty()) text += u"\\" + e.path;
     return text;
-}
-
-std::string Ascii(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) out += c < 0x80 ? char(c) : '?';
-    return out;
 }
 
 // The setting whose value this is, if any (the current-account one named
