@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "backup/RegFile.h"
+
 namespace cmdline {
 
 namespace {
@@ -19,12 +21,6 @@ std::u16string SwitchName(const std::u16string& arg) {
     std::u16string name;
     for (std::size_t i = 1; i < arg.size(); ++i) name += Lower(arg[i]);
     return name;
-}
-
-std::string Ascii(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) out += c < 0x80 ? char(c) : '?';
-    return out;
 }
 
 Arguments Usage(Arguments parsed, std::string why) {
@@ -56,19 +52,19 @@ Arguments Parse(const std::vector<std::u16string>& args) {
         const std::u16string& arg = args[i];
         if (!IsSwitch(arg)) {
             // A path with spaces that was not quoted arrives in pieces.
-            return Usage(parsed, "\"" + Ascii(arg) +
+            return Usage(parsed, "\"" + regfile::Ascii(arg) +
                                      "\" is not understood. Put a path that holds spaces in "
                                      "quotes.");
         }
         const std::u16string name = SwitchName(arg);
         if (name == u"quiet") continue;
         if (name != u"export" && name != u"import")
-            return Usage(parsed, "The switch " + Ascii(arg) + " is not known.");
+            return Usage(parsed, "The switch " + regfile::Ascii(arg) + " is not known.");
         if (parsed.command != Command::kWindow)
             return Usage(parsed, "Give either /export or /import, once.");
         // The file must follow its switch; a switch there means it was left out.
         if (i + 1 == args.size() || args[i + 1].empty() || IsSwitch(args[i + 1]))
-            return Usage(parsed, Ascii(arg) + " needs the name of a file.");
+            return Usage(parsed, regfile::Ascii(arg) + " needs the name of a file.");
         parsed.command = name == u"export" ? Command::kExport : Command::kImport;
         parsed.file = args[++i];
     }

@@ -10,22 +10,24 @@
 namespace managed {
 
 using modTweaks::Tweak;
+using regfile::Ascii;
 using regfile::Entry;
 
 namespace {
 
-// A setting's key, or the key above it (`up` = 1), that may be missing on a
-// fresh system and is made by the setting's writer.
+// A setting's key, or a key above it (`up` keys up), that may be missing on
+// a fresh system and is made by the setting's writer (its row's createsKeys).
 struct Creatable {
     Tweak tweak;
     int up;
 };
-constexpr std::array<Creatable, 4> kCreatable = {{
-    {Tweak::kCleanupWizard, 0},   // ...\Explorer\Desktop\CleanupWiz
-    {Tweak::kAdminOnWelcome, 1},  // ...\Winlogon\SpecialAccounts
-    {Tweak::kAdminOnWelcome, 0},  // ...\SpecialAccounts\UserList
-    {Tweak::kLowSpaceChecks, 0},  // ...\Policies\Explorer
-}};
+std::vector<Creatable> CreatableKeys() {
+    std::vector<Creatable> keys;
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i)
+        for (int up = 0; up < modTweaks::kRows[i].createsKeys; ++up)
+            keys.push_back({static_cast<Tweak>(i), up});
+    return keys;
+}
 
 // The seven settings a profile carries: all but the one named after a user.
 bool InProfile(Tweak tweak) {
@@ -52,12 +54,6 @@ std::u16string Display(const Entry& e) {
     std::u16string text = regfile::RootName(e.root);
     if (!e.path.empty()) text += u"\\" + e.path;
     return text;
-}
-
-std::string Ascii(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) out += c < 0x80 ? char(c) : '?';
-    return out;
 }
 
 // The setting whose value this is, if any (the current-account one named
@@ -157,16 +153,22 @@ class NoUserName final : public reg::UserNameApi {
 }  // namespace
 
 bool IsCreatableKey(reg::Key root, const std::u16string& path) {
-    return std::any_of(kCreatable.begin(), kCreatable.end(), [&](const Creatable& c) {
+    const std::vector<Creatable> creatable = CreatableKeys();
+    return std::any_of(creatable.begin(), creatable.end(), [&](const Creatable& c) {
         return modTweaks::RowOf(c.tweak).root == root && SameKey(KeyOf(c), path);
     });
 }
 
 std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16string& path) {
     std::vector<std::u16string> keys;
-    for (const Creatable& c : kCreatable)
-        if (modTweaks::RowOf(c.tweak).root == root && AtOrBelow(KeyOf(c), path))
-            keys.push_back(KeyOf(c));
+    for (const Creatable& c : CreatableKeys()) {
+        // Two settings in one key (the Welcome screen's) name it once.
+        const std::u16string key = KeyOf(c);
+        if (modTweaks::RowOf(c.tweak).root == root && AtOrBelow(key, path) &&
+            std::none_of(keys.begin(), keys.end(),
+                         [&](const std::u16string& k) { return SameKey(k, key); }))
+            keys.push_back(key);
+    }
     std::sort(keys.begin(), keys.end(),
               [](const std::u16string& a, const std::u16string& b) { return a.size() > b.size(); });
     return keys;

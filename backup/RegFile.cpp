@@ -100,6 +100,12 @@ std::u16string FromAscii(const std::string& text) {
     return std::u16string(text.begin(), text.end());
 }
 
+std::string Ascii(const std::u16string& text) {
+    std::string out;
+    for (char16_t c : text) out += c < 0x80 ? char(c) : '?';
+    return out;
+}
+
 std::vector<std::uint8_t> LittleEndian(const std::u16string& text) {
     std::vector<std::uint8_t> bytes;
     bytes.reserve(text.size() * 2);

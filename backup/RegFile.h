@@ -101,9 +101,11 @@ ReadResult Read(const std::vector<std::uint8_t>& bytes);
 
 // "HKEY_CURRENT_USER" and so on; empty for a handle that is no root.
 std::u16string RootName(reg::Key root);
-// Text helpers: UTF-16 from ASCII (the catalogue's names), and the file's
+// Text helpers: UTF-16 from ASCII (the catalogue's names), ASCII from UTF-16
+// for a message (a character outside ASCII shows as '?'), and the file's
 // little-endian bytes of a text.
 std::u16string FromAscii(const std::string& text);
+std::string Ascii(const std::u16string& text);
 std::vector<std::uint8_t> LittleEndian(const std::u16string& text);
 // A REG_SZ's data for a text: its UTF-16LE code units and a NUL.
 std::vector<std::uint8_t> SzData(const std::u16string& text);

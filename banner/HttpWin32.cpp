@@ -170,15 +170,11 @@ DWORD WINAPI FetchThread(void* param) {
     Transfer& t = **owned;
     // An exception leaving a thread ends the program: running out of memory
     // on the way is a failed fetch like any other.
-    try {
+    const bool ran = win32::Guard("banner fetch", [&] {
         Fetch(t);
-    } catch (const std::exception& e) {
-        win32::Trace("banner fetch", 0, e.what());
-        t.ok = false;
-    } catch (...) {
-        win32::Trace("banner fetch", 0, "an exception of unknown type");
-        t.ok = false;
-    }
+        return true;
+    });
+    if (!ran) t.ok = false;
     // Done: the handles go now, unless the caller closed them already.
     Transfer::Close(t.request);
     Transfer::Close(t.connection);

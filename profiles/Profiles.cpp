@@ -16,12 +16,6 @@ const char kUsage[] =
 
 namespace {
 
-std::string Ascii(const std::u16string& text) {
-    std::string out;
-    for (char16_t c : text) out += c < 0x80 ? char(c) : '?';
-    return out;
-}
-
 class Runner {
   public:
     Runner(Environment& env, const Arguments& args) : env_(env), args_(args) {}
@@ -93,7 +87,7 @@ class Runner {
 }  // namespace
 
 int Run(Environment& environment, const Arguments& arguments) {
-    if (!environment.shown) environment.shown = Ascii;
+    if (!environment.shown) environment.shown = regfile::Ascii;
     Runner runner(environment, arguments);
     switch (arguments.command) {
         case Command::kExport:

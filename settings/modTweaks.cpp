@@ -8,52 +8,6 @@ namespace modTweaks {
 
 namespace {
 
-using reg::kRegDword;
-using reg::kRegSz;
-
-constexpr const char* kUserList =
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\SpecialAccounts\\UserList";
-
-// clang-format off
-const std::array<Row, kTweakCount> kRows = {{
-    // caption, help topic,
-    //   root, key path, value name,
-    //   type, on, off, off deletes, keep other bits of, read test, when unreadable
-    {"Enable NumLock @ Startup", 2,
-        reg::kUsers, ".Default\\Control Panel\\Keyboard", "InitialKeyboardIndicators",
-        kRegSz, 2, 0, false, 2, ReadTest::kBit1Set, 0},
-    {"Add Encrypt Item to Context Menu", 3,
-        reg::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
-        "EncryptionContextMenu",
-        kRegDword, 1, 0, true, 0, ReadTest::kBit0Set, 0},
-    // The box names the wizard's on state; the value is its "do not run" switch.
-    {"Enable Desktop Cleanup Wizard", 4,
-        reg::kCurrentUser,
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\CleanupWiz", "NoRun",
-        kRegDword, 0, 1, false, 0, ReadTest::kIsZero, 0},
-    {"Enable Clear Page File @ Shutdown", 5,
-        reg::kLocalMachine,
-        "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
-        "ClearPageFileAtShutdown",
-        kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 0},
-    {"Display Adminstrator Account on Welcome Screen", 12,
-        reg::kLocalMachine, kUserList, "Administrator",
-        kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 0},
-    // An account without a value here is shown on the Welcome screen.
-    {"Display Current Account on Welcome Screen", 15,
-        reg::kLocalMachine, kUserList, nullptr,
-        kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 1},
-    {"Keep Dial-Up Internet Connections Open During Fast User Switch", 13,
-        reg::kLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
-        "KeepRasConnections",
-        kRegSz, 1, 0, false, 0, ReadTest::kBit0Set, 0},
-    {"Disable Low Space Warnings", 14,
-        reg::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
-        "NoLowDiskSpaceChecks",
-        kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 0},
-}};
-// clang-format on
-
 // The setting's state from the value read as a number, when it was read.
 std::int32_t StateOf(const Row& row, bool read, std::int32_t n) {
     if (!read) return row.whenUnreadable;
@@ -123,7 +77,7 @@ WriteResult WriteRow(const Seams& seams, const Row& row, const Name& name, bool 
 
 }  // namespace
 
-const std::array<Row, kTweakCount>& Rows() {
+const Row (&Rows())[kTweakCount] {
     return kRows;
 }
 

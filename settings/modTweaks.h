@@ -1,12 +1,14 @@
 // The eight Windows settings the program switches: where each lives, how its
-// on and off states are stored, and how a stored value reads back. One data
-// row per setting; Read and Write run on the rows. The window ties each
-// setting to its box in ui/TweaksTab.h (kSettings); the command line and the
-// Group Policy template name a setting by its row alone.
+// on and off states are stored, how a stored value reads back, how the
+// program names it and which keys its writer makes. One data row per
+// setting, and every other table of settings is made from these rows (the
+// main window's boxes, their click handlers, Select All's order, the backups'
+// creatable keys, the Group Policy template): a ninth setting is a row here
+// and its box's place in ui/frmKestrow.h. Read and Write run on the rows.
 #pragma once
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "registry/RegistryApi.h"
@@ -14,7 +16,8 @@
 
 namespace modTweaks {
 
-// In the order the main window reads them.
+// The rows' names, in the catalogue's order (which is the order the main
+// window reads them in and its tab order).
 enum class Tweak : std::size_t {
     kNumLock,
     kEncryptMenu,
@@ -25,7 +28,6 @@ enum class Tweak : std::size_t {
     kKeepRas,
     kLowSpaceChecks,
 };
-constexpr std::size_t kTweakCount = 8;
 
 // How a stored number n reads as on.
 enum class ReadTest {
@@ -51,9 +53,75 @@ struct Row {
     std::int32_t keepOtherBitsOf;
     ReadTest test;
     std::int32_t whenUnreadable;  // the state a missing or unreadable value reads as
+    // How many keys at the end of keyPath may be missing on a fresh Windows
+    // XP and are made by the writer (1: the key, 2: the key and its parent);
+    // only these may a backup remove again.
+    int createsKeys;
+    // Where Select All and Select None reach the setting: 0 first.
+    int selectStep;
 };
 
-const std::array<Row, kTweakCount>& Rows();
+inline constexpr const char* kUserList =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\SpecialAccounts\\UserList";
+
+// The catalogue. Constant, so that the window's layout and the other tables
+// are made from it as the program is compiled.
+// clang-format off
+inline constexpr Row kRows[] = {
+    // caption, help topic,
+    //   root, key path, value name,
+    //   type, on, off, off deletes, keep other bits of, read test, when unreadable,
+    //   keys its writer makes, Select All's step
+    {"Enable NumLock @ Startup", 2,
+        reg::kUsers, ".Default\\Control Panel\\Keyboard", "InitialKeyboardIndicators",
+        reg::kRegSz, 2, 0, false, 2, ReadTest::kBit1Set, 0, 0, 0},
+    {"Add Encrypt Item to Context Menu", 3,
+        reg::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced",
+        "EncryptionContextMenu",
+        reg::kRegDword, 1, 0, true, 0, ReadTest::kBit0Set, 0, 0, 3},
+    // The box names the wizard's on state; the value is its "do not run" switch.
+    {"Enable Desktop Cleanup Wizard", 4,
+        reg::kCurrentUser,
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\CleanupWiz", "NoRun",
+        reg::kRegDword, 0, 1, false, 0, ReadTest::kIsZero, 0, 1, 2},
+    {"Enable Clear Page File @ Shutdown", 5,
+        reg::kLocalMachine,
+        "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
+        "ClearPageFileAtShutdown",
+        reg::kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 0, 0, 1},
+    {"Display Adminstrator Account on Welcome Screen", 12,
+        reg::kLocalMachine, kUserList, "Administrator",
+        reg::kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 0, 2, 4},
+    // An account without a value here is shown on the Welcome screen.
+    {"Display Current Account on Welcome Screen", 15,
+        reg::kLocalMachine, kUserList, nullptr,
+        reg::kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 1, 2, 5},
+    {"Keep Dial-Up Internet Connections Open During Fast User Switch", 13,
+        reg::kLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+        "KeepRasConnections",
+        reg::kRegSz, 1, 0, false, 0, ReadTest::kBit0Set, 0, 0, 6},
+    {"Disable Low Space Warnings", 14,
+        reg::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+        "NoLowDiskSpaceChecks",
+        reg::kRegDword, 1, 0, false, 0, ReadTest::kBit0Set, 0, 1, 7},
+};
+// clang-format on
+inline constexpr std::size_t kTweakCount = std::size(kRows);
+
+// Select All reaches every setting once: the steps are 0 to kTweakCount - 1,
+// each on one row.
+constexpr bool EachRowHasASelectStepOfItsOwn() {
+    for (std::size_t i = 0; i < kTweakCount; ++i) {
+        const int step = kRows[i].selectStep;
+        if (step < 0 || static_cast<std::size_t>(step) >= kTweakCount) return false;
+        for (std::size_t j = 0; j < i; ++j)
+            if (kRows[j].selectStep == step) return false;
+    }
+    return true;
+}
+static_assert(EachRowHasASelectStepOfItsOwn(), "two settings share a Select All step");
+
+const Row (&Rows())[kTweakCount];
 const Row& RowOf(Tweak tweak);
 
 // What the catalogue reaches Windows through.

@@ -2,22 +2,16 @@
 // order of its design rows: the main window's and the About box's tab order,
 // the splash screen's stacking order from back to front.
 #pragma once
+#include "settings/modTweaks.h"
 
 namespace ui {
 
-// frmKestrow.
+// frmKestrow. The settings' boxes take one id each, in the catalogue's order.
 enum KestrowId : int {
     kSSTab1 = 100,
     kLstRunMRU,
-    kCbNumLock,
-    kCbEncryptOnContextMenu,
-    kCbDesktopWizard,
-    kCbClearPageFileAtShutdown,
-    kCbAdminAcctWelcomeScreen,
-    kCbDisplayCurrentAccountOnWelcomeScreen,
-    kCbKeepRASOpen,
-    kCbLowSpaceChecks,
-    kCmdMRUAll,
+    kFirstSettingBox,
+    kCmdMRUAll = kFirstSettingBox + static_cast<int>(modTweaks::kTweakCount),
     kCmdMRUNone,
     kCmdMRUApply,
     kCmdTwksSelectAll,
@@ -25,6 +19,20 @@ enum KestrowId : int {
     kPicture1,
     kLabel1,
 };
+
+// The id of a setting's box, and the boxes by their names in the design.
+constexpr int SettingBoxId(modTweaks::Tweak tweak) {
+    return kFirstSettingBox + static_cast<int>(tweak);
+}
+inline constexpr int kCbNumLock = SettingBoxId(modTweaks::Tweak::kNumLock);
+inline constexpr int kCbEncryptOnContextMenu = SettingBoxId(modTweaks::Tweak::kEncryptMenu);
+inline constexpr int kCbDesktopWizard = SettingBoxId(modTweaks::Tweak::kCleanupWizard);
+inline constexpr int kCbClearPageFileAtShutdown = SettingBoxId(modTweaks::Tweak::kClearPageFile);
+inline constexpr int kCbAdminAcctWelcomeScreen = SettingBoxId(modTweaks::Tweak::kAdminOnWelcome);
+inline constexpr int kCbDisplayCurrentAccountOnWelcomeScreen =
+    SettingBoxId(modTweaks::Tweak::kCurrentUserOnWelcome);
+inline constexpr int kCbKeepRASOpen = SettingBoxId(modTweaks::Tweak::kKeepRas);
+inline constexpr int kCbLowSpaceChecks = SettingBoxId(modTweaks::Tweak::kLowSpaceChecks);
 
 // frmSplash.
 enum SplashId : int {

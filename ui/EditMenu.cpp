@@ -3,7 +3,6 @@
 #include "backup/RegFile.h"
 #include "common/version.h"
 #include "settings/modTweaks.h"
-#include "ui/TweaksTab.h"
 
 namespace ui {
 
@@ -127,7 +126,7 @@ std::string RestoreQuestion(const std::string& shownPath, const managed::Summary
     if (!summary.settings.empty()) {
         text += "\n\nSettings it changes:\n";
         for (modTweaks::Tweak t : summary.settings)
-            text += std::string("\n") + TweaksTab::Caption(t);
+            text += std::string("\n") + modTweaks::RowOf(t).caption;
     }
     text += "\n\nWhat Windows holds now is backed up first: Edit > Undo takes the restore back.";
     return text;

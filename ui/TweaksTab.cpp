@@ -28,12 +28,15 @@ constexpr bool SettingsMatchTheirBoxes() {
 static_assert(SettingsMatchTheirBoxes(),
               "kSettings lists every setting once, in catalogue and tab order, each with its box");
 
-// The order in which Select All and Select None go through the boxes.
-constexpr std::array<Tweak, modTweaks::kTweakCount> kSelectOrder = {
-    Tweak::kNumLock,     Tweak::kClearPageFile,  Tweak::kCleanupWizard,
-    Tweak::kEncryptMenu, Tweak::kAdminOnWelcome, Tweak::kCurrentUserOnWelcome,
-    Tweak::kKeepRas,     Tweak::kLowSpaceChecks,
-};
+// The order in which Select All and Select None go through the boxes: each
+// row's step, which the catalogue gives every row once.
+constexpr std::array<Tweak, modTweaks::kTweakCount> SelectOrder() {
+    std::array<Tweak, modTweaks::kTweakCount> order{};
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[static_cast<std::size_t>(modTweaks::kRows[i].selectStep)] = static_cast<Tweak>(i);
+    return order;
+}
+constexpr std::array<Tweak, modTweaks::kTweakCount> kSelectOrder = SelectOrder();
 
 constexpr const char* kConfirmText =
     "Changing this setting will remove the current user's name from the Windows XP Welcome "
@@ -68,7 +71,12 @@ const Setting* SettingOf(int id) {
 TweaksTab::TweaksTab(reg::RegistryApi& registry, reg::UserNameApi& userName, Prompter& prompter)
     : seams_{registry, userName}, prompter_(prompter) {
     for (const Setting& s : kSettings)
-        Box(s.tweak).OnClick([this, click = s.click] { (this->*click)(); });
+        Box(s.tweak).OnClick([this, tweak = s.tweak, click = s.click] {
+            if (click != nullptr)
+                (this->*click)();
+            else
+                Apply(tweak);
+        });
 }
 
 TweaksTab::TweaksTab(backup::BackedUpRegistry& registry, reg::UserNameApi& userName,

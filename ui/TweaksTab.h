@@ -84,28 +84,36 @@ class TweaksTab {
     int depth_ = 0;
 };
 
-// The eight settings as the window shows them, in the catalogue's order
-// (which is also the tab order): each setting's box, by its control id (the
-// layout row of that id gives its caption, place and help topic), and the
-// handler a click on it runs. A ninth setting is a catalogue row, a row here
-// and a layout row.
+// The handlers of the settings' boxes, in the catalogue's order. A setting
+// without one here writes its box's state at once, as the plain ones do.
+inline constexpr std::array<void (TweaksTab::*)(), modTweaks::kTweakCount> kClicks = {{
+    &TweaksTab::cbNumLock_Click,
+    &TweaksTab::cbEncryptOnContextMenu_Click,
+    &TweaksTab::cbDesktopWizard_Click,
+    &TweaksTab::cbClearPageFileAtShutdown_Click,
+    &TweaksTab::cbAdminAcctWelcomeScreen_Click,
+    &TweaksTab::cbDisplayCurrentAccountOnWelcomeScreen_Click,
+    &TweaksTab::cbKeepRASOpen_Click,
+    &TweaksTab::cbLowSpaceChecks_Click,
+}};
+
+// Each setting as the window shows it, in the catalogue's order (which is
+// also the tab order): its box, by control id (whose layout row gives its
+// place, caption and help topic), and the handler a click on it runs.
 struct Setting {
     modTweaks::Tweak tweak;
     int id;
-    void (TweaksTab::*click)();
+    void (TweaksTab::*click)();  // nullptr: a plain write
 };
-// clang-format off
-inline constexpr std::array<Setting, modTweaks::kTweakCount> kSettings = {{
-    {modTweaks::Tweak::kNumLock, kCbNumLock, &TweaksTab::cbNumLock_Click},
-    {modTweaks::Tweak::kEncryptMenu, kCbEncryptOnContextMenu, &TweaksTab::cbEncryptOnContextMenu_Click},
-    {modTweaks::Tweak::kCleanupWizard, kCbDesktopWizard, &TweaksTab::cbDesktopWizard_Click},
-    {modTweaks::Tweak::kClearPageFile, kCbClearPageFileAtShutdown, &TweaksTab::cbClearPageFileAtShutdown_Click},
-    {modTweaks::Tweak::kAdminOnWelcome, kCbAdminAcctWelcomeScreen, &TweaksTab::cbAdminAcctWelcomeScreen_Click},
-    {modTweaks::Tweak::kCurrentUserOnWelcome, kCbDisplayCurrentAccountOnWelcomeScreen, &TweaksTab::cbDisplayCurrentAccountOnWelcomeScreen_Click},
-    {modTweaks::Tweak::kKeepRas, kCbKeepRASOpen, &TweaksTab::cbKeepRASOpen_Click},
-    {modTweaks::Tweak::kLowSpaceChecks, kCbLowSpaceChecks, &TweaksTab::cbLowSpaceChecks_Click},
-}};
-// clang-format on
+constexpr std::array<Setting, modTweaks::kTweakCount> Settings() {
+    std::array<Setting, modTweaks::kTweakCount> settings{};
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        const auto tweak = static_cast<modTweaks::Tweak>(i);
+        settings[i] = {tweak, SettingBoxId(tweak), kClicks[i]};
+    }
+    return settings;
+}
+inline constexpr std::array<Setting, modTweaks::kTweakCount> kSettings = Settings();
 
 // The setting a box's control id stands for, or nullptr.
 const Setting* SettingOf(int id);

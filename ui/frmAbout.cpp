@@ -1,8 +1,9 @@
 #include "ui/frmAbout.h"
 
 #include <cstdint>
-#include <exception>
 #include <vector>
+
+#include "win32/Guard.h"
 
 namespace ui {
 
@@ -43,19 +44,18 @@ bool GetKeyValue(reg::RegistryApi& registry, reg::Key keyRoot, const std::string
 }
 
 void StartSysInfo(reg::RegistryApi& registry, Programs& programs, Prompter& prompter) {
-    try {
+    // Any fault on the way is the same for the user: no System Information.
+    const bool started = win32::Guard("System Information", [&] {
         std::string path;
-        if (GetKeyValue(registry, reg::kLocalMachine, kMsinfoKey, "PATH", path)) {
-            // Used as it stands: no existence test.
-            if (programs.Start(path)) return;
-        } else if (GetKeyValue(registry, reg::kLocalMachine, kSharedToolsLocationKey, "MSINFO",
-                               path)) {
+        if (GetKeyValue(registry, reg::kLocalMachine, kMsinfoKey, "PATH", path))
+            return programs.Start(path);  // used as it stands: no existence test
+        if (GetKeyValue(registry, reg::kLocalMachine, kSharedToolsLocationKey, "MSINFO", path)) {
             const std::string program = path + "\\MSINFO32.EXE";
-            if (programs.FileExists(program) && programs.Start(program)) return;
+            return programs.FileExists(program) && programs.Start(program);
         }
-    } catch (const std::exception&) {
-        // Any fault on the way is the same for the user: no System Information.
-    }
+        return false;
+    });
+    if (started) return;
     prompter.MsgBox(kSysInfoUnavailable, kMbOk, DOVRANE_TITLE);
 }
 

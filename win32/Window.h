@@ -11,38 +11,11 @@
 #pragma once
 #include <windows.h>
 
-#include <exception>
 #include <string>
-#include <type_traits>
+
+#include "win32/Guard.h"
 
 namespace win32 {
-
-// A trace for a debugger (or DebugView) naming where a fault was stopped.
-inline void Trace(const char* where, unsigned message, const char* what) noexcept {
-    char line[512];
-    if (message != 0) {
-        wsprintfA(line, "Dovrane: %s, message 0x%04X: %.400s\n", where, message, what);
-    } else {
-        wsprintfA(line, "Dovrane: %s: %.400s\n", where, what);
-    }
-    OutputDebugStringA(line);
-}
-
-// Runs `fn` where nothing may unwind: a boundary with Windows (a window
-// procedure, a callback) or a step whose failure must not end the program.
-// Any exception stops here and leaves a trace; the result is then the
-// result type's zero (for a message: "not handled", 0).
-template <class Fn>
-auto Guard(const char* where, Fn&& fn, unsigned message = 0) noexcept -> decltype(fn()) {
-    try {
-        return fn();
-    } catch (const std::exception& e) {
-        Trace(where, message, e.what());
-    } catch (...) {
-        Trace(where, message, "an exception of unknown type");
-    }
-    if constexpr (!std::is_void_v<decltype(fn())>) return {};
-}
 
 // Waits up to `ms` for `object` on the interface thread, answering what other
 // threads and programs send to its windows meanwhile (a WM_GETTEXT, a

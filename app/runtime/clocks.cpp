@@ -1,6 +1,6 @@
 // std::chrono's clocks in Dovrane.exe.
 //
-// Dovrane.exe links the C++ runtime built for Win32 threads (app/CMakeLists.txt
+// Dovrane.exe links the C++ runtime built for Win32 threads (README.md here
 // says why). That build of the library has no monotonic clock: its
 // steady_clock is the wall clock, which jumps when the user or the time
 // service sets the time, and a time-out measured on it could then last far

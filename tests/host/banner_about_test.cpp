@@ -2,6 +2,7 @@
 // of System Information over the in-memory registry.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 #include "registry/MemoryRegistry.h"
@@ -123,10 +124,12 @@ struct FakePrograms : ui::Programs {
     }
     bool Start(const std::string& path) override {
         started.push_back(path);
+        if (startThrows) throw std::runtime_error("out of memory");
         return startWorks;
     }
     std::vector<std::string> files, checked, started;
     bool startWorks = true;
+    bool startThrows = false;
 };
 
 class SysInfo : public testing::Test {
@@ -176,6 +179,16 @@ TEST_F(SysInfo, ProgramThatWillNotStartShowsTheFailure) {
     PutPath("C:\\nothing.exe");
     programs.startWorks = false;
     Run();
+    EXPECT_EQ(boxes.Shown(), std::vector<std::string>{failure});
+}
+
+TEST_F(SysInfo, FaultOnTheWayIsTracedAndShownAsTheFailure) {
+    PutPath("C:\\Tools\\info.exe");
+    programs.startThrows = true;
+    testing::internal::CaptureStderr();
+    Run();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Dovrane: System Information: out of memory\n");
     EXPECT_EQ(boxes.Shown(), std::vector<std::string>{failure});
 }
 

@@ -173,4 +173,16 @@ TEST(Restore, PutsBackTheBackupAsOneActionThatCanBeUndone) {
               (std::vector<std::uint8_t>{'1', 0}));
 }
 
+// Both Welcome-screen settings make the same two keys: each is named once,
+// the deepest first, and nothing above what the writers make.
+TEST(CreatableKeys, EachOnceDeepestFirst) {
+    const std::u16string winlogon = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    EXPECT_EQ(managed::CreatableKeysUnder(reg::kLocalMachine, winlogon),
+              (std::vector<std::u16string>{winlogon + u"\\SpecialAccounts\\UserList",
+                                           winlogon + u"\\SpecialAccounts"}));
+    EXPECT_TRUE(managed::IsCreatableKey(reg::kLocalMachine, winlogon + u"\\SPECIALACCOUNTS"));
+    EXPECT_FALSE(managed::IsCreatableKey(reg::kLocalMachine, winlogon));
+    EXPECT_TRUE(managed::CreatableKeysUnder(reg::kUsers, u".Default").empty());
+}
+
 }  // namespace

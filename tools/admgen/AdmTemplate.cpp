@@ -194,7 +194,7 @@ std::string Title(const hlpc::Topic& topic) {
 std::vector<Setting> ProgramSettings() {
     std::vector<Setting> settings;
     const auto& rows = modTweaks::Rows();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
         if (rows[i].helpTopic <= 0)
             throw AdmError("setting " + std::to_string(i + 1) + " has no help topic");
         settings.push_back({&rows[i], static_cast<std::uint32_t>(rows[i].helpTopic)});

@@ -123,6 +123,8 @@ const modTweaks::Row kRow = {"The setting",
                              false,
                              0,
                              modTweaks::ReadTest::kBit0Set,
+                             0,
+                             0,
                              0};
 
 TEST(AdmTemplate, TextsBecomeStringsTheEditorReadsAsWritten) {
