@@ -98,8 +98,6 @@ class UndoStack {
     std::size_t Size() const { return done_.size(); }
     // Takes the newest action: its states, in the order they were recorded.
     std::vector<regfile::Entry> Pop();
-    // Puts states back as the newest action (what an undo could not restore).
-    void Push(std::vector<regfile::Entry> states);
 
     // Begin() now, End() when it goes.
     class Action {

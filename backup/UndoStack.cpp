@@ -41,8 +41,4 @@ std::vector<Entry> UndoStack::Pop() {
     return states;
 }
 
-void UndoStack::Push(std::vector<Entry> states) {
-    if (!states.empty()) done_.push_back(std::move(states));
-}
-
 }  // namespace backup

@@ -66,9 +66,10 @@ void EditMenu::mnuEditUndo_Click() {
         view_->Reread();
         view_->UndoChanged(undo_.CanUndo());
     }
+    // What could not be put back does not hold up the changes before it.
     if (!report.complete())
         Tell("The last change could not be undone completely.\n\n" + Unrestored(report) +
-             "\n\nUndo can be tried again.");
+             (undo_.CanUndo() ? "\n\nThe next Undo takes back the change before it." : ""));
 }
 
 void EditMenu::mnuEditRestore_Click() {

@@ -197,9 +197,12 @@ TEST_F(EditMenuTest, AChangeWithoutItsBackupIsNotMadeAndSaysWhyOnce) {
     EXPECT_FALSE(edit.CanUndo());
 }
 
-// An undo that cannot put a value back says which, and can be tried again.
+// An undo that cannot put a value back says which, and the next Undo goes on
+// with the change before it.
 TEST_F(EditMenuTest, AnUndoThatCannotFinishNamesWhatItCouldNotRestore) {
     tweaks.Load();
+    const auto before = Registry();
+    Click(Tweak::kEncryptMenu);
     Click(Tweak::kLowSpaceChecks);
     memory.Deny(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath,
                 reg::kKeySetValue);
@@ -208,8 +211,19 @@ TEST_F(EditMenuTest, AnUndoThatCannotFinishNamesWhatItCouldNotRestore) {
     EXPECT_THAT(prompter.boxes[0].text,
                 HasSubstr("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
                           "Policies\\Explorer\\NoLowDiskSpaceChecks"));
+    EXPECT_THAT(prompter.boxes[0].text,
+                HasSubstr("The next Undo takes back the change before it."));
     EXPECT_TRUE(edit.CanUndo());
-    EXPECT_FALSE(greyed);
+    edit.mnuEditUndo_Click();
+    EXPECT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_FALSE(edit.CanUndo());
+    EXPECT_TRUE(greyed);
+    auto now = Registry();
+    const std::string low = modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath;
+    now.erase(low + "\\NoLowDiskSpaceChecks");
+    auto expected = before;
+    expected.erase(low + "\\NoLowDiskSpaceChecks");
+    EXPECT_EQ(now, expected);
 }
 
 // Restore: a file with anything Dovrane does not manage is refused with its
