@@ -62,42 +62,38 @@ std::string BackedUpRegistry::TakeFailure() {
 }
 
 namespace {
-// How the file's entries are told apart in saved_: a removed key by a
-// leading backslash on its path, a key made again by the name "[", a value
-// by a leading "=" on its name, so that the empty (default) name stays apart.
-std::pair<std::u16string, std::u16string> Marker(const Entry& e) {
-    const std::u16string path = Folded(e.path);
-    switch (e.kind) {
-        case Entry::Kind::kRemoveKey:
-            return {u"\\" + path, u""};
-        case Entry::Kind::kKey:
-            return {path, u"["};
-        default:
-            return {path, u"=" + Folded(e.name)};
-    }
+// How the file's values and keys made again are told apart in saved_: a key
+// by the name "[", a value by a leading "=" on its name, so that the empty
+// (default) name stays apart.
+std::u16string Marker(const Entry& e) {
+    return e.kind == Entry::Kind::kKey ? u"[" : u"=" + Folded(e.name);
 }
 }  // namespace
 
-reg::Status BackedUpRegistry::Save(const Entry& before) {
-    const std::pair<std::u16string, std::u16string> marker = Marker(before);
-    const std::u16string& path = marker.first;
-    const std::u16string& name = marker.second;
+bool BackedUpRegistry::InFile(const Entry& before) const {
+    // A removed key covers itself and everything below it: each key on the
+    // path is looked up, so the check costs the path's depth, not the file's
+    // length.
     const std::u16string folded = Folded(before.path);
-    const bool inFile = std::any_of(saved_.begin(), saved_.end(), [&](const ValueId& id) {
-        const auto& [root, savedPath, savedName] = id;
-        if (root != before.root) return false;
-        if (savedName.empty() && !savedPath.empty() && savedPath[0] == u'\\') {
-            // A removed key covers itself and everything below it.
-            const std::u16string removed = savedPath.substr(1);
-            return folded == removed || folded.compare(0, removed.size() + 1, removed + u"\\") == 0;
-        }
-        return before.kind != Entry::Kind::kRemoveKey && savedPath == path && savedName == name;
-    });
-    if (!inFile) {
-        if (const Error e = file_.Append({before}))
-            return Refuse(kNotBackedUp, "the backup file could not be written: " + Describe(e));
-        saved_.emplace_back(before.root, path, name);
+    for (std::size_t end = 0;; ++end) {
+        end = folded.find(u'\\', end);
+        if (removed_.count({before.root, folded.substr(0, end)}) != 0) return true;
+        if (end == std::u16string::npos) break;
     }
+    return before.kind != Entry::Kind::kRemoveKey &&
+           saved_.count(ValueId(before.root, folded, Marker(before))) != 0;
+}
+
+reg::Status BackedUpRegistry::Save(const Entry& before) {
+    // Also for an entry the file holds: the file is checked (and written
+    // again when it went) before every change.
+    if (const Error e = file_.Append(InFile(before) ? std::vector<Entry>() : std::vector{before}))
+        return Refuse(kNotBackedUp, "the backup file could not be written: " + Describe(e));
+    const std::u16string folded = Folded(before.path);
+    if (before.kind == Entry::Kind::kRemoveKey)
+        removed_.emplace(before.root, folded);
+    else
+        saved_.emplace(before.root, folded, Marker(before));
     if (undo_ != nullptr) undo_->Record(before);
     return reg::kSuccess;
 }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -43,7 +44,9 @@ std::u16string FileName(const LocalTime& time);
 
 // The run's backup file, made in `folder` (and the folder with it) at the
 // first Append; a file of that name from another run is never overwritten:
-// " (2)", " (3)"... is added instead.
+// " (2)", " (3)"... is added instead. What it holds is also kept in memory,
+// so that a file deleted during the run is written again, whole, at the next
+// Append.
 class BackupFile {
   public:
     BackupFile(BackupFilesApi& files, std::u16string folder);
@@ -51,15 +54,24 @@ class BackupFile {
     // which a run that changes nothing need not load.
     BackupFile(BackupFilesApi& files, std::function<std::u16string()> folder);
     // Adds the entries as blocks of a file the registry editor imports. The
-    // entries are on the disk when this returns kOk.
+    // entries are on the disk when this returns kOk. No entries: makes the
+    // file, or checks that it is still there (and writes it again if not).
     Error Append(const std::vector<regfile::Entry>& entries);
     // Empty until the file is made.
     const std::u16string& Path() const { return path_; }
+    // Whether the file was written again since last asked, having gone
+    // during the run: the user is told once.
+    bool TakeRewritten();
 
   private:
+    Error Rewrite(const std::vector<std::uint8_t>& blocks);
+
     BackupFilesApi& files_;
-    std::function<std::u16string()> folder_;
+    std::function<std::u16string()> folderName_;
+    std::u16string folder_;
     std::u16string path_;
+    std::vector<regfile::Entry> kept_;  // what the file holds
+    bool rewritten_ = false;
 };
 
 // Previous states per action. An action is what one command of the user
@@ -86,8 +98,6 @@ class UndoStack {
     std::size_t Size() const { return done_.size(); }
     // Takes the newest action: its states, in the order they were recorded.
     std::vector<regfile::Entry> Pop();
-    // Puts states back as the newest action (what an undo could not restore).
-    void Push(std::vector<regfile::Entry> states);
 
     // Begin() now, End() when it goes.
     class Action {
@@ -104,6 +114,8 @@ class UndoStack {
   private:
     std::vector<std::vector<regfile::Entry>> done_;
     std::vector<regfile::Entry> open_;
+    // What open_ holds a state of (kind, root, folded path and name).
+    std::set<std::tuple<int, reg::Key, std::u16string, std::u16string>> openIds_;
     int depth_ = 0;
 };
 
@@ -188,6 +200,7 @@ class BackedUpRegistry final : public reg::RegistryApi {
     // Saves the entry to the file (once per value or key in a run; nothing
     // below a key the file already removes) and to the undo stack.
     reg::Status Save(const regfile::Entry& before);
+    bool InFile(const regfile::Entry& before) const;
     // Backs up the value `name` before a change. `unchanged` says whether
     // the value's present type and data are what the change would leave.
     template <class Unchanged>
@@ -199,7 +212,10 @@ class BackedUpRegistry final : public reg::RegistryApi {
     BackupFile& file_;
     UndoStack* undo_;
     std::map<reg::Key, Place> handles_;
-    std::vector<ValueId> saved_;  // values and keys in the file (see Save)
+    // What the file holds, folded: values and keys made again (see Marker),
+    // and the keys it removes.
+    std::set<ValueId> saved_;
+    std::set<std::pair<reg::Key, std::u16string>> removed_;
     std::string failure_;
 };
 

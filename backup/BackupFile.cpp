@@ -103,6 +103,8 @@ std::string Describe(Error error) {
             return "another program is using the file";
         case kDiskFull:
             return "the disk is full";
+        case kFileTooLarge:
+            return "it is larger than 1 MiB, more than any backup or profile";
         default:
             return "error " + std::to_string(error);
     }
@@ -112,25 +114,49 @@ BackupFile::BackupFile(BackupFilesApi& files, std::u16string folder)
     : BackupFile(files, [folder = std::move(folder)] { return folder; }) {}
 
 BackupFile::BackupFile(BackupFilesApi& files, std::function<std::u16string()> folder)
-    : files_(files), folder_(std::move(folder)) {}
+    : files_(files), folderName_(std::move(folder)) {}
 
 Error BackupFile::Append(const std::vector<Entry>& entries) {
     const std::vector<std::uint8_t> blocks = regfile::Blocks(entries);
-    if (!path_.empty()) return files_.Append(path_, blocks);
+    if (!path_.empty()) {
+        Error e = files_.Append(path_, blocks);
+        // Deleted while the program ran (say, by tidying the folder Open
+        // Backup Folder showed): made again whole, so that nothing changed
+        // before goes without its backup.
+        if (e == kFileNotFound || e == kPathNotFound) e = Rewrite(blocks);
+        if (e == kOk) kept_.insert(kept_.end(), entries.begin(), entries.end());
+        return e;
+    }
 
-    const std::u16string folder = folder_();
-    if (const Error e = files_.CreateFolders(folder)) return e;
+    folder_ = folderName_();
+    if (const Error e = files_.CreateFolders(folder_)) return e;
     std::vector<std::uint8_t> bytes = regfile::FileHeader();
     bytes.insert(bytes.end(), blocks.begin(), blocks.end());
     std::u16string name = FileName(files_.Now());
     const std::u16string stem = name.substr(0, name.size() - 4);
     for (int n = 2;; ++n) {
-        const std::u16string path = folder + u"\\" + name;
+        const std::u16string path = folder_ + u"\\" + name;
         const Error e = files_.CreateNew(path, bytes);
-        if (e == kOk) path_ = path;
+        if (e == kOk) {
+            path_ = path;
+            kept_ = entries;
+        }
         if (e != kFileExists || n > 99) return e;
         name = stem + u" (" + Digits(n, n < 10 ? 1 : 2) + u").reg";
     }
+}
+
+Error BackupFile::Rewrite(const std::vector<std::uint8_t>& blocks) {
+    if (const Error e = files_.CreateFolders(folder_)) return e;
+    std::vector<std::uint8_t> bytes = regfile::Write(kept_);
+    bytes.insert(bytes.end(), blocks.begin(), blocks.end());
+    const Error e = files_.CreateNew(path_, bytes);
+    if (e == kOk) rewritten_ = true;
+    return e;
+}
+
+bool BackupFile::TakeRewritten() {
+    return std::exchange(rewritten_, false);
 }
 
 }  // namespace backup

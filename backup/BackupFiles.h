@@ -18,6 +18,7 @@ constexpr Error kWriteFault = 29;
 constexpr Error kSharingViolation = 32;
 constexpr Error kFileExists = 80;
 constexpr Error kDiskFull = 112;
+constexpr Error kFileTooLarge = 223;
 
 struct LocalTime {
     int year, month, day, hour, minute, second;
@@ -36,9 +37,11 @@ class BackupFilesApi {
     // no file.
     virtual Error CreateNew(const std::u16string& path, const std::vector<std::uint8_t>& bytes) = 0;
     // Adds `bytes` at the end of an existing file, on the disk when it
-    // returns 0. A failure leaves the file as it was.
+    // returns 0. A failure leaves the file as it was. No bytes: whether the
+    // file is there (kFileNotFound when it went).
     virtual Error Append(const std::u16string& path, const std::vector<std::uint8_t>& bytes) = 0;
-    // The whole of a file.
+    // The whole of a file; kFileTooLarge, unread, for one over
+    // regfile::kMaxFileSize (no backup or profile is that large).
     virtual Error ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) = 0;
 };
 

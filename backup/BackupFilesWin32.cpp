@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "backup/RegFile.h"
 #include "win32/Handles.h"
 #include "win32/Utf16.h"
 
@@ -71,6 +72,7 @@ Error BackupFilesWin32::Append(const std::u16string& path, const std::vector<std
     win32::File file(CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GetLastError();
+    if (bytes.empty()) return kOk;  // the file is there: that was the question
     const DWORD size = GetFileSize(file.get(), nullptr);
     if (size == INVALID_FILE_SIZE) return GetLastError();
     if (SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER)
@@ -85,7 +87,7 @@ Error BackupFilesWin32::ReadAll(const std::u16string& path, std::vector<std::uin
     const DWORD size = GetFileSize(file.get(), nullptr);
     if (size == INVALID_FILE_SIZE) return GetLastError();
     // A backup or profile is small; a huge file is no registration file of ours.
-    if (size > 16u * 1024 * 1024) return ERROR_FILE_TOO_LARGE;
+    if (size > regfile::kMaxFileSize) return kFileTooLarge;
     bytes.assign(size, 0);
     DWORD read = 0;
     if (size > 0 && !ReadFile(file.get(), bytes.data(), size, &read, nullptr))

@@ -224,21 +224,32 @@ std::vector<Entry> ExportProfile(reg::RegistryApi& registry) {
     return entries;
 }
 
+std::optional<std::pair<Tweak, bool>> ThroughWriter(const Entry& e) {
+    Tweak tweak{};
+    const modTweaks::Row* row = e.kind == Entry::Kind::kValue ? RowFor(e, u"", &tweak) : nullptr;
+    if (row == nullptr || row->keepOtherBitsOf == 0) return std::nullopt;
+    return std::make_pair(tweak, modTweaks::StateOfData(tweak, e.type, e.data) == 1);
+}
+
 std::vector<Tweak> NotHeld(reg::RegistryApi& registry, const std::vector<Entry>& profile) {
     std::vector<Tweak> missed;
+    NoUserName noUser;
     for (const Entry& e : profile) {
         Tweak tweak{};
         if ((e.kind != Entry::Kind::kValue && e.kind != Entry::Kind::kDeleteValue) ||
             RowFor(e, u"", &tweak) == nullptr)
             continue;
         // Held is what the file says, to the byte: then the setting reads as
-        // the file makes it read, by its own reader.
+        // the file makes it read, by its own reader. A value its writer
+        // changes a bit of is held when the setting reads as the file means.
         backup::Prior now;
+        const auto bit = ThroughWriter(e);
         const bool held =
-            backup::ReadPrior(registry, e.root, e.path, e.name, now) == reg::kSuccess &&
-            (e.kind == Entry::Kind::kDeleteValue
-                 ? !now.exists
-                 : now.exists && now.type == e.type && now.data == e.data);
+            bit ? modTweaks::Read({registry, noUser}, tweak) == (bit->second ? 1 : 0)
+                : backup::ReadPrior(registry, e.root, e.path, e.name, now) == reg::kSuccess &&
+                      (e.kind == Entry::Kind::kDeleteValue
+                           ? !now.exists
+                           : now.exists && now.type == e.type && now.data == e.data);
         if (!held && std::find(missed.begin(), missed.end(), tweak) == missed.end())
             missed.push_back(tweak);
     }

@@ -5,7 +5,9 @@
 // file Dovrane is asked to apply can never reach further than Dovrane itself.
 #pragma once
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "backup/RegFile.h"
@@ -61,9 +63,16 @@ CheckResult CheckProfile(const regfile::ReadResult& file);
 // current-account setting is not carried.
 std::vector<regfile::Entry> ExportProfile(reg::RegistryApi& registry);
 
+// A profile's value for a setting whose writer keeps the other bits of its
+// number (NumLock's InitialKeyboardIndicators: Caps Lock and Scroll Lock
+// too): the setting and whether the value means on. Such a value is imported
+// through the setting's own writer, so only what the setting means changes.
+std::optional<std::pair<modTweaks::Tweak, bool>> ThroughWriter(const regfile::Entry& entry);
+
 // After an import: the settings the profile names whose value `registry`
 // does not hold exactly as the profile gives it (a deleted value: still
-// there), read back through the wide calls. Empty when all held.
+// there; a value ThroughWriter takes: the setting does not read as it
+// means), read back through the wide calls. Empty when all held.
 std::vector<modTweaks::Tweak> NotHeld(reg::RegistryApi& registry,
                                       const std::vector<regfile::Entry>& profile);
 

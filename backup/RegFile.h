@@ -22,7 +22,12 @@ namespace regfile {
 constexpr reg::Key kClassesRoot = 0x80000000;
 constexpr reg::Key kCurrentConfig = 0x80000005;
 
-constexpr std::uint32_t kRegQword = 11;  // the highest type the editor knows
+constexpr std::uint32_t kRegQword = 11;  // the highest type the editor names
+
+// The largest file the reader takes. A profile is about 2 KB and a backup
+// holds the eight settings and at most 26 Run history entries, so 1 MiB is
+// generous; /import and Restore refuse anything larger unread.
+constexpr std::size_t kMaxFileSize = 1024 * 1024;
 
 // The first line of every file, as the reader expects it and the writer puts it.
 inline constexpr char16_t kSignature[] = u"Windows Registry Editor Version 5.00";
@@ -93,10 +98,12 @@ struct ReadResult {
     std::string error;           // why, in words, for the user
     std::vector<Entry> entries;  // every [key] header as kKey, then its values
 };
-// Reads a file: the header, [key] and [-key] lines, "name"= and @= values
-// (quoted strings with \\ and \" escapes, dword:, hex:, hex(N): with N a type
-// the editor knows, -), hex data continued over lines ending in "\", blank
-// lines and ; comments. Anything else refuses the whole file.
+// Reads a file: the header, [key] and [-key] lines, value lines that start
+// with "name"= or @= (quoted strings with \\ and \" escapes, dword:, hex:,
+// hex(N): with N any 32-bit type, so that every value the writer writes comes
+// back, -), hex data (only) continued over lines ending in "\", blank lines
+// and ; comments. Anything else, or a file over kMaxFileSize, refuses the
+// whole file with its line. Time and memory are linear in the file's size.
 ReadResult Read(const std::vector<std::uint8_t>& bytes);
 
 // "HKEY_CURRENT_USER" and so on; empty for a handle that is no root.

@@ -111,7 +111,7 @@ class Reader {
         while (pos < s.size() && Blank(s[pos])) ++pos;
         if (s[pos] == u'@') {
             ++pos;
-        } else if (!Quoted(s, pos, e.name)) {
+        } else if (s[pos] != u'"' || !Quoted(s, pos, e.name)) {
             return Fail(l.number, "the value's name is not a closed quoted text");
         }
         while (pos < s.size() && Blank(s[pos])) ++pos;
@@ -153,7 +153,6 @@ class Reader {
             const std::size_t close = s.find(u"):");
             if (close == std::u16string::npos || !ParseHex(s.substr(4, close - 4), 8, e.type))
                 return Fail(line, "hex( needs a type number in hex and ):");
-            if (e.type > kRegQword) return Fail(line, "unknown value type");
             pos = close + 2;
         } else {
             return Fail(line, "unknown value type");
@@ -185,46 +184,77 @@ class Reader {
             Fail(1, "the file ends in the middle of a character");
             return;
         }
-        std::vector<Line> lines;
-        Line current{u"", 1};
-        int number = 1;
-        for (std::size_t i = 2; i < bytes.size(); i += 2) {
-            const char16_t c = char16_t(bytes[i] | bytes[i + 1] << 8);
-            if (c == u'\n') {
-                if (!current.text.empty() && current.text.back() == u'\r') current.text.pop_back();
-                lines.push_back(std::move(current));
-                current = Line{u"", ++number};
-            } else {
-                current.text += c;
-            }
+        if (bytes.size() > kMaxFileSize) {
+            Fail(1, "the file is larger than 1 MiB, more than any backup or profile");
+            return;
         }
-        if (!current.text.empty() && current.text.back() == u'\r') current.text.pop_back();
-        lines.push_back(std::move(current));
+        std::u16string text;
+        text.reserve(bytes.size() / 2);
+        for (std::size_t i = 2; i < bytes.size(); i += 2)
+            text += char16_t(bytes[i] | bytes[i + 1] << 8);
 
-        if (lines[0].text != kSignature) {
+        // One line at a time, each looked at once: a file at the size cap is
+        // read in time and memory proportional to it, whatever its lines hold.
+        std::size_t next = 0;
+        int number = 0;
+        auto take = [&](Line& l) {
+            if (next > text.size()) return false;
+            std::size_t end = text.find(u'\n', next);
+            if (end == std::u16string::npos) end = text.size();
+            std::size_t cut = end;
+            if (cut > next && text[cut - 1] == u'\r') --cut;
+            l.text.assign(text, next, cut - next);
+            l.number = ++number;
+            next = end + 1;
+            return true;
+        };
+        Line l;
+        take(l);
+        if (l.text != kSignature) {
             Fail(1, "the first line is not \"Windows Registry Editor Version 5.00\"");
             return;
         }
         result_.ok = true;
-        for (std::size_t i = 1; i < lines.size(); ++i) {
-            Line l = lines[i];
-            // Hex data goes on over lines that end in a backslash; the next
-            // line's leading blanks are the editor's indent.
-            auto continued = [](const std::u16string& text) {
-                const std::u16string t = Trimmed(text);
-                return !t.empty() && t.back() == u'\\' && t[0] != u';' && t[0] != u'[' &&
-                       t.find(u'=') != std::u16string::npos;
-            };
-            while (continued(l.text) && i + 1 < lines.size()) {
-                l.text = Trimmed(l.text);
-                l.text.pop_back();
-                l.text += Trimmed(lines[++i].text);
-            }
+        Line more;
+        while (take(l)) {
             const std::u16string t = Trimmed(l.text);
             if (t.empty() || t[0] == u';') continue;
-            const bool ok = t[0] == u'[' ? KeyLine(l) : ValueLine(l);
-            if (!ok) return;
+            if (t[0] == u'[') {
+                if (!KeyLine(l)) return;
+                continue;
+            }
+            if (t[0] != u'"' && t[0] != u'@')
+                return (void)Fail(l.number, "a line must be a [key], a value or a ; comment");
+            // Hex data goes on over lines that end in a backslash; the next
+            // line's leading blanks are the editor's indent. Only hex data:
+            // a backslash at the end of anything else is the line's own.
+            if (IsHex(l.text)) {
+                l.text = Trimmed(l.text);
+                while (!l.text.empty() && l.text.back() == u'\\' && take(more)) {
+                    l.text.pop_back();
+                    const std::u16string piece = Trimmed(more.text);
+                    l.text += piece;
+                }
+            }
+            if (!ValueLine(l)) return;
         }
+    }
+
+    // Whether a value line's data is hex data: after the closing quote of
+    // its name (or @) and the =, hex: or hex(.
+    static bool IsHex(const std::u16string& s) {
+        std::size_t pos = 0;
+        while (pos < s.size() && Blank(s[pos])) ++pos;
+        if (pos < s.size() && s[pos] == u'"') {
+            for (++pos; pos < s.size() && s[pos] != u'"'; ++pos)
+                if (s[pos] == u'\\') ++pos;
+        }
+        ++pos;  // the closing quote or @
+        while (pos < s.size() && Blank(s[pos])) ++pos;
+        if (pos >= s.size() || s[pos] != u'=') return false;
+        ++pos;
+        while (pos < s.size() && Blank(s[pos])) ++pos;
+        return s.compare(pos, 4, u"hex:") == 0 || s.compare(pos, 4, u"hex(") == 0;
     }
 
   private:

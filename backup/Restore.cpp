@@ -93,7 +93,13 @@ RemoveEmptyKey RemoveIfEmpty(reg::RegistryApi& registry) {
         key.Close();
         // A value someone else put there keeps the key, as it keeps the value.
         if (status != reg::kNoMoreItems) return status == reg::kMoreData ? reg::kSuccess : status;
-        return registry.RegDeleteKeyW(root, path.c_str());
+        status = registry.RegDeleteKeyW(root, path.c_str());
+        if (status != reg::kAccessDenied) return status;
+        // Refused although the key may be deleted: it holds a subkey (an
+        // installer's UserList below SpecialAccounts, say). It stays, and
+        // that is done, as for a value: never a whole tree.
+        reg::UniqueKey deletable = reg::UniqueKey::Open(registry, root, path, reg::kDelete);
+        return deletable ? reg::kSuccess : status;
     };
 }
 
@@ -104,10 +110,7 @@ ApplyReport ApplyAll(BackedUpRegistry& registry, UndoStack& undo, const std::vec
 }
 
 ApplyReport Undo(BackedUpRegistry& registry, UndoStack& undo, const ApplyContext& context) {
-    ApplyReport report = Run(registry, undo.Pop(), context, true);
-    // Kept in the order they were recorded, as Pop gives them.
-    undo.Push(std::vector<Entry>(report.failed.rbegin(), report.failed.rend()));
-    return report;
+    return Run(registry, undo.Pop(), context, true);
 }
 
 }  // namespace backup

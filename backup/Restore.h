@@ -19,9 +19,9 @@ using RemoveEmptyKey = std::function<reg::Status(reg::Key root, const std::u16st
 
 // The hook through `registry`: a key holding no value is deleted with
 // RegDeleteKeyW (which refuses one with subkeys: never a whole tree); a key
-// that still holds a value (one Dovrane does not manage, since Apply deleted
-// the settings' own first) is left, with success. Through a BackedUpRegistry
-// the deletion is backed up too.
+// that still holds a value or a subkey (one Dovrane does not manage, since
+// Apply deleted the settings' own first) is left, with success. Through a
+// BackedUpRegistry the deletion is backed up too.
 RemoveEmptyKey RemoveIfEmpty(reg::RegistryApi& registry);
 
 struct ApplyContext {
@@ -48,8 +48,9 @@ ApplyReport ApplyAll(BackedUpRegistry& registry, UndoStack& undo,
                      const std::vector<regfile::Entry>& entries, const ApplyContext& context);
 
 // Undo: the newest action's states, newest first. The undo is backed up but
-// is no action of its own; what could not be put back stays on the stack as
-// the newest action, so that Undo can be tried again.
+// is no action of its own. The action leaves the stack whatever happens: what
+// could not be put back is reported, and the next Undo goes on with the action before it, so that
+// one value that cannot be put back never stands in the way of all the older ones.
 ApplyReport Undo(BackedUpRegistry& registry, UndoStack& undo, const ApplyContext& context);
 
 }  // namespace backup

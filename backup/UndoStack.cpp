@@ -11,12 +11,10 @@ using regfile::Entry;
 namespace {
 // Two states are of the same thing when kind (value, key or key removal), root, path and
 // name agree without regard to case.
-bool SameThing(const Entry& a, const Entry& b) {
-    const auto sort = [](const Entry& e) {
-        return e.kind == Entry::Kind::kRemoveKey || e.kind == Entry::Kind::kKey ? int(e.kind) : -1;
-    };
-    return sort(a) == sort(b) && a.root == b.root && Folded(a.path) == Folded(b.path) &&
-           Folded(a.name) == Folded(b.name);
+std::tuple<int, reg::Key, std::u16string, std::u16string> Id(const Entry& e) {
+    const int sort =
+        e.kind == Entry::Kind::kRemoveKey || e.kind == Entry::Kind::kKey ? int(e.kind) : -1;
+    return {sort, e.root, Folded(e.path), Folded(e.name)};
 }
 }  // namespace
 
@@ -28,13 +26,12 @@ void UndoStack::End() {
     if (depth_ == 0 || --depth_ > 0) return;
     if (!open_.empty()) done_.push_back(std::move(open_));
     open_.clear();
+    openIds_.clear();
 }
 
 void UndoStack::Record(const Entry& before) {
     if (depth_ == 0) return;
-    const bool known = std::any_of(open_.begin(), open_.end(),
-                                   [&](const Entry& e) { return SameThing(e, before); });
-    if (!known) open_.push_back(before);
+    if (openIds_.insert(Id(before)).second) open_.push_back(before);
 }
 
 std::vector<Entry> UndoStack::Pop() {
@@ -42,10 +39,6 @@ std::vector<Entry> UndoStack::Pop() {
     std::vector<Entry> states = std::move(done_.back());
     done_.pop_back();
     return states;
-}
-
-void UndoStack::Push(std::vector<Entry> states) {
-    if (!states.empty()) done_.push_back(std::move(states));
 }
 
 }  // namespace backup

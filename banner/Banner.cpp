@@ -1,6 +1,8 @@
 #include "banner/Banner.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "banner/PictureHeader.h"
 
@@ -123,6 +125,24 @@ std::string BannerListEntry(const std::string& list, const std::string& name) {
     return (cutShort ? "\r\n" : "") + name + "\r\n";
 }
 
+void PruneBanners(FileWriter& files, const std::string& folder, const std::string& list,
+                  const std::string& current) {
+    // The whole lines, in the order they were listed, each name once.
+    std::vector<std::string> names;
+    std::size_t begin = 0;
+    for (std::size_t end; (end = list.find('\n', begin)) != std::string::npos; begin = end + 1) {
+        std::size_t length = end - begin;
+        if (length > 0 && list[end - 1] == '\r') --length;
+        const std::string name = list.substr(begin, length);
+        if (!IsBannerFileName(name) || Lower(name) == Lower(current)) continue;
+        const auto same = [&](const std::string& n) { return Lower(n) == Lower(name); };
+        names.erase(std::remove_if(names.begin(), names.end(), same), names.end());
+        names.push_back(name);
+    }
+    if (!names.empty()) names.pop_back();  // the one before: kept
+    for (const std::string& name : names) files.Remove(JoinBannerPath(folder, name));
+}
+
 bool StoreBanner(FileWriter& files, const std::string& folder, const std::string& name,
                  const std::string& bytes) {
     // No folder of our own, no file: the current directory is anybody's.
@@ -138,7 +158,9 @@ bool StoreBanner(FileWriter& files, const std::string& folder, const std::string
         // when Dovrane is uninstalled.
         if (!files.Append(listPath, BannerListEntry(list, name))) return false;
     }
-    return files.WriteWhole(path, bytes);
+    if (!files.WriteWhole(path, bytes)) return false;
+    PruneBanners(files, folder, list, name);
+    return true;
 }
 
 Banner::Banner(FileWriter& files, PictureBox& picture1, std::string programFolder)

@@ -89,6 +89,10 @@ class FileWriter {
     // Adds `bytes` at the end of the file, making it when missing; all or
     // nothing: on false the file holds what it held.
     virtual bool Append(const std::string& path, const std::string& bytes) = 0;
+    // Deletes the file of exactly that name (never a folder, nor a file
+    // that only a short 8.3 alias names so), as the uninstaller does. True
+    // when it is gone or was never there.
+    virtual bool Remove(const std::string& path) = 0;
 };
 
 // The picture box that shows the banner (Picture1).
@@ -134,9 +138,20 @@ std::string BannerListEntry(const std::string& list, const std::string& name);
 // Writes the image to folder\name when it is ours to write: its name listed
 // already, or listed now when nothing of that name is there. Writes nothing
 // when the list cannot be read or appended whole, or when the name is taken
-// by a file that is not listed. True when the image was written whole.
+// by a file that is not listed. True when the image was written whole; the
+// older banners are then pruned (PruneBanners).
 bool StoreBanner(FileWriter& files, const std::string& folder, const std::string& name,
                  const std::string& bytes);
+
+// After `current` was written and shown (by StoreBanner, with the list as
+// it read it): every other image `list` names
+// is deleted but the newest listed before it, so that at most two banners
+// are on the disk however often the server names a new one. Only whole lines
+// of the list that are banner names (IsBannerFileName) are touched; the list
+// keeps every name, so that the uninstaller still finds any image a delete
+// could not remove.
+void PruneBanners(FileWriter& files, const std::string& folder, const std::string& list,
+                  const std::string& current);
 
 // The banner as the main window holds it: on the interface thread, it takes
 // what the fetches deliver.

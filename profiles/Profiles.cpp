@@ -5,6 +5,7 @@
 #include "backup/RegFile.h"
 #include "backup/Restore.h"
 #include "common/version.h"
+#include "settings/modTweaks.h"
 
 namespace cmdline {
 
@@ -15,6 +16,12 @@ const char kUsage[] =
     "Put a FILE whose path holds spaces in quotes.";
 
 namespace {
+
+// No logon name is needed for the seven settings a profile carries.
+class NoUserName final : public reg::UserNameApi {
+  public:
+    bool GetUserNameW(char16_t*, std::uint32_t*) override { return false; }
+};
 
 class Runner {
   public:
@@ -46,12 +53,36 @@ class Runner {
             return Fail(kExitFile, Shown() +
                                        " was not imported: Windows did not name the Application "
                                        "Data folder, where Dovrane keeps its backups.");
+        // A profile that holds already needs no backup, and leaves no file.
+        if (managed::NotHeld(env_.registry, file.entries).empty()) return kExitOk;
 
+        // The backup file is made before the first change: when it cannot
+        // be, nothing is changed.
         backup::BackupFile backupFile(env_.backupFiles, env_.backupFolder);
+        if (const backup::Error e = backupFile.Append({}))
+            return Fail(kExitFile, Shown() + " was not imported, and nothing was changed: the " +
+                                       "backup file could not be made in " +
+                                       env_.shown(env_.backupFolder) + ": " + backup::Describe(e) +
+                                       ".");
         backup::UndoStack undo;
         backup::BackedUpRegistry backed(env_.registry, backupFile, &undo);
-        const backup::ApplyReport report =
-            backup::ApplyAll(backed, undo, file.entries, backup::ApplyContext{});
+        // NumLock's value goes through the setting's own writer, which keeps
+        // the other keys' bits; everything else as the file gives it.
+        std::vector<regfile::Entry> plain;
+        std::vector<std::pair<modTweaks::Tweak, bool>> written;
+        for (const regfile::Entry& e : file.entries) {
+            if (const auto setting = managed::ThroughWriter(e))
+                written.push_back(*setting);
+            else
+                plain.push_back(e);
+        }
+        backup::ApplyReport report = backup::ApplyAll(backed, undo, plain, backup::ApplyContext{});
+        NoUserName noUser;
+        for (const auto& [tweak, on] : written) {
+            modTweaks::Write({backed, noUser}, tweak, on);
+            const std::string why = backed.TakeFailure();
+            if (report.why.empty()) report.why = why;
+        }
         // Decision 5: what counts is what the registry holds now, read
         // without the backup in the way.
         const std::vector<modTweaks::Tweak> missed = managed::NotHeld(env_.registry, file.entries);
@@ -68,7 +99,8 @@ class Runner {
                     : "The change was not made because " + report.why + ".";
         if (!backupFile.Path().empty())
             text += "\n\nWhat was changed is saved in " + env_.shown(backupFile.Path()) + ".";
-        return Fail(static_cast<int>(missed.size()), text);
+        // A change the backup refused is the backup's failure, not Windows's.
+        return Fail(report.why.empty() ? static_cast<int>(missed.size()) : kExitFile, text);
     }
 
     int Fail(int status, const std::string& text) {

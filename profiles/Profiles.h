@@ -26,7 +26,7 @@ namespace cmdline {
 enum ExitStatus : int {
     kExitOk = 0,
     kExitUsage = 10,    // an unknown switch, no FILE, or more than one
-    kExitFile = 11,     // FILE could not be read or written, or there is nowhere for backups
+    kExitFile = 11,     // FILE could not be read or written, or the backup could not be made
     kExitRefused = 12,  // the file is no profile: nothing was changed
     kExitNotXp = 13,    // the program runs on Windows XP only
     kExitFailed = 14,   // an unexpected error (out of memory, say) ended the run

@@ -104,6 +104,26 @@ std::int32_t Read(const Seams& seams, Tweak tweak) {
     return ReadRow(seams, row, name);
 }
 
+std::int32_t StateOfData(Tweak tweak, std::uint32_t type, const std::vector<std::uint8_t>& data) {
+    modReg::Value value;
+    if (type == reg::kRegDword && data.size() == 4) {
+        value = std::int32_t(std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 |
+                             std::uint32_t(data[2]) << 16 | std::uint32_t(data[3]) << 24);
+    } else if (type == reg::kRegSz) {
+        std::string text;  // up to the first NUL; no digit is outside ASCII
+        for (std::size_t i = 0; i + 1 < data.size(); i += 2) {
+            const char16_t c = char16_t(data[i] | data[i + 1] << 8);
+            if (c == 0) break;
+            text += c < 0x80 ? char(c) : 'x';
+        }
+        value = text;
+    } else {
+        return RowOf(tweak).whenUnreadable;
+    }
+    const std::optional<std::int32_t> n = modReg::ToInteger(value);
+    return StateOf(RowOf(tweak), n.has_value(), n.value_or(0));
+}
+
 WriteResult Write(const Seams& seams, Tweak tweak, bool on) {
     const Row& row = RowOf(tweak);
     if (row.valueName != nullptr) return WriteRow(seams, row, std::string(row.valueName), on);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "registry/RegistryApi.h"
 #include "settings/UserName.h"
@@ -151,6 +152,9 @@ std::u16string CurrentLogonName(reg::UserNameApi& userName);
 // 1 when the setting is on, 0 when off; a value that cannot be read gives the
 // row's whenUnreadable.
 std::int32_t Read(const Seams& seams, Tweak tweak);
+// The state a stored value means, read as Read reads it: `data` as the wide
+// calls hold it (REG_SZ as UTF-16 decimal text, REG_DWORD as four bytes).
+std::int32_t StateOfData(Tweak tweak, std::uint32_t type, const std::vector<std::uint8_t>& data);
 // Stores on or off at once, then reads the setting back. When the setting
 // does not read as asked yet and its key is missing, the key (and any missing
 // key above it) is created to hold the value; switching the Encrypt item off

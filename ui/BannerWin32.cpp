@@ -153,6 +153,27 @@ class FileWriterWin32 final : public FileWriter {
         return file.reset() && ok;
     }
 
+    bool Remove(const std::string& path) override {
+        const std::u16string wide = win32::FromUtf8(path);
+        if (wide.empty()) return false;
+        // Only a file whose own long name is the one asked for: a search by
+        // name also finds a file whose 8.3 alias matches, and that one is
+        // not ours.
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW(win32::Wide(wide), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        }
+        FindClose(search);
+        const std::size_t slash = wide.find_last_of(u'\\');
+        const std::u16string name = wide.substr(slash == std::u16string::npos ? 0 : slash + 1);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            lstrcmpiW(found.cFileName, win32::Wide(name)) != 0)
+            return false;
+        return DeleteFileW(win32::Wide(wide)) != FALSE;
+    }
+
   private:
     static constexpr DWORD kMaxListBytes = 256 * 1024;
 };

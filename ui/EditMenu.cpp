@@ -57,17 +57,33 @@ std::string EditMenu::Unrestored(const backup::ApplyReport& report) {
     return NotRestored(report, [this](const std::u16string& path) { return Shown(path); });
 }
 
+void EditMenu::Settled() {
+    if (view_) view_->UndoChanged(undo_.CanUndo());
+    if (file_.TakeRewritten())
+        Tell("The backup file " + Shown(file_.Path()) +
+             " was deleted while Dovrane was running. It has been written again with what "
+             "Windows held before each change Dovrane made since it started.");
+}
+
+void EditMenu::Busy(const std::function<void()>& work) {
+    if (view_)
+        view_->Busy(work);
+    else
+        work();
+}
+
 void EditMenu::mnuEditUndo_Click() {
     // Ctrl+Z reaches here also when the item is grey.
     if (!undo_.CanUndo()) return;
-    const backup::ApplyReport report = backup::Undo(backed_, undo_, Context());
-    if (view_) {
-        view_->Reread();
-        view_->UndoChanged(undo_.CanUndo());
-    }
+    const backup::ApplyContext context = Context();
+    backup::ApplyReport report;
+    Busy([&] { report = backup::Undo(backed_, undo_, context); });
+    if (view_) view_->Reread();
+    Settled();
+    // What could not be put back does not hold up the changes before it.
     if (!report.complete())
         Tell("The last change could not be undone completely.\n\n" + Unrestored(report) +
-             "\n\nUndo can be tried again.");
+             (undo_.CanUndo() ? "\n\nThe next Undo takes back the change before it." : ""));
 }
 
 void EditMenu::mnuEditRestore_Click() {
@@ -80,12 +96,19 @@ void EditMenu::mnuEditRestore_Click() {
 }
 
 void EditMenu::RestoreFrom(const std::u16string& path) {
-    std::vector<std::uint8_t> bytes;
-    if (const backup::Error e = files_.ReadAll(path, bytes))
-        return Tell(Shown(path) + " could not be read: " + backup::Describe(e) + ".");
-    const regfile::ReadResult file = regfile::Read(bytes);
     const backup::ApplyContext context = Context();
-    const managed::CheckResult check = managed::CheckBackup(file, context.userName);
+    backup::Error readError = backup::kOk;
+    regfile::ReadResult file;
+    managed::CheckResult check;
+    Busy([&] {
+        std::vector<std::uint8_t> bytes;
+        readError = files_.ReadAll(path, bytes);
+        if (readError != backup::kOk) return;
+        file = regfile::Read(bytes);
+        check = managed::CheckBackup(file, context.userName);
+    });
+    if (readError != backup::kOk)
+        return Tell(Shown(path) + " could not be read: " + backup::Describe(readError) + ".");
     if (!check.ok)
         return Tell(Shown(path) + " was not restored, and nothing was changed.\n\nLine " +
                     std::to_string(check.errorLine) + ": " + check.error + ".");
@@ -97,8 +120,9 @@ void EditMenu::RestoreFrom(const std::u16string& path) {
         return;
 
     backup::ApplyReport report;
-    Act([&] { report = backup::ApplyAll(backed_, undo_, file.entries, context); });
+    Busy([&] { report = backup::ApplyAll(backed_, undo_, file.entries, context); });
     if (view_) view_->Reread();
+    Settled();
     if (!report.complete())
         Tell("The backup was not restored completely.\n\n" + Unrestored(report) +
              "\n\nUndo takes back what was restored.");

@@ -36,6 +36,11 @@ class EditView {
     virtual void UndoChanged(bool canUndo) = 0;
     // A path as a message box can show it.
     virtual std::string Shown(const std::u16string& path) = 0;
+    // Runs `work` (reading a backup, a restore, an undo) with the wait
+    // cursor, the window answering and painted however long it takes (a
+    // backup folder on a slow network): off the interface thread, while the
+    // user's input waits, so that no command of ours runs in its middle.
+    virtual void Busy(const std::function<void()>& work) = 0;
 };
 
 class EditMenu {
@@ -62,7 +67,7 @@ class EditMenu {
             backup::UndoStack::Action action(undo_);
             body();
         }
-        if (view_) view_->UndoChanged(undo_.CanUndo());
+        Settled();
     }
     bool CanUndo() const { return undo_.CanUndo(); }
     // The run's backup file; empty until the first change.
@@ -80,6 +85,10 @@ class EditMenu {
     void RestoreFrom(const std::u16string& path);
 
   private:
+    // After a command: Undo's state shown, and the user told once when the
+    // backup file had gone and was written again.
+    void Settled();
+    void Busy(const std::function<void()>& work);
     const std::u16string& Folder();
     backup::ApplyContext Context();
     void Tell(const std::string& text);

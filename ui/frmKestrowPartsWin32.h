@@ -2,6 +2,7 @@
 // file so that frmKestrowWin32.h need not pull it all in; only
 // frmKestrowWin32.cpp includes this.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "backup/BackupFilesWin32.h"
@@ -45,6 +46,7 @@ struct frmKestrow::Parts final : EditView {
                        MF_BYCOMMAND | (canUndo ? MF_ENABLED : MF_GRAYED));
     }
     std::string Shown(const std::u16string& path) override { return win32::Shown(path); }
+    void Busy(const std::function<void()>& work) override;
 
     HWND owner = nullptr;
     reg::RegistryWin32 registry;

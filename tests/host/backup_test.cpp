@@ -2,6 +2,7 @@
 // Run List's deletion on the in-memory registry, with the files in memory.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 
@@ -196,18 +197,100 @@ TEST_F(BackupTest, AConfirmationAnsweredNoLeavesNothingToUndo) {
     EXPECT_FALSE(Get(Tweak::kCurrentUserOnWelcome));
 }
 
-TEST_F(BackupTest, AnUndoThatCannotBeCompletedNamesWhatItCouldNotRestoreAndKeepsIt) {
+// What cannot be put back is named, and never stands in the way of the
+// actions before it.
+TEST_F(BackupTest, AnUndoThatCannotBeCompletedNamesWhatItCouldNotRestoreAndGoesOn) {
     const modTweaks::Row& row = modTweaks::RowOf(Tweak::kClearPageFile);
     memory.PutDword(reg::kLocalMachine, row.keyPath, row.valueName, 0);
-    {
+    memory.PutDword(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath,
+                    "NoLowDiskSpaceChecks", 0);
+    for (Tweak t : {Tweak::kLowSpaceChecks, Tweak::kClearPageFile}) {
         backup::UndoStack::Action action(undo);
-        Set(Tweak::kClearPageFile, true);
+        Set(t, true);
     }
     memory.Deny(reg::kLocalMachine, row.keyPath, reg::kKeySetValue);
     const backup::ApplyReport report = backup::Undo(backed, undo, context);
     ASSERT_EQ(report.failed.size(), 1u);
     EXPECT_EQ(report.failed[0].name, U(row.valueName));
-    EXPECT_TRUE(undo.CanUndo());
+    EXPECT_EQ(undo.Size(), 1u);
+    EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
+    EXPECT_EQ(Get(Tweak::kLowSpaceChecks)->data, (std::vector<std::uint8_t>{0, 0, 0, 0}));
+    EXPECT_FALSE(undo.CanUndo());
+}
+
+// An installer's account in UserList, below the SpecialAccounts key Dovrane
+// made: undoing the tick leaves both keys to it, and the undo is complete.
+TEST_F(BackupTest, AKeyWeMadeThatNowHoldsAnothersSubkeyIsLeftAndTheUndoCompletes) {
+    const std::string userList = modTweaks::RowOf(Tweak::kAdminOnWelcome).keyPath;
+    const std::string special = userList.substr(0, userList.rfind('\\'));
+    memory.AddKey(reg::kLocalMachine, special.substr(0, special.rfind('\\')));
+    {
+        backup::UndoStack::Action action(undo);
+        EXPECT_TRUE(Set(Tweak::kAdminOnWelcome, true).held());
+    }
+    memory.PutDword(reg::kLocalMachine, userList + "\\Hidden", "x", 1);  // a subkey of its own
+    memory.PutDword(reg::kLocalMachine, userList, "svc", 0);
+    const backup::ApplyContext real{u"jo", backup::RemoveIfEmpty(backed)};
+    const backup::ApplyReport report = backup::Undo(backed, undo, real);
+    EXPECT_TRUE(report.complete()) << report.why;
+    EXPECT_FALSE(Get(Tweak::kAdminOnWelcome));
+    EXPECT_TRUE(memory.Get(reg::kLocalMachine, userList, "svc"));
+    EXPECT_TRUE(memory.HasKey(reg::kLocalMachine, userList + "\\Hidden"));
+
+    // Only the subkey now: UserList is removed, SpecialAccounts stays for it.
+    memory.PutDword(reg::kLocalMachine, special + "\\Other", "y", 1);
+    EXPECT_EQ(modReg::DeleteValue(memory, reg::kLocalMachine, userList, "svc"), reg::kSuccess);
+    EXPECT_EQ(memory.RegDeleteKeyW(reg::kLocalMachine, U((userList + "\\Hidden").c_str()).c_str()),
+              reg::kSuccess);
+    EXPECT_EQ(backup::Apply(backed, Entry::RemoveKey(reg::kLocalMachine, U(special.c_str())), real),
+              reg::kSuccess);
+    EXPECT_FALSE(memory.HasKey(reg::kLocalMachine, userList));
+    EXPECT_TRUE(memory.HasKey(reg::kLocalMachine, special));
+    // A key that may not be deleted at all is still a failure.
+    memory.Deny(reg::kLocalMachine, special, reg::kDelete);
+    EXPECT_EQ(backup::RemoveIfEmpty(memory)(reg::kLocalMachine, U(special.c_str())),
+              reg::kAccessDenied);
+    EXPECT_EQ(memory.OpenHandles(), 0u);
+}
+
+// The user tidies the backups folder while Dovrane runs: the next change
+// writes the file again with everything it held, once told.
+TEST_F(BackupTest, ABackupFileDeletedDuringTheRunIsWrittenAgainWhole) {
+    memory.PutDword(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath,
+                    "NoLowDiskSpaceChecks", 0);
+    memory.PutDword(reg::kLocalMachine, modTweaks::RowOf(Tweak::kClearPageFile).keyPath,
+                    "ClearPageFileAtShutdown", 0);
+    EXPECT_TRUE(Set(Tweak::kLowSpaceChecks, true).held());
+    const std::vector<Entry> first = Saved();
+    for (bool sameValue : {true, false}) {
+        files.files.erase(kFile);
+        int writes = 0;
+        files.onWrite = [&] { ++writes; };
+        EXPECT_TRUE(
+            Set(sameValue ? Tweak::kLowSpaceChecks : Tweak::kClearPageFile, !sameValue).held());
+        EXPECT_EQ(writes, 1);
+        EXPECT_TRUE(file.TakeRewritten());
+        EXPECT_FALSE(file.TakeRewritten());
+    }
+    EXPECT_EQ(Saved(), (std::vector<Entry>{first[0], StateOf(Tweak::kClearPageFile, reg::kRegDword,
+                                                             {0, 0, 0, 0})}));
+}
+
+// Restore and Undo of a backup with thousands of values take time in
+// proportion (one set lookup per value), not to its square.
+TEST_F(BackupTest, ThousandsOfValuesAreBackedUpAndUndoneInLinearTime) {
+    std::vector<Entry> entries;
+    for (int i = 0; i < 10000; ++i) {
+        // Keys of 100 values: the in-memory registry looks names up one by one.
+        const std::u16string path = U(("Software\\T\\K" + std::to_string(i / 100)).c_str());
+        entries.push_back(Entry::Value(reg::kCurrentUser, path, U(std::to_string(i).c_str()),
+                                       reg::kRegDword, {1, 0, 0, 0}));
+    }
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(backup::ApplyAll(backed, undo, entries, context).complete());
+    EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_GT(files.files[kFile].size(), 10000u * 40);
 }
 
 TEST_F(BackupTest, AValueTheFileCannotNameExactlyIsLeftAlone) {

@@ -66,6 +66,11 @@ struct FakeFiles : ui::FileWriter {
         files[path] += bytes;
         return true;
     }
+    bool Remove(const std::string& path) override {
+        log.events.push_back("remove " + path);
+        files.erase(path);
+        return true;
+    }
     Log& log;
     bool failWrite = false, failRead = false, failAppend = false;
     std::map<std::string, std::string> files;
@@ -169,6 +174,23 @@ TEST_F(BannerTest, NoImageIsStoredWithoutAFolderOrAPictureThatDecodes) {
     ui::LoadBanner(http, kAddr, homeless);
     EXPECT_EQ(picture.shown, kGif);
     EXPECT_TRUE(files.files.empty());
+}
+
+// Each new banner written and shown leaves the one before it and deletes
+// the older listed ones; a file not listed, a line cut short and a line that
+// is no banner name are never touched.
+TEST_F(BannerTest, AtMostTwoBannersStayOnTheDisk) {
+    const std::string list = std::string(kFolder) + "\\Dovrane-banners.txt";
+    files.files[list] = "old1.gif\r\nOLD2.jpg\r\n..\\x.gif\r\nold3.bmp\r\nold1.GIF\r\ncut.gif";
+    for (const char* name : {"old1.gif", "OLD2.jpg", "old3.bmp", "mine.gif", "cut.gif"})
+        files.files[std::string(kFolder) + "\\" + name] = "x";
+    ServeNormal();  // names banner.gif
+    ui::LoadBanner(http, kAddr, banner);
+    std::vector<std::string> left;
+    for (const auto& [path, bytes] : files.files) left.push_back(path.substr(path.rfind('\\') + 1));
+    EXPECT_EQ(left, (std::vector<std::string>{"Dovrane-banners.txt", "banner.gif", "cut.gif",
+                                              "mine.gif", "old1.gif"}));
+    EXPECT_EQ(files.files[list].substr(0, 8), "old1.gif");  // the list keeps every name
 }
 
 TEST(BannerList, ANameCountsOnlyOnAWholeLineOfItsOwnRegardlessOfCase) {

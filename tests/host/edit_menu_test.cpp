@@ -48,6 +48,12 @@ class EditMenuTest : public ::testing::Test, public ui::EditView {
         runList.LoadRunList();
     }
     void UndoChanged(bool canUndo) override { greyed = !canUndo; }
+    void Busy(const std::function<void()>& work) override {
+        ++busy;
+        inBusy = true;
+        work();
+        inBusy = false;
+    }
     std::string Shown(const std::u16string& path) override {
         return std::string(path.begin(), path.end());
     }
@@ -97,6 +103,8 @@ class EditMenuTest : public ::testing::Test, public ui::EditView {
     std::u16string chosen;
     std::vector<std::u16string> opened;
     bool greyed = true;
+    int busy = 0;
+    bool inBusy = false;
 };
 
 // Each kind of command is one action: Undo puts back all it changed, at once,
@@ -197,9 +205,12 @@ TEST_F(EditMenuTest, AChangeWithoutItsBackupIsNotMadeAndSaysWhyOnce) {
     EXPECT_FALSE(edit.CanUndo());
 }
 
-// An undo that cannot put a value back says which, and can be tried again.
+// An undo that cannot put a value back says which, and the next Undo goes on
+// with the change before it.
 TEST_F(EditMenuTest, AnUndoThatCannotFinishNamesWhatItCouldNotRestore) {
     tweaks.Load();
+    const auto before = Registry();
+    Click(Tweak::kEncryptMenu);
     Click(Tweak::kLowSpaceChecks);
     memory.Deny(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath,
                 reg::kKeySetValue);
@@ -208,8 +219,19 @@ TEST_F(EditMenuTest, AnUndoThatCannotFinishNamesWhatItCouldNotRestore) {
     EXPECT_THAT(prompter.boxes[0].text,
                 HasSubstr("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
                           "Policies\\Explorer\\NoLowDiskSpaceChecks"));
+    EXPECT_THAT(prompter.boxes[0].text,
+                HasSubstr("The next Undo takes back the change before it."));
     EXPECT_TRUE(edit.CanUndo());
-    EXPECT_FALSE(greyed);
+    edit.mnuEditUndo_Click();
+    EXPECT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_FALSE(edit.CanUndo());
+    EXPECT_TRUE(greyed);
+    auto now = Registry();
+    const std::string low = modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath;
+    now.erase(low + "\\NoLowDiskSpaceChecks");
+    auto expected = before;
+    expected.erase(low + "\\NoLowDiskSpaceChecks");
+    EXPECT_EQ(now, expected);
 }
 
 // Restore: a file with anything Dovrane does not manage is refused with its
@@ -249,6 +271,45 @@ TEST_F(EditMenuTest, RestoreChecksAsksAndCanBeUndone) {
     edit.mnuEditUndo_Click();
     EXPECT_EQ(Registry(), before);
     EXPECT_FALSE(edit.CanUndo());
+}
+
+// A restore and an undo read and write with the window busy (the wait
+// cursor, off the interface thread), never in the middle of anything else.
+TEST_F(EditMenuTest, RestoreAndUndoRunWithTheWindowBusy) {
+    tweaks.Load();
+    const std::u16string good = u"C:\\good.reg";
+    const modTweaks::Row& low = modTweaks::RowOf(Tweak::kLowSpaceChecks);
+    files.files[good] = regfile::Write(
+        {regfile::Entry::Value(low.root, regfile::FromAscii(low.keyPath), u"NoLowDiskSpaceChecks",
+                               reg::kRegDword, {1, 0, 0, 0})});
+    chosen = good;
+    prompter.answers = {ui::kIdYes};
+    int writes = 0;
+    files.onWrite = [&] {
+        ++writes;
+        EXPECT_TRUE(inBusy);
+    };
+    edit.mnuEditRestore_Click();
+    EXPECT_EQ(busy, 2);  // reading and checking; applying after the question
+    edit.mnuEditUndo_Click();
+    EXPECT_EQ(busy, 3);
+    EXPECT_EQ(writes, 1);  // the undo's state is in the file already
+    EXPECT_FALSE(inBusy);
+}
+
+// The user deletes the backup file while the window is open: the next change
+// writes it again whole, and says so once.
+TEST_F(EditMenuTest, ABackupFileDeletedDuringTheRunIsWrittenAgainAndTheUserTold) {
+    tweaks.Load();
+    Click(Tweak::kLowSpaceChecks);
+    const std::string first = Saved();
+    files.files.erase(kFile);
+    Click(Tweak::kLowSpaceChecks);
+    ASSERT_EQ(prompter.boxes.size(), 1u);
+    EXPECT_THAT(prompter.boxes[0].text, HasSubstr("was deleted while Dovrane was running"));
+    EXPECT_EQ(Saved(), first);
+    Click(Tweak::kEncryptMenu);
+    EXPECT_EQ(prompter.boxes.size(), 1u);
 }
 
 // The folder is made before Explorer is asked to show it; one that cannot be

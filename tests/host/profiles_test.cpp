@@ -9,6 +9,7 @@
 #include "backup/Managed.h"
 #include "profiles/Profiles.h"
 #include "registry/MemoryRegistry.h"
+#include "registry/modReg.h"
 #include "settings/modTweaks.h"
 #include "support/TestDoubles.h"
 
@@ -173,10 +174,16 @@ TEST_F(CommandLineRun, ExitsWithTheNumberOfSettingsThatDidNotTake) {
     EXPECT_NE(box.find("Enable Clear Page File @ Shutdown"), std::string::npos) << box;
     EXPECT_EQ(box.find("Enable NumLock"), std::string::npos) << box;
 
-    // With nowhere to save backups, nothing is changed at all.
+    // With nowhere to save backups, nothing is changed at all: the backup's
+    // failure, not the settings'.
     files.failing[kBackups] = backup::kAccessDenied;
     reg::MemoryRegistry fresh;
-    EXPECT_EQ(Run(fresh, {u"/import", kProfile, u"-QUIET"}), 7);
+    EXPECT_EQ(Run(fresh, {u"/import", kProfile}), cmdline::kExitFile);
+    EXPECT_NE(LastBox().find("nothing was changed: the backup file could not be made in "
+                             "C:\\AppData\\Dovrane\\Backups: access is denied"),
+              std::string::npos)
+        << LastBox();
+    EXPECT_EQ(Run(fresh, {u"/import", kProfile, u"-QUIET"}), cmdline::kExitFile);
     reg::MemoryRegistry untouched;
     EXPECT_EQ(Reads(fresh), Reads(untouched));
     EXPECT_FALSE(fresh.HasKey(reg::kCurrentUser,
@@ -185,6 +192,36 @@ TEST_F(CommandLineRun, ExitsWithTheNumberOfSettingsThatDidNotTake) {
     backupFolder.clear();
     EXPECT_EQ(Run(fresh, {u"/import", kProfile}), cmdline::kExitFile);
     EXPECT_NE(LastBox().find("Application Data"), std::string::npos);
+}
+
+// NumLock's value also holds Caps Lock (1) and Scroll Lock (4) at start-up:
+// an import changes NumLock's bit alone, as the box does. A profile that
+// holds already changes nothing and makes no backup file.
+TEST_F(CommandLineRun, NumLockKeepsTheOtherKeysBits) {
+    const std::string keyboard = "[HKEY_USERS\\.DEFAULT\\Control Panel\\Keyboard]\r\n";
+    const struct {
+        const char* before;
+        const char* file;
+        const char* after;
+    } cases[] = {{"5", "2", "7"}, {"7", "0", "5"}, {"x", "2", "2"}, {"1", "-2", "3"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before + std::string(" with ") + c.file);
+        reg::MemoryRegistry registry;
+        registry.PutSz(reg::kUsers, ".DEFAULT\\Control Panel\\Keyboard",
+                       "InitialKeyboardIndicators", c.before);
+        PutProfile(keyboard + "\"InitialKeyboardIndicators\"=\"" + c.file + "\"\r\n");
+        files.files.erase(kBackupFile);
+        EXPECT_EQ(Run(registry, {u"/import", kProfile}), cmdline::kExitOk) << LastBox();
+        std::string now;
+        modReg::ReadValue(registry, reg::kUsers, ".DEFAULT\\Control Panel\\Keyboard",
+                          "InitialKeyboardIndicators", now);
+        EXPECT_EQ(now, c.after);
+        EXPECT_TRUE(files.files.count(kBackupFile));
+        // Again: it holds, so nothing is written and no file is made.
+        files.files.erase(kBackupFile);
+        EXPECT_EQ(Run(registry, {u"/import", kProfile}), cmdline::kExitOk);
+        EXPECT_FALSE(files.files.count(kBackupFile));
+    }
 }
 
 TEST_F(CommandLineRun, FileAndUsageFailuresHaveTheirOwnStatus) {

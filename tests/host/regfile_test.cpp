@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <random>
 
@@ -139,7 +140,8 @@ TEST(RegFileRoundTrip, EveryTypeNameAndDataComesBackExactly) {
                                                    regfile::SzData(RandomText(rng, true))));
                     break;
                 default: {
-                    const std::uint32_t type = rng() % 12;
+                    // Any type the registry holds, not only those the editor names.
+                    const std::uint32_t type = rng() % 2 ? rng() % 12 : std::uint32_t(rng());
                     entries.push_back(Entry::Value(root, path, name, type,
                                                    Bytes(rng() % 90, std::uint8_t(rng()))));
                 }
@@ -188,7 +190,7 @@ TEST(RegFileRead, RefusesTheWholeFileWithTheLineOfTheFault) {
         std::string body;
         int line;
     } cases[] = {
-        {"\"a\"=hex(c):00\r\n", 4},                     // a type the editor does not know
+        {"\"a\"=hex(100000000):00\r\n", 4},             // a type of more than 32 bits
         {"\"a\"=str:x\r\n", 4},                         // no such form
         {"\"a\"=dword:123456789\r\n", 4},               // nine digits
         {"\"a\"=hex:0g\r\n", 4},                        // not hex
@@ -200,6 +202,13 @@ TEST(RegFileRead, RefusesTheWholeFileWithTheLineOfTheFault) {
         {"[HKEY_NOWHERE\\S]\r\n", 4},                   // no such root
         {"[HKEY_CURRENT_USER\\S\r\n", 4},               // no ]
         {"[-HKEY_CURRENT_USER\\S]\r\n\"a\"=-\r\n", 5},  // a value of a removed key
+        // A value line starts with " or @, nothing else.
+        {"X\"a\"=dword:1\r\n", 4},
+        {"a=dword:1\r\n", 4},
+        {"\r\nNoLowDiskSpaceChecks\"=dword:1\r\n", 5},
+        // Only hex data goes on over a backslash: not a quoted text, not dword:.
+        {"\"a\"=\"x\\\r\ny\"\r\n", 4},
+        {"\"a\"=dword:\\\r\n1\r\n", 4},
     };
     for (const auto& c : cases) {
         const regfile::ReadResult read = regfile::Read(Utf16(head + c.body));
@@ -215,6 +224,30 @@ TEST(RegFileRead, RefusesTheWholeFileWithTheLineOfTheFault) {
     std::vector<std::uint8_t> odd = regfile::FileHeader();
     odd.push_back('x');
     EXPECT_FALSE(regfile::Read(odd).ok);
+}
+
+// Files at the size cap that a reader joining or splitting lines by copying
+// would take minutes (or gigabytes) over; one byte more is refused unread.
+TEST(RegFileRead, HostileFilesAtTheCapAreReadInLinearTime) {
+    std::string continued = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\S]\r\n";
+    continued += "\"a\"=hex:00,\\\r\n";
+    while ((continued.size() + 8) * 2 + 2 + 12 <= regfile::kMaxFileSize) continued += "  00,\\\r\n";
+    const std::vector<std::uint8_t> feeds =
+        Utf16("Windows Registry Editor Version 5.00" +
+              std::string((regfile::kMaxFileSize - 2) / 2 - 36, '\n'));
+    ASSERT_EQ(feeds.size(), regfile::kMaxFileSize);
+    const auto start = std::chrono::steady_clock::now();
+    const regfile::ReadResult read = regfile::Read(Utf16(continued + "  00\r\n"));
+    EXPECT_TRUE(read.ok) << read.errorLine << ": " << read.error;
+    EXPECT_TRUE(regfile::Read(feeds).ok);
+    // Well under a second optimised; the bound leaves room for the sanitizers.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+
+    std::vector<std::uint8_t> over = feeds;
+    over.insert(over.end(), {'\n', 0});
+    const regfile::ReadResult refused = regfile::Read(over);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.errorLine, 1);
 }
 
 }  // namespace

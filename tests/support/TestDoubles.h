@@ -337,7 +337,7 @@ class MemoryFiles final : public backup::BackupFilesApi {
                          const std::vector<std::uint8_t>& bytes) override {
         if (failWith != backup::kOk) return failWith;
         if (files.count(path) == 0) return backup::kFileNotFound;
-        if (onWrite) onWrite();
+        if (onWrite && !bytes.empty()) onWrite();
         files[path].insert(files[path].end(), bytes.begin(), bytes.end());
         return backup::kOk;
     }

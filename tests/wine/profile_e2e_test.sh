@@ -9,8 +9,9 @@
 #    regedit: another fresh machine takes it with `regedit /s FILE`. Both
 #    read the same as the source, and the import left its backup.
 # 3. A file with a foreign key (answered in its message box) or a syntax
-#    error (/quiet) is refused whole: status 12, nothing changed. So is
-#    any profile on a Windows other than XP: status 13.
+#    error (/quiet) is refused whole: status 12, nothing changed. With a
+#    file named Dovrane where the backups would go, status 11 and nothing
+#    changed. Any profile on a Windows other than XP: status 13.
 set -euo pipefail
 : "${DOVRANE_EXE:?}" "${DOVRANE_BUILD_DIR:?}" "${DOVRANE_SOURCE_DIR:?}" "${DOVRANE_WINE_RUN:?}"
 if [ -z "${DISPLAY:-}" ]; then
@@ -139,6 +140,22 @@ check "the foreign key was not made" \
 status=0
 on import "$program" /frobnicate /quiet || status=$?
 check "an unknown switch: status 10" same "$status" 10
+
+echo "-- no backup, no change"
+# A file named Dovrane where the backups' folder would go in Application Data.
+appdata=$(find "$work/import/drive_c/users" -type d -path '*/Dovrane/Backups' | head -n 1)
+appdata=${appdata%/Dovrane/Backups}
+blocked=$work/fresh${appdata#"$work/import"}
+mkdir -p "$blocked"
+: >"$blocked/Dovrane"
+plain="$work/room profiles/plain.reg"  # the driver passes an ANSI command line
+cp "$profile_unix" "$plain"
+out=$(on fresh "$driver" box "$program" /import "$(winpath "$plain")" | tr -d '\r') || true
+echo "$out"
+check "no backup: status 11" grep -qx 'exit: 11' <<<"$out"
+check "no backup: the box says so" grep -q '^box: .*backup file could not be made' <<<"$out"
+check "no backup: nothing changed" same "$(state fresh)" "$fresh"
+rm "$blocked/Dovrane"
 
 echo "-- a Windows other than XP takes no profile"
 on fresh reg add 'HKCU\Software\Wine\AppDefaults\Dovrane.exe' /v Version /d win7 /f >/dev/null
