@@ -163,16 +163,20 @@ TEST_F(F1Help, ContentsShowsTheContentsOfTheFileBesideTheProgram) {
     EXPECT_EQ(WaitForHelpTitle(kHelpContentsTitle), kHelpContentsTitle);
 }
 
-// F1 while an Edit menu item is highlighted shows that item's topic: the
-// keyboard opens the menu and walks down it (over the separator).
+// F1 while a File or Edit menu item is highlighted shows that item's topic:
+// the keyboard opens the menu and walks down it (over the separator).
 TEST_F(F1Help, EachEditMenuItemShowsItsOwnTopic) {
     RunningDovrane dovrane("menu", true, help_);
     ASSERT_NE(dovrane.main(), nullptr);
     std::vector<std::string> shown;
-    for (int downs = 0; downs < 3; ++downs) {
+    const struct {
+        WORD menu;
+        int downs;
+    } kWalks[] = {{'F', 0}, {'F', 1}, {'E', 0}, {'E', 1}, {'E', 2}};
+    for (const auto& walk : kWalks) {
         Activate(dovrane.main());
-        PressChord({VK_MENU, 'E'});
-        for (int i = 0; i < downs; ++i) PressKey(VK_DOWN);
+        PressChord({VK_MENU, walk.menu});
+        for (int i = 0; i < walk.downs; ++i) PressKey(VK_DOWN);
         PressKey(VK_F1);
         std::string title;
         WaitFor([&] { return !(title = HelpViewerTitle()).empty(); }, 10s);
