@@ -67,8 +67,9 @@ class Runner {
                     "carries:\n" +
                     Captions(Carried()) + "\n\n" +
                     modTweaks::RowOf(modTweaks::Tweak::kCurrentUserOnWelcome).caption +
-                    " is not in it: its value is named after each user. To apply the profile "
-                    "on another computer, run Dovrane.exe /import FILE there.");
+                    " is not in it: its value is named after each user.\n\nTo apply the profile on "
+                    "another computer: File > Import Settings in Dovrane's window, or "
+                    "Dovrane.exe /import FILE.");
     }
 
     int Import() {

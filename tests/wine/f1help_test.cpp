@@ -191,6 +191,35 @@ TEST_F(F1Help, EachEditMenuItemShowsItsOwnTopic) {
     EXPECT_EQ(shown, expected);
 }
 
+// F1 in a message box with a Help button shows the box's topic, and the
+// window under the box does not replace it with its own afterwards.
+TEST_F(F1Help, AMessageBoxShowsItsOwnTopicOnly) {
+    RunningDovrane dovrane("box", true, help_);
+    ASSERT_NE(dovrane.main(), nullptr);
+    HWND current = dovrane.Control(ui::kCbDisplayCurrentAccountOnWelcomeScreen);
+    auto click = [&] {
+        Activate(dovrane.main());
+        Click(current);
+    };
+    // Clearing the box asks first; a ticked box is needed for that.
+    if (SendMessageA(current, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+        click();
+        ASSERT_TRUE(WaitFor([&] { return SendMessageA(current, BM_GETCHECK, 0, 0) == 1; }, 10s));
+    }
+    click();
+    HWND box = WaitForWindow(dovrane.process().id(), "#32770", nullptr, 10s);
+    ASSERT_NE(box, nullptr) << "no question";
+    Activate(box);
+    PressKey(VK_F1);
+    const std::string topic = HelpTopicTitles().at(15);
+    EXPECT_EQ(WaitForHelpTitle(topic), topic);
+    // Long enough for the window's topic to have come, had it been asked for.
+    Sleep(3000);
+    EXPECT_EQ(HelpViewerTitle(), topic);
+    CloseHelpViewers();
+    ASSERT_TRUE(ClickMessageBoxButton(box, IDNO));
+}
+
 // No help file beside the program: whatever the help viewer makes of that is
 // its own business; the program shows no window and goes on.
 TEST(HelpContents, WithoutTheFileTheProgramShowsNothingOfItsOwn) {
