@@ -131,7 +131,7 @@ class Runner {
             else
                 text += "What they were before is saved in " + env_.shown(backupFile.Path()) +
                         (window ? "; Edit > Undo takes the import back."
-                                : "; Edit > Restore Backup in Dovrane's window puts it back.");
+                                : "; Edit > Restore Backup in Dovrane's window puts them back.");
             return Done(text);
         }
 
