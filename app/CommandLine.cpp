@@ -42,29 +42,56 @@ bool HasArguments(std::u16string_view commandLine) {
     return commandLine.find_first_not_of(u" \t", end) != std::u16string_view::npos;
 }
 
-Arguments Parse(const std::vector<std::u16string>& args) {
+Arguments Parse(const std::vector<std::u16string>& args,
+                const std::function<std::string(const std::u16string&)>& shownBy) {
+    const auto shown = [&](const std::u16string& text) {
+        return shownBy ? shownBy(text) : regfile::Ascii(text);
+    };
     Arguments parsed;
-    for (const std::u16string& arg : args)
-        if (IsSwitch(arg) && SwitchName(arg) == u"quiet") parsed.quiet = true;
-    if (args.empty()) return parsed;
+    for (const std::u16string& arg : args) {
+        if (!IsSwitch(arg)) continue;
+        const std::u16string name = SwitchName(arg);
+        if (name == u"quiet") parsed.quiet = true;
+        // Asking for the usage is no mistake, whatever else is there.
+        if (name == u"?") parsed.command = Command::kHelp;
+    }
+    if (args.empty() || parsed.command == Command::kHelp) return parsed;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::u16string& arg = args[i];
         if (!IsSwitch(arg)) {
-            // A path with spaces that was not quoted arrives in pieces.
-            return Usage(parsed, "\"" + regfile::Ascii(arg) +
-                                     "\" is not understood. Put a path that holds spaces in "
-                                     "quotes.");
+            // A file before any switch: dropped on the program, or typed
+            // without its switch.
+            if (parsed.command == Command::kWindow) {
+                const std::string file = shown(arg);
+                return Usage(parsed, "\"" + file +
+                                         "\" was given without a switch. To import it, use "
+                                         "Dovrane.exe /import \"" +
+                                         file +
+                                         "\"; to export the settings to it, Dovrane.exe "
+                                         "/export \"" +
+                                         file + "\".");
+            }
+            // After the file: a path with spaces that was not quoted arrives
+            // in pieces.
+            std::u16string whole = parsed.file;
+            for (std::size_t j = i; j < args.size() && !IsSwitch(args[j]); ++j)
+                whole += u" " + args[j];
+            return Usage(parsed, "\"" + shown(arg) +
+                                     "\" is not understood. A path that holds spaces must be "
+                                     "in quotes: Dovrane.exe " +
+                                     (parsed.command == Command::kExport ? "/export" : "/import") +
+                                     " \"" + shown(whole) + "\".");
         }
         const std::u16string name = SwitchName(arg);
         if (name == u"quiet") continue;
         if (name != u"export" && name != u"import")
-            return Usage(parsed, "The switch " + regfile::Ascii(arg) + " is not known.");
+            return Usage(parsed, "The switch " + shown(arg) + " is not known.");
         if (parsed.command != Command::kWindow)
             return Usage(parsed, "Give either /export or /import, once.");
         // The file must follow its switch; a switch there means it was left out.
         if (i + 1 == args.size() || args[i + 1].empty() || IsSwitch(args[i + 1]))
-            return Usage(parsed, regfile::Ascii(arg) + " needs the name of a file.");
+            return Usage(parsed, shown(arg) + " needs the name of a file.");
         parsed.command = name == u"export" ? Command::kExport : Command::kImport;
         parsed.file = args[++i];
     }

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "win32/BackupFolder.h"
 #include "win32/Handles.h"
 
 namespace cmdline {
@@ -17,7 +18,7 @@ Arguments ProcessArguments() {
     std::vector<std::u16string> args;
     for (int i = 1; argv && i < count; ++i)
         args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
-    return Parse(args);
+    return Parse(args, win32::Shown);
 }
 
 }  // namespace cmdline

@@ -17,6 +17,11 @@ bool Main(int& status) {
     // another Windows would write values that mean something else there.
     const cmdline::Arguments arguments = cmdline::ProcessArguments();
     const bool window = arguments.command == cmdline::Command::kWindow;
+    // The usage changes nothing, so it is shown on any Windows.
+    if (arguments.command == cmdline::Command::kHelp) {
+        status = cmdline::RunWin32(arguments);
+        return false;
+    }
     if (modGetVersion::GetVersionName() != "Windows XP") {
         if (!arguments.quiet)
             MessageBoxA(nullptr, "Windows XP is required to run this software.", DOVRANE_TITLE,

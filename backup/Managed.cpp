@@ -84,6 +84,30 @@ bool IsRunMru(const Entry& e) {
     return e.root == reg::kCurrentUser && SameKey(e.path, runhistory::kRunMruPath);
 }
 
+// A value type as the registry editor's files write it, for a refusal.
+std::string TypeName(std::uint32_t type) {
+    switch (type) {
+        case reg::kRegSz:
+            return "a string";
+        case reg::kRegDword:
+            return "a dword";
+        case reg::kRegBinary:
+            return "a binary value (hex:)";
+        case reg::kRegExpandSz:
+            return "an expandable string (hex(2):)";
+        case reg::kRegMultiSz:
+            return "a multi-string (hex(7):)";
+    }
+    return "a value of type " + std::to_string(type);
+}
+
+// What a setting's value must be, with the form that writes it.
+std::string TypeText(std::uint32_t type) {
+    if (type == reg::kRegDword) return "a dword value (dword:0000000N)";
+    if (type == reg::kRegSz) return "a string value (\"N\")";
+    return TypeName(type);
+}
+
 enum class Kind { kBackup, kProfile };
 
 CheckResult Check(const regfile::ReadResult& file, const std::u16string& userName, Kind kind) {
@@ -130,7 +154,10 @@ CheckResult Check(const regfile::ReadResult& file, const std::u16string& userNam
                 if (row == nullptr) return refuse(e, value + " is not a value Dovrane manages");
                 if (profile && e.kind == Entry::Kind::kValue &&
                     (e.type != row->type || (e.type == reg::kRegDword && e.data.size() != 4)))
-                    return refuse(e, value + " has the wrong type for its setting");
+                    return refuse(
+                        e, value + " must be " + TypeText(row->type) + ", not " +
+                               (e.type == row->type ? std::to_string(e.data.size()) + " bytes"
+                                                    : TypeName(e.type)));
                 ++result.summary.values;
                 auto& settings = result.summary.settings;
                 if (std::find(settings.begin(), settings.end(), tweak) == settings.end())

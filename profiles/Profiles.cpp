@@ -15,6 +15,15 @@ const char kUsage[] =
     "\n"
     "Put a FILE whose path holds spaces in quotes.";
 
+const char kHelpText[] =
+    "/export writes this computer's settings to FILE, a settings profile.\n"
+    "/import checks FILE, saves a backup of what it changes, and applies it.\n"
+    "/quiet shows no message box; the exit status tells how it went.\n"
+    "\n"
+    "Exit status: 0 done; 1 to 7 that many settings did not take; 10 the command "
+    "line was not understood; 11 FILE could not be read or written; 12 FILE is not "
+    "a settings profile; 13 not Windows XP; 14 an unexpected error.";
+
 namespace {
 
 // No logon name is needed for the seven settings a profile carries.
@@ -23,20 +32,52 @@ class NoUserName final : public reg::UserNameApi {
     bool GetUserNameW(char16_t*, std::uint32_t*) override { return false; }
 };
 
+// One setting a line, as the boxes name them.
+std::string Captions(const std::vector<modTweaks::Tweak>& settings) {
+    std::string text;
+    for (modTweaks::Tweak t : settings) text += std::string("\n") + modTweaks::RowOf(t).caption;
+    return text;
+}
+
+// The settings a profile carries: those whose value has one name for everyone.
+std::vector<modTweaks::Tweak> Carried() {
+    std::vector<modTweaks::Tweak> carried;
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i)
+        if (modTweaks::Rows()[i].valueName != nullptr)
+            carried.push_back(static_cast<modTweaks::Tweak>(i));
+    return carried;
+}
+
 class Runner {
   public:
     Runner(Environment& env, const Arguments& args) : env_(env), args_(args) {}
 
     int Export() {
+        if (env_.files.IsFolder(args_.file))
+            return Fail(kExitFile, "The settings could not be exported: " + Shown() +
+                                       " is a folder, not a file. Give the name of the file to "
+                                       "write, for example " +
+                                       env_.shown(args_.file + u"\\Dovrane.reg") + ".");
         const std::vector<std::uint8_t> bytes =
             regfile::Write(managed::ExportProfile(env_.registry));
         if (const backup::Error e = env_.files.WriteWhole(args_.file, bytes))
             return Fail(kExitFile, "The settings could not be exported to " + Shown() + ": " +
                                        backup::Describe(e) + ".");
-        return kExitOk;
+        return Done("The settings were exported to " + Shown() +
+                    ".\n\nThe settings profile "
+                    "carries:\n" +
+                    Captions(Carried()) + "\n\n" +
+                    modTweaks::RowOf(modTweaks::Tweak::kCurrentUserOnWelcome).caption +
+                    " is not in it: its value is named after each user.\n\nTo apply the profile on "
+                    "another computer: File > Import Settings in Dovrane's window, or "
+                    "Dovrane.exe /import FILE.");
     }
 
     int Import() {
+        if (env_.files.IsFolder(args_.file))
+            return Fail(kExitFile, Shown() +
+                                       " is a folder, not a file. Give the settings "
+                                       "profile's file: Dovrane.exe /import FILE.");
         std::vector<std::uint8_t> bytes;
         if (const backup::Error e = env_.files.ReadAll(args_.file, bytes))
             return Fail(kExitFile, "The settings profile " + Shown() +
@@ -54,39 +95,76 @@ class Runner {
                                        " was not imported: Windows did not name the Application "
                                        "Data folder, where Dovrane keeps its backups.");
         // A profile that holds already needs no backup, and leaves no file.
-        if (managed::NotHeld(env_.registry, file.entries).empty()) return kExitOk;
+        const bool holds = managed::NotHeld(env_.registry, file.entries).empty();
 
-        // The backup file is made before the first change: when it cannot
-        // be, nothing is changed.
-        backup::BackupFile backupFile(env_.backupFiles, env_.backupFolder);
-        if (const backup::Error e = backupFile.Append({}))
-            return Fail(kExitFile, Shown() + " was not imported, and nothing was changed: the " +
-                                       "backup file could not be made in " +
-                                       env_.shown(env_.backupFolder) + ": " + backup::Describe(e) +
-                                       ".");
-        backup::UndoStack undo;
-        backup::BackedUpRegistry backed(env_.registry, backupFile, &undo);
+        // The command line's own backup file and an Undo nobody asks for; the
+        // window's, so that Edit > Undo takes the import back.
+        backup::BackupFile ownFile(env_.backupFiles, env_.backupFolder);
+        backup::UndoStack ownUndo;
+        backup::BackedUpRegistry ownBacked(env_.registry, ownFile, &ownUndo);
+        WindowBacking* window = env_.window;
+        backup::BackedUpRegistry& backed = window ? window->registry : ownBacked;
+        backup::UndoStack& undo = window ? window->undo : ownUndo;
+        const backup::BackupFile& backupFile = window ? window->file : ownFile;
+        const std::size_t actionsBefore = undo.Size();
+        backup::ApplyReport report;
         // NumLock's value goes through the setting's own writer, which keeps
         // the other keys' bits; everything else as the file gives it.
-        std::vector<regfile::Entry> plain;
-        std::vector<std::pair<modTweaks::Tweak, bool>> written;
-        for (const regfile::Entry& e : file.entries) {
-            if (const auto setting = managed::ThroughWriter(e))
-                written.push_back(*setting);
-            else
-                plain.push_back(e);
+        const auto apply = [&] {
+            std::vector<regfile::Entry> plain;
+            std::vector<std::pair<modTweaks::Tweak, bool>> written;
+            for (const regfile::Entry& e : file.entries) {
+                if (const auto setting = managed::ThroughWriter(e))
+                    written.push_back(*setting);
+                else
+                    plain.push_back(e);
+            }
+            report = backup::ApplyAll(backed, undo, plain, backup::ApplyContext{});
+            NoUserName noUser;
+            for (const auto& [tweak, on] : written) {
+                modTweaks::Write({backed, noUser}, tweak, on);
+                const std::string why = backed.TakeFailure();
+                if (report.why.empty()) report.why = why;
+            }
+        };
+        if (!holds && !window) {
+            // The backup file is made before the first change: when it
+            // cannot be, nothing is changed.
+            if (const backup::Error e = ownFile.Append({}))
+                return Fail(kExitFile, Shown() +
+                                           " was not imported, and nothing was changed: the "
+                                           "backup file could not be made in " +
+                                           env_.shown(env_.backupFolder) + ": " +
+                                           backup::Describe(e) + ".");
         }
-        backup::ApplyReport report = backup::ApplyAll(backed, undo, plain, backup::ApplyContext{});
-        NoUserName noUser;
-        for (const auto& [tweak, on] : written) {
-            modTweaks::Write({backed, noUser}, tweak, on);
-            const std::string why = backed.TakeFailure();
-            if (report.why.empty()) report.why = why;
+        if (holds) {
+            // Nothing to do: the confirmation below says so.
+        } else if (window) {
+            window->act(apply);
+            if (window->changed) window->changed();
+        } else {
+            apply();
         }
         // Decision 5: what counts is what the registry holds now, read
         // without the backup in the way.
         const std::vector<modTweaks::Tweak> missed = managed::NotHeld(env_.registry, file.entries);
-        if (missed.empty()) return kExitOk;
+        if (missed.empty()) {
+            std::string text = Shown() +
+                               " was imported: every setting it carries holds.\n\n"
+                               "Settings it carries:\n" +
+                               Captions(check.summary.settings) + "\n\n";
+            // An action is kept only when something changed (the window's
+            // backup file may hold earlier changes of its run).
+            if (undo.Size() == actionsBefore || backupFile.Path().empty())
+                text +=
+                    "Every setting already held what the profile gives, so nothing was "
+                    "changed.";
+            else
+                text += "What they were before is saved in " + env_.shown(backupFile.Path()) +
+                        (window ? "; Edit > Undo takes the import back."
+                                : "; Edit > Restore Backup in Dovrane's window puts them back.");
+            return Done(text);
+        }
 
         std::string text = std::to_string(missed.size()) +
                            (missed.size() == 1 ? " setting" : " settings") + " of " + Shown() +
@@ -104,9 +182,14 @@ class Runner {
     }
 
     int Fail(int status, const std::string& text) {
-        if (!args_.quiet)
-            env_.prompter.MsgBox(text, ui::kMbOk | ui::kMbIconExclamation, DOVRANE_TITLE);
+        if (!args_.quiet) env_.prompter.MsgBox(text, ui::kMbOk | ui::kMbIconError, DOVRANE_TITLE);
         return status;
+    }
+
+    int Done(const std::string& text) {
+        if (!args_.quiet)
+            env_.prompter.MsgBox(text, ui::kMbOk | ui::kMbIconInformation, DOVRANE_TITLE);
+        return kExitOk;
     }
 
   private:
@@ -126,6 +209,8 @@ int Run(Environment& environment, const Arguments& arguments) {
             return runner.Export();
         case Command::kImport:
             return runner.Import();
+        case Command::kHelp:
+            return runner.Done(std::string(kUsage) + "\n\n" + kHelpText);
         case Command::kWindow:
         case Command::kUsage:
             break;

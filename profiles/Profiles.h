@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/Backup.h"
 #include "backup/BackupFiles.h"
 #include "registry/RegistryApi.h"
 #include "shell/Prompter.h"
@@ -36,6 +37,7 @@ enum class Command {
     kWindow,  // no arguments: the program opens its window as ever
     kExport,
     kImport,
+    kHelp,   // /? or -?: the usage, in a box, and exit status 0
     kUsage,  // the command line was not understood (see `error`)
 };
 
@@ -56,6 +58,22 @@ class ProfileFilesApi {
     // failure leaves no part-written file and an earlier file as it was.
     virtual backup::Error WriteWhole(const std::u16string& path,
                                      const std::vector<std::uint8_t>& bytes) = 0;
+    // Whether `path` names a folder: it can be neither read nor written as a
+    // file, and Windows would only say "access is denied".
+    virtual bool IsFolder(const std::u16string& path) = 0;
+};
+
+// An import from the main window's File menu goes through the window's own
+// backups and Undo, so that Edit > Undo takes it back as one action; the
+// command line makes a backup file of its own and keeps nothing for Undo.
+struct WindowBacking {
+    backup::BackedUpRegistry& registry;
+    backup::UndoStack& undo;
+    const backup::BackupFile& file;
+    // Runs the import as one action of the window's Undo.
+    std::function<void(const std::function<void()>&)> act;
+    // The registry changed: the boxes read it again before the confirmation.
+    std::function<void()> changed;
 };
 
 struct Environment {
@@ -66,10 +84,12 @@ struct Environment {
     ui::Prompter& prompter;       // not used under /quiet
     // A path as a message box can show it (the ANSI code page's text).
     std::function<std::string(const std::u16string&)> shown;
+    WindowBacking* window = nullptr;  // set by the main window's File menu
 };
 
 // Runs an export, an import or the usage message; never kWindow. Returns the
-// exit status.
+// exit status. Without /quiet every outcome shows one box: a failure with the
+// error icon, a success or the usage with the information icon.
 int Run(Environment& environment, const Arguments& arguments);
 
 // The usage message's first lines, also what the help file shows.

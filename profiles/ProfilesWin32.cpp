@@ -5,7 +5,6 @@
 #include <exception>
 #include <memory>
 
-#include "backup/BackupFilesWin32.h"
 #include "common/version.h"
 #include "registry/RegistryWin32.h"
 #include "shell/PrompterWin32.h"
@@ -14,42 +13,38 @@
 
 namespace cmdline {
 
-namespace {
-
 using win32::Wide;
 
-class ProfileFilesWin32 final : public ProfileFilesApi {
-  public:
-    backup::Error ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) override {
-        return files_.ReadAll(path, bytes);
+backup::Error ProfileFilesWin32::ReadAll(const std::u16string& path,
+                                         std::vector<std::uint8_t>& bytes) {
+    return files_.ReadAll(path, bytes);
+}
+
+// Written under a new name beside the file, flushed, then moved over it:
+// within one folder the move is a rename, so the file is either the old
+// one or the whole new one.
+backup::Error ProfileFilesWin32::WriteWhole(const std::u16string& path,
+                                            const std::vector<std::uint8_t>& bytes) {
+    for (int n = 1; n < 100; ++n) {
+        const std::u16string temporary =
+            path + u".~" + std::u16string(1, char16_t(u'0' + n / 10)) + char16_t(u'0' + n % 10);
+        backup::Error e = files_.CreateNew(temporary, bytes);  // no file left on failure
+        if (e == backup::kFileExists) continue;
+        if (e != backup::kOk) return e;
+        if (MoveFileExW(Wide(temporary), Wide(path),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return backup::kOk;
+        e = GetLastError();
+        DeleteFileW(Wide(temporary));
+        return e;
     }
+    return backup::kFileExists;
+}
 
-    // Written under a new name beside the file, flushed, then moved over it:
-    // within one folder the move is a rename, so the file is either the old
-    // one or the whole new one.
-    backup::Error WriteWhole(const std::u16string& path,
-                             const std::vector<std::uint8_t>& bytes) override {
-        for (int n = 1; n < 100; ++n) {
-            const std::u16string temporary =
-                path + u".~" + std::u16string(1, char16_t(u'0' + n / 10)) + char16_t(u'0' + n % 10);
-            backup::Error e = files_.CreateNew(temporary, bytes);  // no file left on failure
-            if (e == backup::kFileExists) continue;
-            if (e != backup::kOk) return e;
-            if (MoveFileExW(Wide(temporary), Wide(path),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                return backup::kOk;
-            e = GetLastError();
-            DeleteFileW(Wide(temporary));
-            return e;
-        }
-        return backup::kFileExists;
-    }
-
-  private:
-    backup::BackupFilesWin32 files_;
-};
-
-}  // namespace
+bool ProfileFilesWin32::IsFolder(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(Wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 int RunWin32(const Arguments& arguments) {
     ui::PrompterWin32 prompter;  // no window: the boxes stand alone
@@ -63,7 +58,7 @@ int RunWin32(const Arguments& arguments) {
     } catch (const std::exception& e) {
         if (!arguments.quiet)
             prompter.MsgBox(std::string("Dovrane stopped: ") + e.what(),
-                            ui::kMbOk | ui::kMbIconExclamation, DOVRANE_TITLE);
+                            ui::kMbOk | ui::kMbIconError, DOVRANE_TITLE);
         return kExitFailed;
     }
 }

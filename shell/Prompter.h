@@ -9,7 +9,9 @@ namespace ui {
 enum : unsigned {
     kMbOk = 0x0,
     kMbYesNo = 0x4,
+    kMbIconError = 0x10,  // "could not": a failure
     kMbIconExclamation = 0x30,
+    kMbIconInformation = 0x40,  // a confirmation, the usage
     kMbHelp = 0x4000,
 };
 enum : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };

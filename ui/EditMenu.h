@@ -72,6 +72,12 @@ class EditMenu {
     bool CanUndo() const { return undo_.CanUndo(); }
     // The run's backup file; empty until the first change.
     const std::u16string& BackupPath() const { return file_.Path(); }
+    // What the File menu's import goes through, so that it is backed up in
+    // the run's file and Undo takes it back.
+    backup::UndoStack& Undo() { return undo_; }
+    const backup::BackupFile& File() const { return file_; }
+    // Where the run's backup file goes; empty when Windows did not name it.
+    const std::u16string& Folder();
 
     // Takes back the newest action without asking: it returns to a state
     // the user had. Says which values could not be put back.
@@ -89,7 +95,6 @@ class EditMenu {
     // backup file had gone and was written again.
     void Settled();
     void Busy(const std::function<void()>& work);
-    const std::u16string& Folder();
     backup::ApplyContext Context();
     void Tell(const std::string& text);
     std::string Shown(const std::u16string& path);

@@ -91,16 +91,15 @@ inline constexpr std::array<LayoutRow, kKestrowControlCount> kKestrowControls = 
 constexpr const LayoutRow* FindControl(int id) {
     return FindRow(kKestrowControls, id);
 }
-// The Edit menu's items and the help topic F1 shows while one of them is
-// highlighted; the Help menu's items show the window's.
+// The File and Edit menus' items and the help topic F1 shows while one of
+// them is highlighted; Exit and the Help menu's items show the window's.
 struct MenuHelp {
     int id;
     int topic;
 };
 inline constexpr MenuHelp kMenuHelp[] = {
-    {IDM_EDIT_UNDO, 18},
-    {IDM_EDIT_RESTORE, 19},
-    {IDM_EDIT_OPEN_FOLDER, 20},
+    {IDM_FILE_IMPORT, 22},  {IDM_FILE_EXPORT, 23},      {IDM_EDIT_UNDO, 18},
+    {IDM_EDIT_RESTORE, 19}, {IDM_EDIT_OPEN_FOLDER, 20},
 };
 int MenuHelpTopicFor(int id);
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "backup/BackupFilesWin32.h"
+#include "profiles/ProfilesWin32.h"
 #include "registry/RegistryWin32.h"
 #include "settings/UserNameWin32.h"
 #include "shell/ShellWin32.h"
@@ -13,6 +14,7 @@
 #include "ui/BannerWin32.h"
 #include "ui/CheckedListWin32.h"
 #include "ui/EditMenu.h"
+#include "ui/FileMenu.h"
 #include "ui/RunListTab.h"
 #include "ui/TweaksTab.h"
 #include "ui/frmKestrowWin32.h"
@@ -20,13 +22,14 @@
 
 namespace ui {
 
-// What the window owns beyond its controls: the logic of its tabs, its Edit
-// menu and the backups behind them, and its banner. Kept here so that the
-// header does not pull them all in. It is also what the Edit menu sees of
-// the window.
-struct frmKestrow::Parts final : EditView {
+// What the window owns beyond its controls: the logic of its tabs, its File
+// and Edit menus and the backups behind them, and its banner. Kept here so
+// that the header does not pull them all in. It is also what the menus see
+// of the window.
+struct frmKestrow::Parts final : EditView, FileView {
     explicit Parts(Prompter& prompter)
         : edit(registry, files, win32::BackupFolder, userName, prompter),
+          file(edit, registry, profileFiles, files, prompter, *this),
           tweaks(edit.Registry(), userName, prompter),
           runList(edit.Registry(), prompter, shutdown),
           lstRunMRU(runList) {
@@ -34,6 +37,7 @@ struct frmKestrow::Parts final : EditView {
     }
 
     std::u16string ChooseBackup(const std::u16string& folder) override;
+    std::u16string ChooseProfile(bool save) override;
     bool OpenFolder(const std::u16string& folder) override {
         return ShellWin32(owner).OpenFolder(folder);
     }
@@ -53,7 +57,9 @@ struct frmKestrow::Parts final : EditView {
     reg::UserNameWin32 userName;
     sys::ShutdownWin32 shutdown;
     backup::BackupFilesWin32 files;
+    cmdline::ProfileFilesWin32 profileFiles;
     EditMenu edit;
+    FileMenu file;
     TweaksTab tweaks;
     RunListTab runList;
     CheckedListWin32 lstRunMRU;

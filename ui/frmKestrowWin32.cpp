@@ -140,6 +140,15 @@ void frmKestrow::ShowPage(Page page) {
     }
 }
 
+void frmKestrow::SwitchTab() {
+    // Two tabs: forward and back both reach the other one.
+    const bool runList = SendMessageA(Control(kSSTab1), TCM_GETCURSEL, 0, 0) == 1;
+    HWND focus = GetFocus();
+    ShowPage(runList ? Page::Tweaks : Page::RunList);
+    // The focus does not stay on a control the switch hid.
+    if (focus && !IsWindowVisible(focus)) SetFocus(Control(kSSTab1));
+}
+
 void frmKestrow::MoveFocus(bool forward) {
     const int n = static_cast<int>(kKestrowControls.size());
     int at = -1;
@@ -209,6 +218,13 @@ void frmKestrow::Label1_Click() {
 }
 
 void frmKestrow::OnHelp(const HELPINFO& info) {
+    // A message box with a Help button has shown its own topic already
+    // (PrompterWin32) and then passes F1 on to its owner: the window's topic
+    // would replace the box's.
+    if (info.iContextType == HELPINFO_WINDOW) {
+        HWND top = GetAncestor(static_cast<HWND>(info.hItemHandle), GA_ROOT);
+        if (top && top != hwnd() && GetDlgItem(top, IDHELP)) return;
+    }
     int topic = kWindowHelpTopic;
     if (info.iContextType == HELPINFO_WINDOW && info.hItemHandle != hwnd())
         topic = HelpTopicFor(info.iCtrlId);
@@ -237,6 +253,11 @@ void frmKestrow::OnCommand(int id, int code, HWND control) {
         bool undoable = false;
     };
     static constexpr Click kClicks[] = {
+        {IDM_FILE_IMPORT, true, 0, [](frmKestrow& w) { w.parts_->file.mnuFileImport_Click(); }},
+        {IDM_FILE_EXPORT, true, 0, [](frmKestrow& w) { w.parts_->file.mnuFileExport_Click(); }},
+        {IDM_FILE_EXIT, true, 0, [](frmKestrow& w) { PostMessageA(w.hwnd(), WM_CLOSE, 0, 0); }},
+        {IDM_NEXT_TAB, true, 0, [](frmKestrow& w) { w.SwitchTab(); }},
+        {IDM_PREVIOUS_TAB, true, 0, [](frmKestrow& w) { w.SwitchTab(); }},
         {IDM_EDIT_UNDO, true, 0, [](frmKestrow& w) { w.parts_->edit.mnuEditUndo_Click(); }},
         {IDM_EDIT_RESTORE, true, 0, [](frmKestrow& w) { w.parts_->edit.mnuEditRestore_Click(); }},
         {IDM_EDIT_OPEN_FOLDER, true, 0,

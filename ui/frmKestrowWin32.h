@@ -1,5 +1,5 @@
 // The main window, frmKestrow, on Win32: its controls from the layout table,
-// the two tabs, the Edit and Help menus, context help, the web link, and the load
+// the two tabs, the File, Edit and Help menus, context help, the web link, and the load
 // sequence that ties the program together at start-up.
 #pragma once
 #include <windows.h>
@@ -48,6 +48,7 @@ class frmKestrow : public win32::BaseWindow<frmKestrow> {
     void WireHandlers();
     HWND Control(int id) const;
     void ShowPage(Page page);
+    void SwitchTab();
     void MoveFocus(bool forward);
 
     void Form_Load();

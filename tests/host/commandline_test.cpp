@@ -36,6 +36,11 @@ TEST(CommandLineParse, ReadsSwitchesInAnyCaseAndRefusesWhatItDoesNotKnow) {
         {{u"/quiet"}, Command::kUsage, u"", true},
         {{u"a.reg"}, Command::kUsage, u"", false},
         {{u"/", u"a.reg"}, Command::kUsage, u"", false},
+        // The usage asked for wins over anything else.
+        {{u"/?"}, Command::kHelp, u"", false},
+        {{u"-?", u"/QUIET"}, Command::kHelp, u"", true},
+        {{u"/import", u"/?"}, Command::kHelp, u"", false},
+        {{u"/frobnicate", u"/?"}, Command::kHelp, u"", false},
     };
     for (const auto& c : cases) {
         const cmdline::Arguments parsed = cmdline::Parse(c.args);
@@ -47,6 +52,36 @@ TEST(CommandLineParse, ReadsSwitchesInAnyCaseAndRefusesWhatItDoesNotKnow) {
         else
             EXPECT_EQ(parsed.file, c.file);
     }
+}
+
+// Each mistake is named for what it is.
+TEST(CommandLineParse, NamesEachMistake) {
+    const struct {
+        std::vector<std::u16string> args;
+        const char* error;
+    } cases[] = {
+        {{u"C:\\room.reg"},
+         "\"C:\\room.reg\" was given without a switch. To import it, use Dovrane.exe /import "
+         "\"C:\\room.reg\"; to export the settings to it, Dovrane.exe /export \"C:\\room.reg\"."},
+        {{u"room.reg", u"/import", u"b.reg"},
+         "\"room.reg\" was given without a switch. To import it, use Dovrane.exe /import "
+         "\"room.reg\"; to export the settings to it, Dovrane.exe /export \"room.reg\"."},
+        {{u"/import", u"C:\\My", u"Profiles\\p", u"1.reg", u"/quiet"},
+         "\"Profiles\\p\" is not understood. A path that holds spaces must be in quotes: "
+         "Dovrane.exe /import \"C:\\My Profiles\\p 1.reg\"."},
+        {{u"/Bogus"}, "The switch /Bogus is not known."},
+        {{u"/export", u"/quiet"}, "/export needs the name of a file."},
+        {{u"/export", u"a", u"-import", u"b"}, "Give either /export or /import, once."},
+        {{u"/quiet"}, "Give /export or /import with the name of a file."},
+    };
+    for (const auto& c : cases) {
+        const cmdline::Arguments parsed = cmdline::Parse(c.args);
+        EXPECT_EQ(parsed.command, Command::kUsage);
+        EXPECT_EQ(parsed.error, c.error);
+    }
+    // A path is shown as the message box can show it.
+    const auto shown = [](const std::u16string&) { return std::string("SHOWN"); };
+    EXPECT_EQ(cmdline::Parse({u"\u0436.reg"}, shown).error.rfind("\"SHOWN\" was given", 0), 0u);
 }
 
 // A plain start splits nothing (splitting loads the shell); anything after

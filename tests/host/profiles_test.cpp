@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "app/CommandLine.h"
 #include "backup/Managed.h"
@@ -24,6 +25,7 @@ class MemoryFiles final : public cmdline::ProfileFilesApi, public backup::Backup
   public:
     std::map<std::u16string, std::vector<std::uint8_t>> files;
     std::map<std::u16string, backup::Error> failing;  // path or folder: its error
+    std::set<std::u16string> folders;                 // paths that are folders
 
     backup::Error ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) override {
         if (failing.count(path)) return failing[path];
@@ -37,6 +39,7 @@ class MemoryFiles final : public cmdline::ProfileFilesApi, public backup::Backup
         files[path] = bytes;
         return backup::kOk;
     }
+    bool IsFolder(const std::u16string& path) override { return folders.count(path) > 0; }
     backup::LocalTime Now() override { return {2026, 12, 7, 14, 5, 9}; }
     backup::Error CreateFolders(const std::u16string& folder) override {
         return failing.count(folder) ? failing[folder] : backup::kOk;
@@ -106,7 +109,24 @@ TEST_F(CommandLineRun, AnExportedProfileImportsIntoAnotherRegistryAndReadsTheSam
               files.files[kProfile].end());
 
     EXPECT_EQ(Run(to, {u"/import", kProfile}), 0);
-    EXPECT_TRUE(prompter.boxes.empty()) << LastBox();
+    // One box confirms it, naming the file, what it carries and the backup.
+    ASSERT_EQ(prompter.boxes.size(), 2u);
+    EXPECT_EQ(prompter.boxes[0].style, ui::kMbIconInformation);
+    EXPECT_EQ(
+        prompter.boxes[0].text.rfind("The settings were exported to C:\\Profiles\\room 12.reg.", 0),
+        0u);
+    EXPECT_EQ(prompter.boxes[1].style, ui::kMbIconInformation);
+    EXPECT_NE(LastBox().find("room 12.reg was imported: every setting it carries holds"),
+              std::string::npos)
+        << LastBox();
+    EXPECT_NE(LastBox().find("\nEnable Clear Page File @ Shutdown\n"), std::string::npos);
+    EXPECT_NE(LastBox().find("saved in C:\\AppData\\Dovrane\\Backups\\Dovrane 2026-12-07 "
+                             "140509.reg"),
+              std::string::npos)
+        << LastBox();
+    // Again: nothing changes, nothing is backed up, and the box says so.
+    EXPECT_EQ(Run(to, {u"/import", kProfile}), 0);
+    EXPECT_NE(LastBox().find("so nothing was changed"), std::string::npos) << LastBox();
     std::vector<std::int32_t> want = Reads(from), got = Reads(to);
     // The current account is not carried: it stays as it was.
     const auto current = static_cast<std::size_t>(Tweak::kCurrentUserOnWelcome);
@@ -135,6 +155,14 @@ TEST_F(CommandLineRun, ARefusedFileChangesNothingAndSaysWhichLine) {
         {good + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Evil]\r\n\"x\"=dword:00000001\r\n", "Line 6: "},
         {good + "[HKEY_USERS\\.DEFAULT\\Control Panel\\Keyboard\r\n", "Line 6: "},
         {good + keyboard + "\"InitialKeyboardIndicators\"=dword:00000002\r\n", "Line 7: "},
+        // A wrong type names the one expected.
+        {good + "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                "Desktop\\CleanupWiz]\r\n\"NoRun\"=\"1\"\r\n",
+         "Line 7: HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+         "Desktop\\CleanupWiz\\NoRun must be a dword value (dword:0000000N), not a string."},
+        {good + "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+                "Desktop\\CleanupWiz]\r\n\"NoRun\"=hex(4):01,00\r\n",
+         "NoRun must be a dword value (dword:0000000N), not 2 bytes."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.body);
@@ -233,11 +261,28 @@ TEST_F(CommandLineRun, FileAndUsageFailuresHaveTheirOwnStatus) {
     EXPECT_EQ(Run(registry, {u"/import", kProfile}), cmdline::kExitFile);
     EXPECT_NE(LastBox().find("could not be read: access is denied"), std::string::npos);
     EXPECT_EQ(Run(registry, {u"/export", u"C:\\My", u"Profiles.reg"}), cmdline::kExitUsage);
-    EXPECT_NE(LastBox().find("in quotes"), std::string::npos);
+    EXPECT_NE(LastBox().find("in quotes: Dovrane.exe /export \"C:\\My Profiles.reg\""),
+              std::string::npos)
+        << LastBox();
     EXPECT_NE(LastBox().find(cmdline::kUsage), std::string::npos);
+    EXPECT_EQ(prompter.boxes.back().style, ui::kMbIconError);
+    // A folder is named as one, whichever way it is given.
+    files.folders.insert(u"C:\\Profiles");
+    EXPECT_EQ(Run(registry, {u"/import", u"C:\\Profiles"}), cmdline::kExitFile);
+    EXPECT_EQ(LastBox(),
+              "C:\\Profiles is a folder, not a file. Give the settings profile's file: "
+              "Dovrane.exe /import FILE.");
+    EXPECT_EQ(Run(registry, {u"/export", u"C:\\Profiles"}), cmdline::kExitFile);
+    EXPECT_NE(LastBox().find("for example C:\\Profiles\\Dovrane.reg."), std::string::npos);
+    EXPECT_FALSE(files.files.count(u"C:\\Profiles"));
+    // The usage asked for is no failure.
+    EXPECT_EQ(Run(registry, {u"/?"}), cmdline::kExitOk);
+    EXPECT_EQ(prompter.boxes.back().style, ui::kMbIconInformation);
+    EXPECT_EQ(LastBox().rfind(cmdline::kUsage, 0), 0u);
     const std::size_t boxes = prompter.boxes.size();
     EXPECT_EQ(Run(registry, {u"/export", kProfile, u"/quiet"}), cmdline::kExitFile);
     EXPECT_EQ(Run(registry, {u"/quiet", u"/bogus"}), cmdline::kExitUsage);
+    EXPECT_EQ(Run(registry, {u"-?", u"/quiet"}), cmdline::kExitOk);
     EXPECT_EQ(prompter.boxes.size(), boxes);
 }
 

@@ -163,16 +163,20 @@ TEST_F(F1Help, ContentsShowsTheContentsOfTheFileBesideTheProgram) {
     EXPECT_EQ(WaitForHelpTitle(kHelpContentsTitle), kHelpContentsTitle);
 }
 
-// F1 while an Edit menu item is highlighted shows that item's topic: the
-// keyboard opens the menu and walks down it (over the separator).
+// F1 while a File or Edit menu item is highlighted shows that item's topic:
+// the keyboard opens the menu and walks down it (over the separator).
 TEST_F(F1Help, EachEditMenuItemShowsItsOwnTopic) {
     RunningDovrane dovrane("menu", true, help_);
     ASSERT_NE(dovrane.main(), nullptr);
     std::vector<std::string> shown;
-    for (int downs = 0; downs < 3; ++downs) {
+    const struct {
+        WORD menu;
+        int downs;
+    } kWalks[] = {{'F', 0}, {'F', 1}, {'E', 0}, {'E', 1}, {'E', 2}};
+    for (const auto& walk : kWalks) {
         Activate(dovrane.main());
-        PressChord({VK_MENU, 'E'});
-        for (int i = 0; i < downs; ++i) PressKey(VK_DOWN);
+        PressChord({VK_MENU, walk.menu});
+        for (int i = 0; i < walk.downs; ++i) PressKey(VK_DOWN);
         PressKey(VK_F1);
         std::string title;
         WaitFor([&] { return !(title = HelpViewerTitle()).empty(); }, 10s);
@@ -185,6 +189,35 @@ TEST_F(F1Help, EachEditMenuItemShowsItsOwnTopic) {
     for (const ui::MenuHelp& item : ui::kMenuHelp)
         expected.push_back(HelpTopicTitles().at(item.topic));
     EXPECT_EQ(shown, expected);
+}
+
+// F1 in a message box with a Help button shows the box's topic, and the
+// window under the box does not replace it with its own afterwards.
+TEST_F(F1Help, AMessageBoxShowsItsOwnTopicOnly) {
+    RunningDovrane dovrane("box", true, help_);
+    ASSERT_NE(dovrane.main(), nullptr);
+    HWND current = dovrane.Control(ui::kCbDisplayCurrentAccountOnWelcomeScreen);
+    auto click = [&] {
+        Activate(dovrane.main());
+        Click(current);
+    };
+    // Clearing the box asks first; a ticked box is needed for that.
+    if (SendMessageA(current, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+        click();
+        ASSERT_TRUE(WaitFor([&] { return SendMessageA(current, BM_GETCHECK, 0, 0) == 1; }, 10s));
+    }
+    click();
+    HWND box = WaitForWindow(dovrane.process().id(), "#32770", nullptr, 10s);
+    ASSERT_NE(box, nullptr) << "no question";
+    Activate(box);
+    PressKey(VK_F1);
+    const std::string topic = HelpTopicTitles().at(15);
+    EXPECT_EQ(WaitForHelpTitle(topic), topic);
+    // Long enough for the window's topic to have come, had it been asked for.
+    Sleep(3000);
+    EXPECT_EQ(HelpViewerTitle(), topic);
+    CloseHelpViewers();
+    ASSERT_TRUE(ClickMessageBoxButton(box, IDNO));
 }
 
 // No help file beside the program: whatever the help viewer makes of that is

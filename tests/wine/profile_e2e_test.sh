@@ -3,9 +3,10 @@
 # Wine prefix of its own, made once here and copied, thrown away afterwards:
 #
 # 1. source: the seven boxes a profile carries are clicked, then
-#    `Dovrane.exe /export FILE` writes the profile (a path with spaces and
-#    letters of no ANSI code page).
-# 2. import: a fresh machine takes it with `Dovrane.exe /import FILE`;
+#    `Dovrane.exe /export FILE /quiet` writes the profile (a path with spaces
+#    and letters of no ANSI code page; the confirmation a run without /quiet
+#    shows is file_menu_test's).
+# 2. import: a fresh machine takes it with `Dovrane.exe /import FILE /quiet`;
 #    regedit: another fresh machine takes it with `regedit /s FILE`. Both
 #    read the same as the source, and the import left its backup.
 # 3. A file with a foreign key (answered in its message box) or a syntax
@@ -84,7 +85,7 @@ source_state=$(state source)
 echo "$source_state"
 check "the clicks changed every setting a profile carries" differs_everywhere "$fresh" "$source_state"
 status=0
-on source "$program" /export "$profile" || status=$?
+on source "$program" /export "$profile" /quiet || status=$?
 check "/export exits 0" same "$status" 0
 mkdir "$work/room profiles/taken.reg"  # a folder: the file cannot go there
 status=0
@@ -103,7 +104,7 @@ check "the profile says why the current account is not in it" \
 
 echo "-- import into fresh machines"
 status=0
-on import "$program" /import "$profile" || status=$?
+on import "$program" /import "$profile" /quiet || status=$?
 check "/import exits 0: every setting held" same "$status" 0
 check "/import: the machine reads as the source" same "$(state import)" "$source_state"
 backups=$(find "$work/import/drive_c/users" -path '*/Dovrane/Backups/Dovrane *.reg' | wc -l)
@@ -126,6 +127,13 @@ out=$(on import "$driver" box "$program" /import "$(winpath "$foreign")" | tr -d
 echo "$out"
 check "a foreign key: refused with its line" grep -q '^box: .*was not imported.*Line 6: ' <<<"$out"
 check "a foreign key: status 12" grep -qx 'exit: 12' <<<"$out"
+folder="$work/room profiles/a folder.reg"
+mkdir "$folder"
+out=$(on import "$driver" box "$program" /import "$(winpath "$folder")" | tr -d '\r') || true
+rmdir "$folder"
+check "a folder: named as one, status 11" \
+    grep -q '^box: .*a folder.reg is a folder, not a file' <<<"$out"
+check "a folder: status 11" grep -qx 'exit: 11' <<<"$out"
 broken="$work/room profiles/broken.reg"
 regfile "$broken" "$low
 \"NoLowDiskSpaceChecks\"=dword:00000000

@@ -299,7 +299,7 @@ TEST_F(Resources, HandCursorIs32x32MonochromeWithItsHotSpotTopLeft) {
     EXPECT_EQ(bmi->biBitCount, 1);
 }
 
-TEST_F(Resources, MenuIsEditThenHelp) {
+TEST_F(Resources, MenuIsFileEditThenHelp) {
     const win32::Menu menu(LoadMenuA(exe_, MAKEINTRESOURCEA(IDM_MAIN)));
     const HMENU bar = menu.get();
     ASSERT_NE(bar, nullptr);
@@ -308,10 +308,21 @@ TEST_F(Resources, MenuIsEditThenHelp) {
         GetMenuStringA(menu, static_cast<UINT>(pos), buf, sizeof buf, MF_BYPOSITION);
         return std::string(buf);
     };
-    ASSERT_EQ(GetMenuItemCount(bar), 2);
-    EXPECT_EQ(text(bar, 0), "&Edit");
-    EXPECT_EQ(text(bar, 1), "&Help");
-    HMENU edit = GetSubMenu(bar, 0);
+    ASSERT_EQ(GetMenuItemCount(bar), 3);
+    EXPECT_EQ(text(bar, 0), "&File");
+    EXPECT_EQ(text(bar, 1), "&Edit");
+    EXPECT_EQ(text(bar, 2), "&Help");
+    HMENU file = GetSubMenu(bar, 0);
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(GetMenuItemCount(file), 4);
+    EXPECT_EQ(text(file, 0), "&Import Settings...");
+    EXPECT_EQ(GetMenuItemID(file, 0), static_cast<UINT>(IDM_FILE_IMPORT));
+    EXPECT_EQ(text(file, 1), "&Export Settings...");
+    EXPECT_EQ(GetMenuItemID(file, 1), static_cast<UINT>(IDM_FILE_EXPORT));
+    EXPECT_TRUE(GetMenuState(file, 2, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(text(file, 3), "E&xit");
+    EXPECT_EQ(GetMenuItemID(file, 3), static_cast<UINT>(IDM_FILE_EXIT));
+    HMENU edit = GetSubMenu(bar, 1);
     ASSERT_NE(edit, nullptr);
     ASSERT_EQ(GetMenuItemCount(edit), 4);
     EXPECT_EQ(text(edit, 0), "&Undo\tCtrl+Z");
@@ -322,7 +333,7 @@ TEST_F(Resources, MenuIsEditThenHelp) {
     EXPECT_EQ(GetMenuItemID(edit, 2), static_cast<UINT>(IDM_EDIT_RESTORE));
     EXPECT_EQ(text(edit, 3), "Open Backup &Folder");
     EXPECT_EQ(GetMenuItemID(edit, 3), static_cast<UINT>(IDM_EDIT_OPEN_FOLDER));
-    HMENU help = GetSubMenu(bar, 1);
+    HMENU help = GetSubMenu(bar, 2);
     ASSERT_NE(help, nullptr);
     // Exactly these, no separator, no shortcut key shown after a tab.
     ASSERT_EQ(GetMenuItemCount(help), 2);
@@ -331,14 +342,23 @@ TEST_F(Resources, MenuIsEditThenHelp) {
     EXPECT_EQ(GetMenuItemID(help, 0), static_cast<UINT>(IDM_HELP_CONTENTS));
     EXPECT_EQ(GetMenuItemID(help, 1), static_cast<UINT>(IDM_HELP_ABOUT));
 
-    // Ctrl+Z is Undo's key.
+    // Ctrl+Z is Undo's key; Ctrl+Tab and Ctrl+Shift+Tab switch tabs.
     const HACCEL keys = LoadAcceleratorsA(exe_, MAKEINTRESOURCEA(IDA_MAIN));
     ASSERT_NE(keys, nullptr);
     ACCEL accel[4] = {};
-    ASSERT_EQ(CopyAcceleratorTableA(keys, accel, 4), 1);
-    EXPECT_EQ(accel[0].key, 'Z');
-    EXPECT_EQ(accel[0].fVirt & (FVIRTKEY | FCONTROL | FALT | FSHIFT), FVIRTKEY | FCONTROL);
-    EXPECT_EQ(accel[0].cmd, IDM_EDIT_UNDO);
+    ASSERT_EQ(CopyAcceleratorTableA(keys, accel, 4), 3);
+    const struct {
+        WORD key;
+        BYTE mods;
+        WORD cmd;
+    } kKeys[] = {{'Z', FCONTROL, IDM_EDIT_UNDO},
+                 {VK_TAB, FCONTROL, IDM_NEXT_TAB},
+                 {VK_TAB, FCONTROL | FSHIFT, IDM_PREVIOUS_TAB}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(accel[i].key, kKeys[i].key);
+        EXPECT_EQ(accel[i].fVirt & (FVIRTKEY | FCONTROL | FALT | FSHIFT), FVIRTKEY | kKeys[i].mods);
+        EXPECT_EQ(accel[i].cmd, kKeys[i].cmd);
+    }
 }
 
 }  // namespace

@@ -11,6 +11,76 @@ namespace admgen {
 namespace {
 
 constexpr const char* kCategory = "DovraneCategory";
+constexpr const char* kSupportedName = "SUPPORTED_WindowsXP";
+
+// The policies' texts, by setting; NumLock and the current account have no
+// policy (WhyNotAPolicy).
+struct PolicyRow {
+    modTweaks::Tweak tweak;
+    PolicyText text;
+};
+// clang-format off
+constexpr PolicyRow kPolicyTexts[] = {
+    {modTweaks::Tweak::kEncryptMenu,
+     {"Add Encrypt and Decrypt to the shortcut menu of files and folders",
+      "Puts Encrypt and Decrypt on the menu that appears when a user right-clicks a file or folder "
+      "in Windows Explorer. Encryption needs Windows XP Professional and a drive formatted with "
+      "NTFS.",
+      "the items are on the menu.",
+      "the value is deleted and the items are not on the menu. Encryption stays available: "
+      "right-click the file, click Properties, and on the General tab click Advanced.",
+      "the items are not on the menu.",
+      "in Explorer windows opened from then on."}},
+    {modTweaks::Tweak::kCleanupWizard,
+     {"Run the Desktop Cleanup Wizard every 60 days",
+      "The Desktop Cleanup Wizard offers to move desktop shortcuts that have not been used into "
+      "a folder called Unused Desktop Shortcuts.",
+      "the wizard runs every 60 days.",
+      "the wizard does not run by itself. Users can still run it: right-click the desktop, click "
+      "Properties, and on the Desktop tab click Customize Desktop, then Clean Desktop Now.",
+      "Windows runs the wizard every 60 days.",
+      "the next time the user logs on."}},
+    {modTweaks::Tweak::kClearPageFile,
+     {"Clear the virtual memory page file at shutdown",
+      "The page file can hold pieces of what programs had in memory, passwords included. Cleared "
+      "at shutdown, nothing of them is left on the disk while Windows is not running; shutting "
+      "down takes longer, minutes with a large page file.",
+      "Windows overwrites the page file at every shutdown.",
+      "Windows leaves the page file as it is at shutdown.",
+      "Windows does not clear the page file.",
+      "after Windows has been restarted once."}},
+    {modTweaks::Tweak::kAdminOnWelcome,
+     {"Show the Administrator account on the Welcome screen",
+      "Windows XP hides the built-in Administrator account on the Welcome screen while other "
+      "administrator accounts exist.",
+      "the Administrator account is on the Welcome screen.",
+      "the Administrator account is not on the Welcome screen. It can still log on: press "
+      "Ctrl+Alt+Delete twice at the Welcome screen.",
+      "Windows shows the Administrator account only when there is no other administrator account.",
+      "the next time the Welcome screen appears."}},
+    {modTweaks::Tweak::kKeepRas,
+     {"Keep dial-up connections open during Fast User Switching",
+      "Fast User Switching lets another user log on while the first user's programs keep "
+      "running.",
+      "dial-up connections stay open when a user logs off or switches to another user.",
+      "dial-up connections are closed when a user logs off or switches to another user.",
+      "Windows closes dial-up connections when a user logs off or switches.",
+      "the next time a user logs off or switches."}},
+    {modTweaks::Tweak::kLowSpaceChecks,
+     {"Turn off the low disk space warnings",
+      "Windows warns in the notification area when a drive runs low on free space.",
+      "Windows shows no low disk space warnings.",
+      "Windows shows the low disk space warnings.",
+      "Windows shows the low disk space warnings.",
+      "the next time the user logs on."}},
+};
+// clang-format on
+
+const PolicyText* PolicyTextOf(std::size_t index) {
+    for (const PolicyRow& p : kPolicyTexts)
+        if (static_cast<std::size_t>(p.tweak) == index) return &p.text;
+    return nullptr;
+}
 
 const char* RootName(reg::Key root) {
     switch (root) {
@@ -89,28 +159,6 @@ const hlpc::Topic& TopicOf(const hlpc::HelpProject& help, std::uint32_t number) 
     throw AdmError("the help text has no topic " + std::to_string(number));
 }
 
-// A topic's text without its title and without the paragraphs that lead to
-// other topics, which the template cannot follow. List items keep a dash.
-std::string TopicText(const hlpc::Topic& topic) {
-    std::string out;
-    bool lastItem = false;
-    for (const hlpc::Paragraph& p : topic.paragraphs) {
-        bool skip = p.runs.empty() || p.runs.front().font == hlpc::Font::Heading;
-        std::string text;
-        for (const hlpc::TextRun& r : p.runs) {
-            skip = skip || !r.jump.empty();
-            text += r.text;
-        }
-        if (skip) continue;
-        const bool item = p.format.leftIndent > 0;
-        if (item && !text.empty() && text[0] == '\x95') text[0] = '-';
-        if (!out.empty()) out += item && lastItem ? "\n" : "\n\n";
-        out += text;
-        lastItem = item;
-    }
-    return out;
-}
-
 struct Policy {
     const modTweaks::Row* row;
     std::string id;
@@ -148,6 +196,10 @@ void Writer::Class(const char* name, const std::vector<Policy>& policies) {
         Line();
         Line("  POLICY !!" + p.id);
         Line("    KEYNAME " + Quoted(row.keyPath, p.id));
+        // The editor of Windows 2000 knows no SUPPORTED.
+        Line("    #if version >= 4");
+        Line(std::string("      SUPPORTED !!") + kSupportedName);
+        Line("    #endif");
         Line("    EXPLAIN !!" + p.id + "_Explain");
         Line("    VALUENAME " + Quoted(row.valueName, p.id));
         Line("    VALUEON " + Data(row, row.on));
@@ -169,8 +221,8 @@ std::string Writer::Finish() {
 // are not here and why.
 std::string CategoryText(const std::vector<std::string>& leftOut) {
     std::string text =
-        "Dovrane's settings. A policy here sets what the matching check box on Dovrane's Tweaks "
-        "tab sets: Enabled as the box checked, Disabled as the box cleared.\n\n"
+        "Dovrane's settings. A policy here sets the registry value that the matching check box "
+        "on Dovrane's Tweaks tab sets, so Dovrane need not be installed where it applies.\n\n"
         "Most of them are preferences, not policies: their values lie outside the Policies keys, "
         "so Windows keeps them when a policy is set back to Not Configured, and the editor lists "
         "them only while View, Filtering, 'Only show policy settings that can be fully managed' "
@@ -182,11 +234,36 @@ std::string CategoryText(const std::vector<std::string>& leftOut) {
     return text;
 }
 
-std::string Title(const hlpc::Topic& topic) {
-    const std::string title = AdmText(topic.title, "help topic " + topic.contextName);
+std::string Title(const PolicyText& text) {
+    const std::string title = AdmText(text.name, text.name);
     if (title.size() > kMaxTitleLength)
-        throw AdmError("help topic " + topic.contextName + ": the title is too long for a policy");
+        throw AdmError(std::string(text.name) + ": the title is too long for a policy");
     return title;
+}
+
+// Whether Group Policy owns the value: under a Policies key it is removed
+// again when the policy is no longer set; anywhere else it stays.
+bool UnderPolicies(const modTweaks::Row& row) {
+    return std::string_view(row.keyPath).find("\\Policies\\") != std::string_view::npos;
+}
+
+// The explanation a policy author reads: what the setting is, what each of
+// Enabled, Disabled and Not Configured does, where the value lives.
+std::string Explanation(const modTweaks::Row& row, const PolicyText& text) {
+    std::string out = std::string(text.what) + "\n\nEnabled: " + text.enabled +
+                      "\n\nDisabled: " + text.disabled + "\n\nNot Configured: ";
+    if (UnderPolicies(row))
+        out += std::string("the value is removed, and ") + text.windowsDefault;
+    else
+        out += std::string(
+                   "the registry is left as it is. This is a preference, not a policy: a value "
+                   "that Enabled or Disabled wrote stays after the policy is set back to Not "
+                   "Configured, so set Disabled to undo Enabled. Where the value was never "
+                   "written, ") +
+               text.windowsDefault;
+    out += std::string("\n\nRegistry value: ") + row.valueName + " in " + RootName(row.root) +
+           "\\" + row.keyPath + ".\n\nTakes effect: " + text.takesEffect;
+    return out;
 }
 
 }  // namespace
@@ -197,7 +274,8 @@ std::vector<Setting> ProgramSettings() {
     for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
         if (rows[i].helpTopic <= 0)
             throw AdmError("setting " + std::to_string(i + 1) + " has no help topic");
-        settings.push_back({&rows[i], static_cast<std::uint32_t>(rows[i].helpTopic)});
+        settings.push_back(
+            {&rows[i], static_cast<std::uint32_t>(rows[i].helpTopic), PolicyTextOf(i)});
     }
     return settings;
 }
@@ -240,20 +318,18 @@ std::string MakeTemplate(const std::vector<Setting>& settings, const hlpc::HelpP
             leftOutTitles.push_back(topic.title);
             continue;
         }
+        if (s.policy == nullptr) throw AdmError(topic.title + ": no policy text");
         const Policy policy{&row, Identifier(row.valueName)};
-        const std::string explain = AdmText(
-            "Enabled: as when its box is checked in Dovrane. Disabled: as when it is cleared.\n\n" +
-                TopicText(topic),
-            "help topic " + topic.contextName);
+        const std::string explain = AdmText(Explanation(row, *s.policy), s.policy->name);
         if (explain.size() > kMaxExplainLength)
-            throw AdmError("help topic " + topic.contextName +
-                           ": the text is too long for a policy");
-        out.String(policy.id, Title(topic));
+            throw AdmError(std::string(s.policy->name) + ": the text is too long for a policy");
+        out.String(policy.id, Title(*s.policy));
         out.String(policy.id + "_Explain", explain);
         (row.root == reg::kLocalMachine ? machine : user).push_back(policy);
     }
     const std::string category = AdmText(CategoryText(leftOut), "the category");
     if (category.size() > kMaxExplainLength) throw AdmError("the category's text is too long");
+    if (!machine.empty() || !user.empty()) out.String(kSupportedName, kSupported);
     out.String(kCategory, "Dovrane");
     out.String(std::string(kCategory) + "_Explain", category);
 

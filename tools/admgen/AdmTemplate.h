@@ -20,16 +20,33 @@
 
 namespace admgen {
 
-// One setting as the template sees it: where and how it is stored, and the
-// help topic that explains it.
+// What a policy author reads about one setting: its name in the editor and
+// what each state of its policy does. Written for the template, since the
+// help text speaks of check boxes.
+struct PolicyText {
+    const char* name;            // the policy's title, in plain words
+    const char* what;            // what the setting is about
+    const char* enabled;         // what Enabled makes Windows do
+    const char* disabled;        // what Disabled makes Windows do
+    const char* windowsDefault;  // what Windows does while the value is missing
+    const char* takesEffect;
+};
+
+// One setting as the template sees it: where and how it is stored, the help
+// topic that explains it, and its policy's texts (nullptr for a setting no
+// policy can carry).
 struct Setting {
     const modTweaks::Row* row;
     std::uint32_t helpTopic;
+    const PolicyText* policy = nullptr;
 };
 
 // The program's settings in the window's order, each with the help topic of
-// its check box.
+// its check box and its policy's texts.
 std::vector<Setting> ProgramSettings();
+
+// The version the template's policies need, as the editor names it.
+inline constexpr const char kSupported[] = "At least Windows XP";
 
 // Why a setting cannot be an on/off policy, or the empty text when it can.
 std::string WhyNotAPolicy(const modTweaks::Row& row);
@@ -47,9 +64,9 @@ class AdmError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The whole .adm file in code page 1252 with CRLF line ends. `help` is the
-// help text as the help compiler reads it; each setting's policy takes its
-// title and explanation from the topic its helpTopic names.
+// The whole .adm file in code page 1252 with CRLF line ends. Each policy
+// takes its title and explanation from its PolicyText; `help` is the help
+// text as the help compiler reads it, which names the settings left out.
 std::string MakeTemplate(const std::vector<Setting>& settings, const hlpc::HelpProject& help);
 
 }  // namespace admgen

@@ -436,6 +436,8 @@ const std::map<int, std::string>& HelpTopicTitles() {
         {19, "Edit: Restore Backup"},
         {20, "Edit: Open Backup Folder"},
         {21, "Backups"},
+        {22, "File: Import Settings"},
+        {23, "File: Export Settings"},
     };
     return titles;
 }

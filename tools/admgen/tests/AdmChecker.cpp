@@ -98,10 +98,14 @@ AdmReading ReadAdm(std::string_view file) {
             ref(w[1], kMaxTitleLength);
             ++categories;
         } else if (k == "POLICY" && one && categories > 0 && !policy) {
-            policy = AdmPolicy{cls, ref(w[1], kMaxTitleLength), "", "", "", "", ""};
+            policy = AdmPolicy{cls, ref(w[1], kMaxTitleLength), "", "", "", "", "", ""};
         } else if (k == "EXPLAIN" && one && categories > 0) {
             const std::string name = ref(w[1], kMaxExplainLength);
             if (policy) policy->explain = name;
+        } else if (k == "SUPPORTED" && one && policy) {
+            // The editor of Windows 2000 refuses the keyword it does not know.
+            if (ifs == 0) fault("SUPPORTED outside #if version >= 4");
+            policy->supported = ref(w[1], kMaxTitleLength);
         } else if ((k == "KEYNAME" || k == "VALUENAME") && one && IsQuoted(w[1]) && policy) {
             (k == "KEYNAME" ? policy->keyName : policy->valueName) = Unquoted(w[1]);
         } else if ((k == "VALUEON" || k == "VALUEOFF") && policy && IsData(w)) {

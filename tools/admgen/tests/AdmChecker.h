@@ -16,7 +16,7 @@ namespace admgen {
 // keyword (`NUMERIC 1`, `"1"`, `DELETE`), names without quotes or !!.
 struct AdmPolicy {
     std::string cls;  // MACHINE or USER
-    std::string name, keyName, valueName, valueOn, valueOff, explain;
+    std::string name, keyName, valueName, valueOn, valueOff, explain, supported;
 };
 
 struct AdmReading {

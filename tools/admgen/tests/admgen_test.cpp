@@ -87,9 +87,16 @@ TEST(AdmTemplate, EachSettingIsOnePolicyWithItsKeyValueAndData) {
             EXPECT_EQ(p.keyName, row.keyPath);
             EXPECT_EQ(p.valueOn, want.on);
             EXPECT_EQ(p.valueOff, want.off);
-            EXPECT_EQ(adm.strings.at(p.name), topic->title);
-            // The explanation is its own topic's: it names the value.
-            EXPECT_THAT(adm.strings.at(p.explain), HasSubstr("Registry value: " + p.valueName));
+            // A plain name, not the box's caption; an explanation that says
+            // what each state of the policy does, not what a box does.
+            ASSERT_NE(s.policy, nullptr);
+            EXPECT_EQ(adm.strings.at(p.name), s.policy->name);
+            EXPECT_NE(adm.strings.at(p.name), topic->title);
+            EXPECT_THAT(adm.strings.at(p.explain),
+                        AllOf(HasSubstr("Registry value: " + p.valueName), HasSubstr("Enabled: "),
+                              HasSubstr("\\n\\nDisabled: "), HasSubstr("\\n\\nNot Configured: "),
+                              Not(HasSubstr("Checked")), Not(HasSubstr("box"))));
+            EXPECT_EQ(adm.strings.at(p.supported), "At least Windows XP");
         }
         EXPECT_EQ(found, 1);
     }
@@ -107,9 +114,9 @@ TEST(AdmTemplate, EachSettingIsOnePolicyWithItsKeyValueAndData) {
 
 // One made-up setting and a help text for it, to see what the writer refuses.
 std::string MakeWith(const modTweaks::Row& row, const std::string& text) {
-    const hlpc::HelpProject help =
-        hlpc::ReadSource(".topic IDH_X 7\n.title The setting\n" + text + "\n");
-    return MakeTemplate({{&row, 7}}, help);
+    const hlpc::HelpProject help = hlpc::ReadSource(".topic IDH_X 7\n.title The setting\nText.\n");
+    const PolicyText policy = {"Set the setting", text.c_str(), "on.", "off.", "off.", "at once."};
+    return MakeTemplate({{&row, 7, &policy}}, help);
 }
 
 const modTweaks::Row kRow = {"The setting",
@@ -128,17 +135,20 @@ const modTweaks::Row kRow = {"The setting",
                              0};
 
 TEST(AdmTemplate, TextsBecomeStringsTheEditorReadsAsWritten) {
-    const AdmReading adm = ReadAdm(MakeWith(
-        kRow, "Says \"on\" in C:\\Temp.\n\n- one\n- two\n\nSee also: {The setting|IDH_X}"));
+    const AdmReading adm = ReadAdm(MakeWith(kRow, "Says \"on\" in C:\\Temp.\n- one"));
     EXPECT_THAT(adm.faults, IsEmpty());
     EXPECT_THAT(adm.strings.at("Value_Explain"),
-                AllOf(HasSubstr("\\n\\nSays 'on' in C:\\Temp.\\n\\n- one\\n- two"),
-                      Not(HasSubstr("See also"))));
+                AllOf(HasSubstr("Says 'on' in C:\\Temp.\\n- one\\n\\nEnabled: on."),
+                      // A value outside the Policies keys stays: Not Configured says so.
+                      HasSubstr("Not Configured: the registry is left as it is")));
+    EXPECT_THROW(MakeTemplate({{&kRow, 7}}, Help()), AdmError);  // no policy text
     // A backslash before a small letter would read as an escape such as \n.
     EXPECT_THROW(MakeWith(kRow, "In C:\\new."), AdmError);
     EXPECT_THROW(MakeWith(kRow, std::string(kMaxExplainLength, 'x')), AdmError);
-    EXPECT_THROW(MakeTemplate({{&kRow, 99}}, Help()), AdmError);             // no such topic
-    EXPECT_THROW(MakeTemplate({{&kRow, 2}, {&kRow, 3}}, Help()), AdmError);  // one name twice
+    const PolicyText policy = {"Set it", "It.", "on.", "off.", "off.", "at once."};
+    EXPECT_THROW(MakeTemplate({{&kRow, 99, &policy}}, Help()), AdmError);  // no such topic
+    EXPECT_THROW(MakeTemplate({{&kRow, 2, &policy}, {&kRow, 3, &policy}}, Help()),
+                 AdmError);  // one name twice
 }
 
 TEST(AdmChecker, FindsEachFaultInTheBuiltFile) {
@@ -155,7 +165,9 @@ TEST(AdmChecker, FindsEachFaultInTheBuiltFile) {
         {"    VALUENAME \"NoRun\"\r\n", "", "without VALUENAME"},
         {"VALUEON NUMERIC 1", "VALUEON NUMERIC one", "not understood here: VALUEON"},
         {"KEYNAME \"", "KEYNAME \"" + std::string(kMaxAdmLine, 'x'), "too long"},
-        {"NoRun=\"Enable", "NoRun=\"" + std::string(kMaxTitleLength, 'x'), "NoRun is too long"},
+        {"NoRun=\"Run", "NoRun=\"" + std::string(kMaxTitleLength, 'x'), "NoRun is too long"},
+        {"    #if version >= 4\r\n      SUPPORTED", "      SUPPORTED",
+         "SUPPORTED outside #if version >= 4"},
         {"Desktop Cleanup", "\"Desktop\" Cleanup", "not one quoted text"},
         {"CLASS USER\r\n", "CLASS USER\n", "CR LF"},
     };
