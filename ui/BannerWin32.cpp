@@ -1,5 +1,6 @@
 #include "ui/BannerWin32.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
@@ -192,67 +193,51 @@ class BoxPicture final : public PictureBox {
     BannerBox& box_;
 };
 
-bool Signalled(const win32::Handle& event) {
-    return WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0;
-}
-
-// What the interface thread and the banner's worker share. The worker
-// writes `fields` once and then sets `described`, writes the image once and
-// then sets `fetched`; the interface thread reads each only after its
-// signal. Both hold a reference, so that whichever lets go last frees it: a
-// worker that outlives the window touches nothing but this.
-struct Arrivals {
-    // Manual reset, not signalled.
-    win32::Handle cancel{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    win32::Handle described{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    win32::Handle fetched{CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // image or not
+// One banner load: its thread, the only one that touches the WinINet
+// handles, and what it delivers. The thread writes `fields` once and then
+// sets `described`, writes the image once and then sets `fetched`; the
+// interface thread reads each only after its flag, and gives the load up
+// with http.Cancel(). Both hold a reference, so that whichever lets go last
+// frees it: a thread that outlives the window touches nothing but this.
+struct Load final : BannerSink {
+    HttpWin32 http;
     HWND notify = nullptr;
+    std::atomic<bool> described{false};
+    std::atomic<bool> fetched{false};  // image or not
     BannerFields fields;
     bool hasImage = false;
     std::string fileName;
     std::string image;
 
-    // Tells the window, unless the banner was given up: the window may be
+    void DescriptionArrived(BannerFields arrived) override {
+        fields = std::move(arrived);
+        described = true;
+        Notify();
+    }
+    void ImageArrived(std::string name, std::string bytes) override {
+        fileName = std::move(name);
+        image = std::move(bytes);
+        hasImage = true;
+    }
+    // Tells the window, unless the load was given up: the window may be
     // gone, and its handle another window's by now.
     void Notify() const {
-        if (!Signalled(cancel)) PostMessageA(notify, kMsgBannerArrived, 0, 0);
+        if (!http.Cancelled()) PostMessageA(notify, kMsgBannerArrived, 0, 0);
     }
 };
 
-// The worker's side of the arrivals.
-class Mailbox final : public BannerSink {
-  public:
-    explicit Mailbox(Arrivals& arrivals) : a_(arrivals) {}
-    void DescriptionArrived(BannerFields fields) override {
-        a_.fields = std::move(fields);
-        SetEvent(a_.described.get());
-        a_.Notify();
-    }
-    void ImageArrived(std::string fileName, std::string bytes) override {
-        a_.fileName = std::move(fileName);
-        a_.image = std::move(bytes);
-        a_.hasImage = true;
-    }
-
-  private:
-    Arrivals& a_;
-};
-
-// The worker: both fetches, through WinINet, given up when `cancel` is set.
-// CreateThread rather than std::thread, as for the fetches themselves.
-DWORD WINAPI FetchBannerThread(void* param) {
-    std::unique_ptr<std::shared_ptr<Arrivals>> owned(
-        static_cast<std::shared_ptr<Arrivals>*>(param));
-    Arrivals& a = **owned;
+// The load's thread: both fetches, given up when the load is cancelled.
+// CreateThread rather than std::thread: the C++ thread pulls in the POSIX
+// thread layer's thread objects and error categories, some 11 KB of
+// Dovrane.exe for one detached worker.
+DWORD WINAPI LoadThread(void* param) {
+    std::unique_ptr<std::shared_ptr<Load>> owned(static_cast<std::shared_ptr<Load>*>(param));
+    Load& load = **owned;
     // An exception leaving a thread ends the program: here it means no
     // banner.
-    win32::Guard("banner", [&] {
-        HttpWin32 inet1(a.cancel.get());
-        Mailbox mailbox(a);
-        LoadBanner(inet1, kDescriptionAddress, mailbox);
-    });
-    SetEvent(a.fetched.get());
-    a.Notify();
+    win32::Guard("banner", [&] { LoadBanner(load.http, kDescriptionAddress, load); });
+    load.fetched = true;
+    load.Notify();
     return 0;
 }
 
@@ -265,9 +250,9 @@ struct BannerWin32::Parts {
     BoxPicture shown{picture1};
     std::string folder = win32::Utf8(win32::ProgramFolder());
     Banner banner{files, shown, folder};
-    // While the banner is under way: what the worker delivers, the worker
-    // itself (signalled when it has ended) and when it started.
-    std::shared_ptr<Arrivals> arrivals;
+    // While the banner is under way: the load, its thread (signalled when
+    // it has ended) and when it started.
+    std::shared_ptr<Load> load;
     win32::Handle worker;
     DWORD started = 0;
     bool linkTaken = false;
@@ -289,41 +274,40 @@ void BannerWin32::Start(HWND notify) {
     win32::Guard("banner", [&] {
         // A program folder that cannot be determined means no banner at all:
         // its file would have nowhere of ours to go.
-        if (parts_->arrivals || parts_->folder.empty()) return;
-        auto arrivals = std::make_shared<Arrivals>();
-        if (!arrivals->cancel || !arrivals->described || !arrivals->fetched) return;
-        arrivals->notify = notify;
-        auto forWorker = std::make_unique<std::shared_ptr<Arrivals>>(arrivals);
-        win32::Handle worker(
-            CreateThread(nullptr, 0, FetchBannerThread, forWorker.get(), 0, nullptr));
+        if (parts_->load || parts_->folder.empty()) return;
+        auto load = std::make_shared<Load>();
+        load->notify = notify;
+        auto forWorker = std::make_unique<std::shared_ptr<Load>>(load);
+        win32::Handle worker(CreateThread(nullptr, 0, LoadThread, forWorker.get(), 0, nullptr));
         if (!worker) return;
-        forWorker.release();  // the worker owns it now
+        forWorker.release();  // the thread owns it now
         parts_->started = GetTickCount();
-        parts_->arrivals = std::move(arrivals);
+        parts_->load = std::move(load);
         parts_->worker = std::move(worker);
     });
 }
 
 void BannerWin32::WaitForBanner(unsigned graceMs) {
-    if (!parts_->arrivals) return;
+    if (!parts_->load) return;
     const DWORD spent = GetTickCount() - parts_->started;
-    if (spent < graceMs) win32::WaitAnswering(parts_->arrivals->fetched.get(), graceMs - spent);
+    // The thread ends once the load is done.
+    if (spent < graceMs) win32::WaitAnswering(parts_->worker.get(), graceMs - spent);
     TakeArrivals();
 }
 
 void BannerWin32::TakeArrivals() {
     Parts& p = *parts_;
-    if (!p.arrivals) return;
+    if (!p.load) return;
     win32::Guard("banner", [&] {
-        Arrivals& a = *p.arrivals;
-        if (!p.linkTaken && Signalled(a.described)) {
+        Load& load = *p.load;
+        if (!p.linkTaken && load.described) {
             p.linkTaken = true;
-            p.banner.DescriptionArrived(std::move(a.fields));
+            p.banner.DescriptionArrived(std::move(load.fields));
         }
-        if (!Signalled(a.fetched)) return;
-        // The image, if any, is in; the banner is done, and the worker ends
+        if (!load.fetched) return;
+        // The image, if any, is in; the banner is done, and the thread ends
         // by itself.
-        const std::shared_ptr<Arrivals> done = std::move(p.arrivals);
+        const std::shared_ptr<Load> done = std::move(p.load);
         p.worker.reset();
         if (done->hasImage)
             p.banner.ImageArrived(std::move(done->fileName), std::move(done->image));
@@ -332,13 +316,13 @@ void BannerWin32::TakeArrivals() {
 
 void BannerWin32::Stop() {
     Parts& p = *parts_;
-    if (!p.arrivals) return;
-    SetEvent(p.arrivals->cancel.get());
-    // The transfer's handles are closed at once, so the worker ends within
+    if (!p.load) return;
+    p.load->http.Cancel();
+    // The transfer's handles are closed at once, so the thread ends within
     // moments; the window's end does not wait on one that does not.
     if (p.worker) win32::WaitAnswering(p.worker.get(), kStopWaitMs);
     p.worker.reset();
-    p.arrivals.reset();
+    p.load.reset();
 }
 
 void BannerWin32::Picture1_Click(Shell& shell, Prompter& prompter) const {
