@@ -159,12 +159,16 @@ bool IsCreatableKey(reg::Key root, const std::u16string& path) {
     });
 }
 
-std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16string& path) {
+namespace {
+// The creatable keys of `root` that `within` takes (path, key), each once,
+// deepest first.
+template <class Within>
+std::vector<std::u16string> CreatableKeysWhere(reg::Key root, Within within) {
     std::vector<std::u16string> keys;
     for (const Creatable& c : CreatableKeys()) {
         // Two settings in one key (the Welcome screen's) name it once.
         const std::u16string key = KeyOf(c);
-        if (modTweaks::RowOf(c.tweak).root == root && AtOrBelow(key, path) &&
+        if (modTweaks::RowOf(c.tweak).root == root && within(key) &&
             std::none_of(keys.begin(), keys.end(),
                          [&](const std::u16string& k) { return SameKey(k, key); }))
             keys.push_back(key);
@@ -172,6 +176,15 @@ std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16stri
     std::sort(keys.begin(), keys.end(),
               [](const std::u16string& a, const std::u16string& b) { return a.size() > b.size(); });
     return keys;
+}
+}  // namespace
+
+std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16string& path) {
+    return CreatableKeysWhere(root, [&](const std::u16string& key) { return AtOrBelow(key, path); });
+}
+
+std::vector<std::u16string> CreatableKeysHolding(reg::Key root, const std::u16string& path) {
+    return CreatableKeysWhere(root, [&](const std::u16string& key) { return AtOrBelow(path, key); });
 }
 
 std::vector<ValueRef> ValuesUnder(reg::Key root, const std::u16string& path,

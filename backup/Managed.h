@@ -23,6 +23,8 @@ namespace managed {
 bool IsCreatableKey(reg::Key root, const std::u16string& path);
 // The creatable keys at or below root\path, deepest first.
 std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16string& path);
+// The creatable keys root\path is at or below, deepest first.
+std::vector<std::u16string> CreatableKeysHolding(reg::Key root, const std::u16string& path);
 // The settings' values in root\path or a key below it: (key path, value
 // name); the current-account setting's value is named `userName` (left out
 // when empty).
