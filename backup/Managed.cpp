@@ -180,11 +180,13 @@ std::vector<std::u16string> CreatableKeysWhere(reg::Key root, Within within) {
 }  // namespace
 
 std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16string& path) {
-    return CreatableKeysWhere(root, [&](const std::u16string& key) { return AtOrBelow(key, path); });
+    return CreatableKeysWhere(root,
+                              [&](const std::u16string& key) { return AtOrBelow(key, path); });
 }
 
 std::vector<std::u16string> CreatableKeysHolding(reg::Key root, const std::u16string& path) {
-    return CreatableKeysWhere(root, [&](const std::u16string& key) { return AtOrBelow(path, key); });
+    return CreatableKeysWhere(root,
+                              [&](const std::u16string& key) { return AtOrBelow(path, key); });
 }
 
 std::vector<ValueRef> ValuesUnder(reg::Key root, const std::u16string& path,

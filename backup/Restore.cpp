@@ -28,8 +28,8 @@ reg::Status Delete(reg::RegistryApi& registry, reg::Key root, const std::u16stri
     return status == reg::kFileNotFound ? reg::kSuccess : status;
 }
 
-ApplyReport Run(BackedUpRegistry& registry, const std::vector<Entry>& entries,
-                ApplyContext context, bool newestFirst) {
+ApplyReport Run(BackedUpRegistry& registry, const std::vector<Entry>& entries, ApplyContext context,
+                bool newestFirst) {
     ApplyReport report;
     context.kept = &report.kept;
     registry.TakeFailure();
@@ -102,8 +102,8 @@ RemoveEmptyKey RemoveIfEmpty(reg::RegistryApi& registry) {
         if (!key) return status;
         std::u16string name(16384, u'\0');  // the longest name the registry takes, and its NUL
         auto size = static_cast<std::uint32_t>(name.size());
-        status = registry.RegEnumValueW(key.get(), 0, name.data(), &size, nullptr, nullptr,
-                                        nullptr, nullptr);
+        status = registry.RegEnumValueW(key.get(), 0, name.data(), &size, nullptr, nullptr, nullptr,
+                                        nullptr);
         key.Close();
         // A value someone else put there keeps the key, as it keeps the value.
         if (status == reg::kSuccess) {

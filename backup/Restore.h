@@ -16,8 +16,8 @@ namespace backup {
 // Deletes root\path when it is empty. Without it, a key a removal names is
 // emptied of the settings' values and left in place, which reads the same.
 // A key left because it holds a value names one in `held` (may be null).
-using RemoveEmptyKey = std::function<reg::Status(reg::Key root, const std::u16string& path,
-                                                 std::u16string* held)>;
+using RemoveEmptyKey =
+    std::function<reg::Status(reg::Key root, const std::u16string& path, std::u16string* held)>;
 
 // The hook through `registry`: a key holding no value is deleted with
 // RegDeleteKeyW (which refuses one with subkeys: never a whole tree); a key

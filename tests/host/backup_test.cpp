@@ -59,11 +59,11 @@ class BackupTest : public ::testing::Test {
     backup::BackedUpRegistry backed{memory, file, &undo};
     testing_doubles::FakeUserName user{"jo"};
     std::vector<std::pair<reg::Key, std::u16string>> removedKeys;
-    backup::ApplyContext context{u"jo", [this](reg::Key root, const std::u16string& path,
-                                            std::u16string*) {
-                                     removedKeys.emplace_back(root, path);
-                                     return reg::kSuccess;
-                                 }};
+    backup::ApplyContext context{
+        u"jo", [this](reg::Key root, const std::u16string& path, std::u16string*) {
+            removedKeys.emplace_back(root, path);
+            return reg::kSuccess;
+        }};
 };
 
 TEST_F(BackupTest, TheStateBeforeAChangeIsOnTheDiskBeforeTheChange) {
