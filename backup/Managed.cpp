@@ -223,7 +223,12 @@ std::vector<Entry> ExportProfile(reg::RegistryApi& registry) {
         const bool on = modTweaks::Read(seams, tweak) == 1;
         const std::u16string path = regfile::FromAscii(row.keyPath);
         const std::u16string name = regfile::FromAscii(row.valueName);
-        if (!on && row.offDeletes) {
+        // No value here is Windows' default there: the import deletes it.
+        // A value that cannot be read is carried as the state it reads as.
+        backup::Prior prior;
+        const reg::Status read = backup::ReadPrior(registry, row.root, path, name, prior);
+        const bool absent = read == reg::kFileNotFound || (read == reg::kSuccess && !prior.exists);
+        if (absent || (!on && row.offDeletes)) {
             entries.push_back(Entry::DeleteValue(row.root, path, name));
             continue;
         }

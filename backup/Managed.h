@@ -58,11 +58,14 @@ CheckResult CheckBackup(const regfile::ReadResult& file, const std::u16string& u
 // removals.
 CheckResult CheckProfile(const regfile::ReadResult& file);
 
-// The seven settings as a profile, from the registry's state: each setting
-// that reads as on or off is written as the value its writer stores for
-// that state (a setting whose "off" removes its value as "name"=-), so that
-// the profile reads the same wherever it is imported. A comment says why the
-// current-account setting is not carried.
+// The seven settings as a profile, mirroring the registry: a value the
+// registry lacks is written as "name"=- (the import leaves Windows' default),
+// one it holds as the value its writer stores for the state it reads as (a
+// setting whose "off" removes its value as "name"=-), so that a target reads
+// as the source does. NumLock's value carries its bit alone ("2" or "0"):
+// Dovrane's import sets that bit and keeps the target's Caps Lock and Scroll
+// Lock; the registry editor sets the whole value, those two off. A comment
+// says why the current-account setting is not carried.
 std::vector<regfile::Entry> ExportProfile(reg::RegistryApi& registry);
 
 // A profile's value for a setting whose writer keeps the other bits of its
