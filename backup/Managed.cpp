@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 
 #include "backup/Backup.h"
 #include "backup/Restore.h"
@@ -208,6 +209,58 @@ CheckResult CheckBackup(const regfile::ReadResult& file, const std::u16string& u
 
 CheckResult CheckProfile(const regfile::ReadResult& file) {
     return Check(file, u"", Kind::kProfile);
+}
+
+Preview WhatChanges(const modTweaks::Seams& seams, const std::vector<Entry>& entries) {
+    // What the file leaves in each place it names, in file order: the last
+    // word on a value wins, and a key removal is the deletion of each
+    // setting's value under it (as Apply does it).
+    const std::u16string userName = modTweaks::CurrentLogonName(seams.userName);
+    std::vector<std::optional<backup::Prior>> after(modTweaks::kTweakCount);
+    std::map<std::u16string, std::pair<std::u16string, backup::Prior>> runList;  // by folded name
+    for (const Entry& e : entries) {
+        if (e.kind == Entry::Kind::kRemoveKey) {
+            for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
+                const modTweaks::Row& row = modTweaks::Rows()[i];
+                if (row.root == e.root && AtOrBelow(regfile::FromAscii(row.keyPath), e.path))
+                    after[i] = backup::Prior{};
+            }
+            continue;
+        }
+        if (e.kind != Entry::Kind::kValue && e.kind != Entry::Kind::kDeleteValue) continue;
+        backup::Prior state;
+        state.exists = e.kind == Entry::Kind::kValue;
+        if (state.exists) {
+            state.type = e.type;
+            state.data = e.data;
+        }
+        Tweak tweak{};
+        if (RowFor(e, userName, &tweak) != nullptr) after[static_cast<std::size_t>(tweak)] = state;
+        // The list's order (MRUList) is no entry of its own.
+        else if (IsRunMru(e) && !SameKey(e.name, u"MRUList"))
+            runList[backup::Folded(e.name)] = {e.name, state};
+    }
+
+    Preview preview;
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
+        if (!after[i]) continue;
+        const Tweak tweak = static_cast<Tweak>(i);
+        const std::int32_t now = modTweaks::Read(seams, tweak);
+        const std::int32_t then =
+            after[i]->exists ? modTweaks::StateOfData(tweak, after[i]->type, after[i]->data)
+                             : modTweaks::RowOf(tweak).whenUnreadable;
+        if (now != then) preview.settings.push_back({tweak, now, then});
+    }
+    for (const auto& [folded, value] : runList) {
+        backup::Prior now;
+        const reg::Status s = backup::ReadPrior(seams.registry, reg::kCurrentUser,
+                                                runhistory::kRunMruPath, value.first, now);
+        const bool same =
+            (s == reg::kSuccess || s == reg::kFileNotFound) && now.exists == value.second.exists &&
+            (!now.exists || (now.type == value.second.type && now.data == value.second.data));
+        if (!same) ++preview.runList;
+    }
+    return preview;
 }
 
 std::vector<Entry> ExportProfile(reg::RegistryApi& registry) {

@@ -53,6 +53,23 @@ struct CheckResult {
 // history and the creatable keys, refuses it with its line. Any value type is
 // accepted: a backup holds what was there.
 CheckResult CheckBackup(const regfile::ReadResult& file, const std::u16string& userName);
+// What a checked backup would change, setting by setting, against the
+// registry as it is: each setting whose state after the file differs from
+// its state now (a key removal changes the settings whose values lie under
+// it), in catalogue order, and how many Run List entries it puts back or
+// takes away. A setting the file names but leaves as it reads is not listed.
+struct SettingChange {
+    modTweaks::Tweak tweak;
+    std::int32_t now;    // 1 on
+    std::int32_t after;  // 1 on
+};
+struct Preview {
+    std::vector<SettingChange> settings;
+    std::size_t runList = 0;
+    bool empty() const { return settings.empty() && runList == 0; }
+};
+Preview WhatChanges(const modTweaks::Seams& seams, const std::vector<regfile::Entry>& entries);
+
 // A profile: only the seven settings other than the current-account one, each
 // value of its setting's type (REG_DWORD of four bytes), or deleted; no key
 // removals.

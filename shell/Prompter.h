@@ -10,6 +10,7 @@ enum : unsigned {
     kMbOk = 0x0,
     kMbYesNo = 0x4,
     kMbIconExclamation = 0x30,
+    kMbIconInformation = 0x40,
     kMbHelp = 0x4000,
 };
 enum : int { kIdOk = 1, kIdYes = 6, kIdNo = 7 };
