@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 
 #include "backup/Backup.h"
 #include "backup/Restore.h"
@@ -161,15 +160,16 @@ bool IsCreatableKey(reg::Key root, const std::u16string& path) {
 }
 
 namespace {
-// The creatable keys of `root` that `within` takes (path, key), each once,
-// deepest first.
-template <class Within>
-std::vector<std::u16string> CreatableKeysWhere(reg::Key root, Within within) {
+// The creatable keys of `root` at or below `path` (or, `holding`, those
+// `path` is at or below), each once, deepest first.
+std::vector<std::u16string> CreatableKeysBy(reg::Key root, const std::u16string& path,
+                                            bool holding) {
     std::vector<std::u16string> keys;
     for (const Creatable& c : CreatableKeys()) {
         // Two settings in one key (the Welcome screen's) name it once.
         const std::u16string key = KeyOf(c);
-        if (modTweaks::RowOf(c.tweak).root == root && within(key) &&
+        if (modTweaks::RowOf(c.tweak).root == root &&
+            (holding ? AtOrBelow(path, key) : AtOrBelow(key, path)) &&
             std::none_of(keys.begin(), keys.end(),
                          [&](const std::u16string& k) { return SameKey(k, key); }))
             keys.push_back(key);
@@ -181,13 +181,11 @@ std::vector<std::u16string> CreatableKeysWhere(reg::Key root, Within within) {
 }  // namespace
 
 std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16string& path) {
-    return CreatableKeysWhere(root,
-                              [&](const std::u16string& key) { return AtOrBelow(key, path); });
+    return CreatableKeysBy(root, path, false);
 }
 
 std::vector<std::u16string> CreatableKeysHolding(reg::Key root, const std::u16string& path) {
-    return CreatableKeysWhere(root,
-                              [&](const std::u16string& key) { return AtOrBelow(path, key); });
+    return CreatableKeysBy(root, path, true);
 }
 
 std::vector<ValueRef> ValuesUnder(reg::Key root, const std::u16string& path,
@@ -217,7 +215,8 @@ Preview WhatChanges(const modTweaks::Seams& seams, const std::vector<Entry>& ent
     // setting's value under it (as Apply does it).
     const std::u16string userName = modTweaks::CurrentLogonName(seams.userName);
     std::vector<std::optional<backup::Prior>> after(modTweaks::kTweakCount);
-    std::map<std::u16string, std::pair<std::u16string, backup::Prior>> runList;  // by folded name
+    // Run history entries by name; a few dozen at most.
+    std::vector<std::pair<std::u16string, backup::Prior>> runList;
     for (const Entry& e : entries) {
         if (e.kind == Entry::Kind::kRemoveKey) {
             for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
@@ -237,8 +236,14 @@ Preview WhatChanges(const modTweaks::Seams& seams, const std::vector<Entry>& ent
         Tweak tweak{};
         if (RowFor(e, userName, &tweak) != nullptr) after[static_cast<std::size_t>(tweak)] = state;
         // The list's order (MRUList) is no entry of its own.
-        else if (IsRunMru(e) && !SameKey(e.name, u"MRUList"))
-            runList[backup::Folded(e.name)] = {e.name, state};
+        else if (IsRunMru(e) && !SameKey(e.name, u"MRUList")) {
+            const auto it = std::find_if(runList.begin(), runList.end(),
+                                         [&](const auto& r) { return SameKey(r.first, e.name); });
+            if (it != runList.end())
+                it->second = state;
+            else
+                runList.emplace_back(e.name, state);
+        }
     }
 
     Preview preview;
@@ -251,7 +256,7 @@ Preview WhatChanges(const modTweaks::Seams& seams, const std::vector<Entry>& ent
                              : modTweaks::RowOf(tweak).whenUnreadable;
         if (now != then) preview.settings.push_back({tweak, now, then});
     }
-    for (const auto& [folded, value] : runList) {
+    for (const auto& value : runList) {
         backup::Prior now;
         const reg::Status s = backup::ReadPrior(seams.registry, reg::kCurrentUser,
                                                 runhistory::kRunMruPath, value.first, now);
