@@ -2,7 +2,6 @@
 // Run List's deletion on the in-memory registry, with the files in memory.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <map>
 
@@ -276,9 +275,9 @@ TEST_F(BackupTest, ABackupFileDeletedDuringTheRunIsWrittenAgainWhole) {
                                                              {0, 0, 0, 0})}));
 }
 
-// Restore and Undo of a backup with thousands of values take time in
-// proportion (one set lookup per value), not to its square.
-TEST_F(BackupTest, ThousandsOfValuesAreBackedUpAndUndoneInLinearTime) {
+// Restore and Undo of a backup with thousands of values (bench/regfile.sh
+// measures their time: in proportion, not to its square).
+TEST_F(BackupTest, ThousandsOfValuesAreBackedUpAndUndone) {
     std::vector<Entry> entries;
     for (int i = 0; i < 10000; ++i) {
         // Keys of 100 values: the in-memory registry looks names up one by one.
@@ -286,10 +285,8 @@ TEST_F(BackupTest, ThousandsOfValuesAreBackedUpAndUndoneInLinearTime) {
         entries.push_back(Entry::Value(reg::kCurrentUser, path, U(std::to_string(i).c_str()),
                                        reg::kRegDword, {1, 0, 0, 0}));
     }
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(backup::ApplyAll(backed, undo, entries, context).complete());
     EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_GT(files.files[kFile].size(), 10000u * 40);
 }
 

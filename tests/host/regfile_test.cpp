@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <random>
 
@@ -227,8 +226,10 @@ TEST(RegFileRead, RefusesTheWholeFileWithTheLineOfTheFault) {
 }
 
 // Files at the size cap that a reader joining or splitting lines by copying
-// would take minutes (or gigabytes) over; one byte more is refused unread.
-TEST(RegFileRead, HostileFilesAtTheCapAreReadInLinearTime) {
+// would take minutes (or gigabytes) over (bench/regfile.sh measures them, and
+// the fuzz target's time-out catches such growth); one byte more is refused
+// unread.
+TEST(RegFileRead, HostileFilesAtTheCapAreRead) {
     std::string continued = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\S]\r\n";
     continued += "\"a\"=hex:00,\\\r\n";
     while ((continued.size() + 8) * 2 + 2 + 12 <= regfile::kMaxFileSize) continued += "  00,\\\r\n";
@@ -236,12 +237,9 @@ TEST(RegFileRead, HostileFilesAtTheCapAreReadInLinearTime) {
         Utf16("Windows Registry Editor Version 5.00" +
               std::string((regfile::kMaxFileSize - 2) / 2 - 36, '\n'));
     ASSERT_EQ(feeds.size(), regfile::kMaxFileSize);
-    const auto start = std::chrono::steady_clock::now();
     const regfile::ReadResult read = regfile::Read(Utf16(continued + "  00\r\n"));
     EXPECT_TRUE(read.ok) << read.errorLine << ": " << read.error;
     EXPECT_TRUE(regfile::Read(feeds).ok);
-    // Well under a second optimised; the bound leaves room for the sanitizers.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 
     std::vector<std::uint8_t> over = feeds;
     over.insert(over.end(), {'\n', 0});
