@@ -71,29 +71,25 @@ std::u16string Marker(const Entry& e) {
 }  // namespace
 
 bool BackedUpRegistry::InFile(const Entry& before) const {
-    // A removed key covers itself and everything below it: each key on the
-    // path is looked up, so the check costs the path's depth, not the file's
-    // length.
-    const std::u16string folded = Folded(before.path);
-    for (std::size_t end = 0;; ++end) {
-        end = folded.find(u'\\', end);
-        if (removed_.count({before.root, folded.substr(0, end)}) != 0) return true;
-        if (end == std::u16string::npos) break;
-    }
-    return before.kind != Entry::Kind::kRemoveKey &&
-           saved_.count(ValueId(before.root, folded, Marker(before))) != 0;
+    return saved_.count(ValueId(before.root, Folded(before.path), Marker(before))) != 0;
 }
 
 reg::Status BackedUpRegistry::Save(const Entry& before) {
+    // A key Dovrane makes is never removed by the file: the registry editor
+    // would remove the whole tree, with whatever was put in it later. The
+    // file deletes the values made there instead; only Undo, which knows
+    // the key was missing, removes it again, and only when it is empty.
+    if (before.kind == Entry::Kind::kRemoveKey) {
+        if (const Error e = file_.Append({}))
+            return Refuse(kNotBackedUp, "the backup file could not be written: " + Describe(e));
+        if (undo_ != nullptr) undo_->Record(before);
+        return reg::kSuccess;
+    }
     // Also for an entry the file holds: the file is checked (and written
     // again when it went) before every change.
     if (const Error e = file_.Append(InFile(before) ? std::vector<Entry>() : std::vector{before}))
         return Refuse(kNotBackedUp, "the backup file could not be written: " + Describe(e));
-    const std::u16string folded = Folded(before.path);
-    if (before.kind == Entry::Kind::kRemoveKey)
-        removed_.emplace(before.root, folded);
-    else
-        saved_.emplace(before.root, folded, Marker(before));
+    saved_.emplace(before.root, Folded(before.path), Marker(before));
     if (undo_ != nullptr) undo_->Record(before);
     return reg::kSuccess;
 }

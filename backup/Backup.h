@@ -127,10 +127,11 @@ class BackedUpRegistry final : public reg::RegistryApi {
     // Passed through; the handles they open are remembered with their paths.
     reg::Status RegOpenKeyExA(reg::Key key, const char* subKey, std::uint32_t options,
                               std::uint32_t samDesired, reg::Key* result) override;
-    // A key that does not exist yet is backed up as the removal of the
+    // A key that does not exist yet is kept for Undo as the removal of the
     // shallowest missing key that a setting's writer makes (see
-    // managed::IsCreatableKey): a restore removes what Dovrane added, and
-    // never a key that was there before.
+    // managed::IsCreatableKey), so that Undo removes what Dovrane added once
+    // it is empty again. The file never removes a key: the values written
+    // there back themselves up as deletions.
     reg::Status RegCreateKeyExA(reg::Key key, const char* subKey, std::uint32_t reserved,
                                 const char* keyClass, std::uint32_t options,
                                 std::uint32_t samDesired, const void* securityAttributes,
@@ -197,8 +198,8 @@ class BackedUpRegistry final : public reg::RegistryApi {
     void Remember(reg::Status status, const Place& parent, const std::u16string& subKey, bool exact,
                   const reg::Key* result);
     reg::Status Refuse(reg::Status status, std::string why);
-    // Saves the entry to the file (once per value or key in a run; nothing
-    // below a key the file already removes) and to the undo stack.
+    // Saves the entry to the file (once per value or key in a run) and to
+    // the undo stack; a key removal goes to the undo stack only.
     reg::Status Save(const regfile::Entry& before);
     bool InFile(const regfile::Entry& before) const;
     // Backs up the value `name` before a change. `unchanged` says whether
@@ -212,10 +213,8 @@ class BackedUpRegistry final : public reg::RegistryApi {
     BackupFile& file_;
     UndoStack* undo_;
     std::map<reg::Key, Place> handles_;
-    // What the file holds, folded: values and keys made again (see Marker),
-    // and the keys it removes.
+    // What the file holds, folded: values and keys made again (see Marker).
     std::set<ValueId> saved_;
-    std::set<std::pair<reg::Key, std::u16string>> removed_;
     std::string failure_;
 };
 

@@ -186,12 +186,17 @@ bool IsCreatableKey(reg::Key root, const std::u16string& path) {
     });
 }
 
-std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16string& path) {
+namespace {
+// The creatable keys of `root` at or below `path` (or, `holding`, those
+// `path` is at or below), each once, deepest first.
+std::vector<std::u16string> CreatableKeysBy(reg::Key root, const std::u16string& path,
+                                            bool holding) {
     std::vector<std::u16string> keys;
     for (const Creatable& c : CreatableKeys()) {
         // Two settings in one key (the Welcome screen's) name it once.
         const std::u16string key = KeyOf(c);
-        if (modTweaks::RowOf(c.tweak).root == root && AtOrBelow(key, path) &&
+        if (modTweaks::RowOf(c.tweak).root == root &&
+            (holding ? AtOrBelow(path, key) : AtOrBelow(key, path)) &&
             std::none_of(keys.begin(), keys.end(),
                          [&](const std::u16string& k) { return SameKey(k, key); }))
             keys.push_back(key);
@@ -199,6 +204,15 @@ std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16stri
     std::sort(keys.begin(), keys.end(),
               [](const std::u16string& a, const std::u16string& b) { return a.size() > b.size(); });
     return keys;
+}
+}  // namespace
+
+std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16string& path) {
+    return CreatableKeysBy(root, path, false);
+}
+
+std::vector<std::u16string> CreatableKeysHolding(reg::Key root, const std::u16string& path) {
+    return CreatableKeysBy(root, path, true);
 }
 
 std::vector<ValueRef> ValuesUnder(reg::Key root, const std::u16string& path,
@@ -222,6 +236,65 @@ CheckResult CheckProfile(const regfile::ReadResult& file) {
     return Check(file, u"", Kind::kProfile);
 }
 
+Preview WhatChanges(const modTweaks::Seams& seams, const std::vector<Entry>& entries) {
+    // What the file leaves in each place it names, in file order: the last
+    // word on a value wins, and a key removal is the deletion of each
+    // setting's value under it (as Apply does it).
+    const std::u16string userName = modTweaks::CurrentLogonName(seams.userName);
+    std::vector<std::optional<backup::Prior>> after(modTweaks::kTweakCount);
+    // Run history entries by name; a few dozen at most.
+    std::vector<std::pair<std::u16string, backup::Prior>> runList;
+    for (const Entry& e : entries) {
+        if (e.kind == Entry::Kind::kRemoveKey) {
+            for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
+                const modTweaks::Row& row = modTweaks::Rows()[i];
+                if (row.root == e.root && AtOrBelow(regfile::FromAscii(row.keyPath), e.path))
+                    after[i] = backup::Prior{};
+            }
+            continue;
+        }
+        if (e.kind != Entry::Kind::kValue && e.kind != Entry::Kind::kDeleteValue) continue;
+        backup::Prior state;
+        state.exists = e.kind == Entry::Kind::kValue;
+        if (state.exists) {
+            state.type = e.type;
+            state.data = e.data;
+        }
+        Tweak tweak{};
+        if (RowFor(e, userName, &tweak) != nullptr) after[static_cast<std::size_t>(tweak)] = state;
+        // The list's order (MRUList) is no entry of its own.
+        else if (IsRunMru(e) && !SameKey(e.name, u"MRUList")) {
+            const auto it = std::find_if(runList.begin(), runList.end(),
+                                         [&](const auto& r) { return SameKey(r.first, e.name); });
+            if (it != runList.end())
+                it->second = state;
+            else
+                runList.emplace_back(e.name, state);
+        }
+    }
+
+    Preview preview;
+    for (std::size_t i = 0; i < modTweaks::kTweakCount; ++i) {
+        if (!after[i]) continue;
+        const Tweak tweak = static_cast<Tweak>(i);
+        const std::int32_t now = modTweaks::Read(seams, tweak);
+        const std::int32_t then =
+            after[i]->exists ? modTweaks::StateOfData(tweak, after[i]->type, after[i]->data)
+                             : modTweaks::RowOf(tweak).whenUnreadable;
+        if (now != then) preview.settings.push_back({tweak, now, then});
+    }
+    for (const auto& value : runList) {
+        backup::Prior now;
+        const reg::Status s = backup::ReadPrior(seams.registry, reg::kCurrentUser,
+                                                runhistory::kRunMruPath, value.first, now);
+        const bool same =
+            (s == reg::kSuccess || s == reg::kFileNotFound) && now.exists == value.second.exists &&
+            (!now.exists || (now.type == value.second.type && now.data == value.second.data));
+        if (!same) ++preview.runList;
+    }
+    return preview;
+}
+
 std::vector<Entry> ExportProfile(reg::RegistryApi& registry) {
     NoUserName noUser;
     const modTweaks::Seams seams{registry, noUser};
@@ -235,7 +308,12 @@ std::vector<Entry> ExportProfile(reg::RegistryApi& registry) {
         const bool on = modTweaks::Read(seams, tweak) == 1;
         const std::u16string path = regfile::FromAscii(row.keyPath);
         const std::u16string name = regfile::FromAscii(row.valueName);
-        if (!on && row.offDeletes) {
+        // No value here is Windows' default there: the import deletes it.
+        // A value that cannot be read is carried as the state it reads as.
+        backup::Prior prior;
+        const reg::Status read = backup::ReadPrior(registry, row.root, path, name, prior);
+        const bool absent = read == reg::kFileNotFound || (read == reg::kSuccess && !prior.exists);
+        if (absent || (!on && row.offDeletes)) {
             entries.push_back(Entry::DeleteValue(row.root, path, name));
             continue;
         }

@@ -23,6 +23,8 @@ namespace managed {
 bool IsCreatableKey(reg::Key root, const std::u16string& path);
 // The creatable keys at or below root\path, deepest first.
 std::vector<std::u16string> CreatableKeysUnder(reg::Key root, const std::u16string& path);
+// The creatable keys root\path is at or below, deepest first.
+std::vector<std::u16string> CreatableKeysHolding(reg::Key root, const std::u16string& path);
 // The settings' values in root\path or a key below it: (key path, value
 // name); the current-account setting's value is named `userName` (left out
 // when empty).
@@ -51,16 +53,36 @@ struct CheckResult {
 // history and the creatable keys, refuses it with its line. Any value type is
 // accepted: a backup holds what was there.
 CheckResult CheckBackup(const regfile::ReadResult& file, const std::u16string& userName);
+// What a checked backup would change, setting by setting, against the
+// registry as it is: each setting whose state after the file differs from
+// its state now (a key removal changes the settings whose values lie under
+// it), in catalogue order, and how many Run List entries it puts back or
+// takes away. A setting the file names but leaves as it reads is not listed.
+struct SettingChange {
+    modTweaks::Tweak tweak;
+    std::int32_t now;    // 1 on
+    std::int32_t after;  // 1 on
+};
+struct Preview {
+    std::vector<SettingChange> settings;
+    std::size_t runList = 0;
+    bool empty() const { return settings.empty() && runList == 0; }
+};
+Preview WhatChanges(const modTweaks::Seams& seams, const std::vector<regfile::Entry>& entries);
+
 // A profile: only the seven settings other than the current-account one, each
 // value of its setting's type (REG_DWORD of four bytes), or deleted; no key
 // removals.
 CheckResult CheckProfile(const regfile::ReadResult& file);
 
-// The seven settings as a profile, from the registry's state: each setting
-// that reads as on or off is written as the value its writer stores for
-// that state (a setting whose "off" removes its value as "name"=-), so that
-// the profile reads the same wherever it is imported. A comment says why the
-// current-account setting is not carried.
+// The seven settings as a profile, mirroring the registry: a value the
+// registry lacks is written as "name"=- (the import leaves Windows' default),
+// one it holds as the value its writer stores for the state it reads as (a
+// setting whose "off" removes its value as "name"=-), so that a target reads
+// as the source does. NumLock's value carries its bit alone ("2" or "0"):
+// Dovrane's import sets that bit and keeps the target's Caps Lock and Scroll
+// Lock; the registry editor sets the whole value, those two off. A comment
+// says why the current-account setting is not carried.
 std::vector<regfile::Entry> ExportProfile(reg::RegistryApi& registry);
 
 // A profile's value for a setting whose writer keeps the other bits of its

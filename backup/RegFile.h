@@ -98,7 +98,11 @@ struct ReadResult {
     std::string error;           // why, in words, for the user
     std::vector<Entry> entries;  // every [key] header as kKey, then its values
 };
-// Reads a file: the header, [key] and [-key] lines, value lines that start
+// Reads a file in either format the registry editor reads: version 5.00 in
+// UTF-16LE with its byte-order mark, or REGEDIT4 in the ANSI code page
+// (Windows-1252, see reg::ansi, on every system: the file names no code
+// page, and Dovrane's own files are all 5.00). Then the header, [key] and
+// [-key] lines (older backups remove keys; none written now does), value lines that start
 // with "name"= or @= (quoted strings with \\ and \" escapes, dword:, hex:,
 // hex(N): with N any 32-bit type, so that every value the writer writes comes
 // back, -), hex data (only) continued over lines ending in "\", blank lines

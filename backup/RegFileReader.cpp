@@ -2,12 +2,21 @@
 // profiles to import.
 #include "backup/RegFile.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
+
+#include "registry/AnsiCodePage.h"
 
 namespace regfile {
 
 namespace {
+
+// What a user can do about a file in another format (UTF-8, or no
+// registration file at all): the two the registry editor reads.
+constexpr const char* kUnreadable =
+    "it is not a registration file Dovrane can read. Save it in Notepad with the encoding "
+    "Unicode, or begin it with the line REGEDIT4";
 
 struct Line {
     std::u16string text;
@@ -171,27 +180,42 @@ class Reader {
             if (comma == std::u16string::npos) break;
             start = comma + 1;
         }
+        // REGEDIT4's texts in hex are in the code page, a byte a character;
+        // the registry holds them as UTF-16, as version 5.00 writes them.
+        if (ansi_ &&
+            (e.type == reg::kRegSz || e.type == reg::kRegExpandSz || e.type == reg::kRegMultiSz))
+            e.data = LittleEndian(
+                reg::ansi::ToWide(reinterpret_cast<const char*>(e.data.data()), e.data.size()));
         return true;
     }
 
     void Run(const std::vector<std::uint8_t>& bytes) {
         result_ = ReadResult();
-        if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE) {
-            Fail(1, "not a UTF-16 registration file (no byte-order mark)");
-            return;
-        }
-        if (bytes.size() % 2 != 0) {
-            Fail(1, "the file ends in the middle of a character");
-            return;
-        }
         if (bytes.size() > kMaxFileSize) {
             Fail(1, "the file is larger than 1 MiB, more than any backup or profile");
             return;
         }
+        // The two formats the registry editor reads: version 5.00 in UTF-16
+        // (what Notepad calls Unicode), and REGEDIT4 in the ANSI code page.
         std::u16string text;
-        text.reserve(bytes.size() / 2);
-        for (std::size_t i = 2; i < bytes.size(); i += 2)
-            text += char16_t(bytes[i] | bytes[i + 1] << 8);
+        const bool unicode = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+        static constexpr char kRegedit4[] = "REGEDIT4";
+        ansi_ = !unicode && bytes.size() >= sizeof kRegedit4 - 1 &&
+                std::equal(kRegedit4, kRegedit4 + sizeof kRegedit4 - 1, bytes.begin());
+        if (unicode) {
+            if (bytes.size() % 2 != 0) {
+                Fail(1, "the file ends in the middle of a character");
+                return;
+            }
+            text.reserve(bytes.size() / 2);
+            for (std::size_t i = 2; i < bytes.size(); i += 2)
+                text += char16_t(bytes[i] | bytes[i + 1] << 8);
+        } else if (ansi_) {
+            text = reg::ansi::ToWide(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        } else {
+            Fail(1, kUnreadable);
+            return;
+        }
 
         // One line at a time, each looked at once: a file at the size cap is
         // read in time and memory proportional to it, whatever its lines hold.
@@ -210,8 +234,9 @@ class Reader {
         };
         Line l;
         take(l);
-        if (l.text != kSignature) {
-            Fail(1, "the first line is not \"Windows Registry Editor Version 5.00\"");
+        if (ansi_ ? Trimmed(l.text) != u"REGEDIT4" : l.text != kSignature) {
+            Fail(1, ansi_ ? kUnreadable
+                          : "the first line is not \"Windows Registry Editor Version 5.00\"");
             return;
         }
         result_.ok = true;
@@ -259,7 +284,8 @@ class Reader {
 
   private:
     ReadResult& result_;
-    Entry key_;  // the last [key] or [-key]; root null before the first
+    Entry key_;          // the last [key] or [-key]; root null before the first
+    bool ansi_ = false;  // REGEDIT4: the code page's bytes, not UTF-16
 };
 
 }  // namespace

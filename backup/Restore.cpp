@@ -28,9 +28,10 @@ reg::Status Delete(reg::RegistryApi& registry, reg::Key root, const std::u16stri
     return status == reg::kFileNotFound ? reg::kSuccess : status;
 }
 
-ApplyReport Run(BackedUpRegistry& registry, const std::vector<Entry>& entries,
-                const ApplyContext& context, bool newestFirst) {
+ApplyReport Run(BackedUpRegistry& registry, const std::vector<Entry>& entries, ApplyContext context,
+                bool newestFirst) {
     ApplyReport report;
+    context.kept = &report.kept;
     registry.TakeFailure();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Entry& e = entries[newestFirst ? entries.size() - 1 - i : i];
@@ -60,8 +61,18 @@ reg::Status Apply(reg::RegistryApi& registry, const Entry& e, const ApplyContext
             return registry.RegSetValueExW(key.get(), e.name.c_str(), 0, e.type, e.data.data(),
                                            static_cast<std::uint32_t>(e.data.size()));
         }
-        case Entry::Kind::kDeleteValue:
-            return Delete(registry, e.root, e.path, e.name);
+        case Entry::Kind::kDeleteValue: {
+            const reg::Status status = Delete(registry, e.root, e.path, e.name);
+            if (status != reg::kSuccess || !context.removeEmptyKey || !context.removeEmptiedKeys)
+                return status;
+            // A backup deletes what Dovrane set in a key it made; the key
+            // goes again too once nothing is left in it.
+            for (const std::u16string& key : managed::CreatableKeysHolding(e.root, e.path)) {
+                const reg::Status s = context.removeEmptyKey(e.root, key, nullptr);
+                if (s != reg::kSuccess && s != reg::kFileNotFound) return s;
+            }
+            return reg::kSuccess;
+        }
         case Entry::Kind::kRemoveKey: {
             reg::Status first = reg::kSuccess;
             for (const managed::ValueRef& v :
@@ -71,8 +82,11 @@ reg::Status Apply(reg::RegistryApi& registry, const Entry& e, const ApplyContext
             }
             if (first != reg::kSuccess || !context.removeEmptyKey) return first;
             for (const std::u16string& key : managed::CreatableKeysUnder(e.root, e.path)) {
-                const reg::Status s = context.removeEmptyKey(e.root, key);
+                std::u16string held;
+                const reg::Status s = context.removeEmptyKey(e.root, key, &held);
                 if (s != reg::kSuccess && s != reg::kFileNotFound) return s;
+                if (!held.empty() && context.kept != nullptr)
+                    context.kept->push_back({e.root, key, held});
             }
             return reg::kSuccess;
         }
@@ -81,18 +95,23 @@ reg::Status Apply(reg::RegistryApi& registry, const Entry& e, const ApplyContext
 }
 
 RemoveEmptyKey RemoveIfEmpty(reg::RegistryApi& registry) {
-    return [&registry](reg::Key root, const std::u16string& path) {
+    return [&registry](reg::Key root, const std::u16string& path, std::u16string* held) {
         reg::Status status = reg::kSuccess;
         reg::UniqueKey key =
             reg::UniqueKey::Open(registry, root, path, reg::kKeyQueryValue, &status);
         if (!key) return status;
-        char16_t name[2];
-        std::uint32_t size = 2;
-        status =
-            registry.RegEnumValueW(key.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr);
+        std::u16string name(16384, u'\0');  // the longest name the registry takes, and its NUL
+        auto size = static_cast<std::uint32_t>(name.size());
+        status = registry.RegEnumValueW(key.get(), 0, name.data(), &size, nullptr, nullptr, nullptr,
+                                        nullptr);
         key.Close();
         // A value someone else put there keeps the key, as it keeps the value.
-        if (status != reg::kNoMoreItems) return status == reg::kMoreData ? reg::kSuccess : status;
+        if (status == reg::kSuccess) {
+            // The default value has no name: the user knows it as (Default).
+            if (held != nullptr) *held = size > 0 ? name.substr(0, size) : u"(Default)";
+            return reg::kSuccess;
+        }
+        if (status != reg::kNoMoreItems) return status;
         status = registry.RegDeleteKeyW(root, path.c_str());
         if (status != reg::kAccessDenied) return status;
         // Refused although the key may be deleted: it holds a subkey (an
@@ -106,7 +125,9 @@ RemoveEmptyKey RemoveIfEmpty(reg::RegistryApi& registry) {
 ApplyReport ApplyAll(BackedUpRegistry& registry, UndoStack& undo, const std::vector<Entry>& entries,
                      const ApplyContext& context) {
     UndoStack::Action action(undo);
-    return Run(registry, entries, context, false);
+    ApplyContext restoring = context;
+    restoring.removeEmptiedKeys = true;
+    return Run(registry, entries, restoring, false);
 }
 
 ApplyReport Undo(BackedUpRegistry& registry, UndoStack& undo, const ApplyContext& context) {

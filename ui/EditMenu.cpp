@@ -100,12 +100,14 @@ void EditMenu::RestoreFrom(const std::u16string& path) {
     backup::Error readError = backup::kOk;
     regfile::ReadResult file;
     managed::CheckResult check;
+    managed::Preview preview;
     Busy([&] {
         std::vector<std::uint8_t> bytes;
         readError = files_.ReadAll(path, bytes);
         if (readError != backup::kOk) return;
         file = regfile::Read(bytes);
         check = managed::CheckBackup(file, context.userName);
+        if (check.ok) preview = managed::WhatChanges({backed_, userName_}, file.entries);
     });
     if (readError != backup::kOk)
         return Tell(Shown(path) + " could not be read: " + backup::Describe(readError) + ".");
@@ -114,7 +116,10 @@ void EditMenu::RestoreFrom(const std::u16string& path) {
                     std::to_string(check.errorLine) + ": " + check.error + ".");
     if (check.summary.values == 0 && check.summary.keyRemovals == 0)
         return Tell(Shown(path) + " holds nothing to restore.");
-    if (prompter_.MsgBox(RestoreQuestion(Shown(path), check.summary),
+    if (preview.empty())
+        return (void)prompter_.MsgBox("This backup matches the current settings.",
+                                      kMbOk | kMbIconInformation, kRestoreCaption);
+    if (prompter_.MsgBox(RestoreQuestion(Shown(path), preview),
                          kMbYesNo | kMbIconExclamation | kMbHelp, kRestoreCaption,
                          kRestoreHelpTopic) != kIdYes)
         return;
@@ -123,9 +128,14 @@ void EditMenu::RestoreFrom(const std::u16string& path) {
     Busy([&] { report = backup::ApplyAll(backed_, undo_, file.entries, context); });
     if (view_) view_->Reread();
     Settled();
+    const std::string kept =
+        LeftInPlace(report.kept, [this](const std::u16string& p) { return Shown(p); });
     if (!report.complete())
-        Tell("The backup was not restored completely.\n\n" + Unrestored(report) +
-             "\n\nUndo takes back what was restored.");
+        return Tell("The backup was not restored completely.\n\n" + Unrestored(report) + kept +
+                    "\n\nUndo takes back what was restored.");
+    prompter_.MsgBox(
+        Shown(path) + " has been restored." + kept + "\n\nEdit > Undo takes the restore back.",
+        kMbOk | kMbIconInformation, kRestoreCaption);
 }
 
 void EditMenu::mnuEditOpenFolder_Click() {
@@ -138,21 +148,26 @@ void EditMenu::mnuEditOpenFolder_Click() {
         Tell("The backups folder " + Shown(folder) + " could not be opened.");
 }
 
-std::string RestoreQuestion(const std::string& shownPath, const managed::Summary& summary) {
-    std::string text = "Restore " + shownPath + "?\n\nIt sets or deletes " +
-                       Plural(summary.values, "value", "values");
-    if (summary.runHistory > 0)
-        text += ", " +
-                Plural(summary.runHistory, "of them a Run List entry", "of them Run List entries");
-    text += summary.keyRemovals > 0
-                ? " and removes " + Plural(summary.keyRemovals, "key", "keys") + " Dovrane made."
-                : ".";
-    if (!summary.settings.empty()) {
-        text += "\n\nSettings it changes:\n";
-        for (modTweaks::Tweak t : summary.settings)
-            text += std::string("\n") + modTweaks::RowOf(t).caption;
-    }
+std::string RestoreQuestion(const std::string& shownPath, const managed::Preview& preview) {
+    const auto onOff = [](std::int32_t state) { return state == 1 ? "On" : "Off"; };
+    std::string text = "Restore " + shownPath + "?\n\nIt changes:\n";
+    for (const managed::SettingChange& c : preview.settings)
+        text += std::string("\n") + modTweaks::RowOf(c.tweak).caption + ": " + onOff(c.now) +
+                " -> " + onOff(c.after);
+    if (preview.runList > 0)
+        text += "\n" + Plural(preview.runList, "Run List entry", "Run List entries") +
+                " put back as the backup holds " + (preview.runList == 1 ? "it" : "them");
     text += "\n\nWhat Windows holds now is backed up first: Edit > Undo takes the restore back.";
+    return text;
+}
+
+std::string LeftInPlace(const std::vector<backup::KeptKey>& kept,
+                        const std::function<std::string(const std::u16string&)>& shown) {
+    std::string text;
+    for (const backup::KeptKey& k : kept)
+        text += "\n\n" + shown(regfile::RootName(k.root) + u"\\" + k.path) +
+                " still holds values Dovrane did not make, such as " + shown(k.value) +
+                "; it was left in place.";
     return text;
 }
 

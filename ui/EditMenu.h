@@ -111,8 +111,14 @@ class EditMenu {
     backup::BackedUpRegistry backed_;
 };
 
-// The confirmation a restore asks: how many values, which settings.
-std::string RestoreQuestion(const std::string& shownPath, const managed::Summary& summary);
+// The confirmation a restore asks: each setting it changes, "caption: On ->
+// Off" (the arrow in the ANSI message box's own characters), and how many
+// Run List entries it puts back.
+std::string RestoreQuestion(const std::string& shownPath, const managed::Preview& preview);
+// What a restore says of each key a removal in an older backup left in
+// place because it holds someone else's value; empty when none was.
+std::string LeftInPlace(const std::vector<backup::KeptKey>& kept,
+                        const std::function<std::string(const std::u16string&)>& shown);
 // What an undo or a restore that could not be completed says: the values
 // (root\key\name) it could not put back, and why when the backup said.
 std::string NotRestored(const backup::ApplyReport& report,

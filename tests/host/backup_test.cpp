@@ -58,10 +58,11 @@ class BackupTest : public ::testing::Test {
     backup::BackedUpRegistry backed{memory, file, &undo};
     testing_doubles::FakeUserName user{"jo"};
     std::vector<std::pair<reg::Key, std::u16string>> removedKeys;
-    backup::ApplyContext context{u"jo", [this](reg::Key root, const std::u16string& path) {
-                                     removedKeys.emplace_back(root, path);
-                                     return reg::kSuccess;
-                                 }};
+    backup::ApplyContext context{
+        u"jo", [this](reg::Key root, const std::u16string& path, std::u16string*) {
+            removedKeys.emplace_back(root, path);
+            return reg::kSuccess;
+        }};
 };
 
 TEST_F(BackupTest, TheStateBeforeAChangeIsOnTheDiskBeforeTheChange) {
@@ -112,7 +113,9 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenStopsTheChangeAndSaysWhy) {
     EXPECT_EQ(Saved().size(), 1u);
 }
 
-TEST_F(BackupTest, AKeyAWriterMakesIsSavedAsItsRemovalAndEachThingOnceARun) {
+// A double-click on a backup never removes a key: the registry editor would
+// take the whole tree with it, and whatever was put there since.
+TEST_F(BackupTest, AKeyAWriterMakesIsSavedAsItsValuesDeletionAndEachThingOnceARun) {
     const char* wiz = modTweaks::RowOf(Tweak::kCleanupWizard).keyPath;
     memory.AddKey(reg::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer");
     memory.PutSz(reg::kUsers, modTweaks::RowOf(Tweak::kNumLock).keyPath,
@@ -121,11 +124,20 @@ TEST_F(BackupTest, AKeyAWriterMakesIsSavedAsItsRemovalAndEachThingOnceARun) {
     EXPECT_TRUE(Set(Tweak::kCleanupWizard, false).held());
     EXPECT_TRUE(Set(Tweak::kNumLock, true).held());
     EXPECT_TRUE(Set(Tweak::kNumLock, false).held());
+    EXPECT_EQ(Saved(),
+              (std::vector<Entry>{Entry::DeleteValue(reg::kCurrentUser, U(wiz), u"NoRun"),
+                                  StateOf(Tweak::kNumLock, reg::kRegSz, regfile::SzData(u"0"))}));
+    // Undo knows the key was missing, and removes it once empty.
     // Desktop is missing too, but a writer makes only CleanupWiz on purpose:
     // a key Dovrane does not own is never removed, at worst left empty.
-    EXPECT_EQ(Saved(),
-              (std::vector<Entry>{Entry::RemoveKey(reg::kCurrentUser, U(wiz)),
-                                  StateOf(Tweak::kNumLock, reg::kRegSz, regfile::SzData(u"0"))}));
+    undo.Begin();
+    EXPECT_TRUE(Set(Tweak::kLowSpaceChecks, true).held());  // makes Policies\Explorer
+    undo.End();
+    EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
+    EXPECT_EQ(removedKeys,
+              (decltype(removedKeys){
+                  {reg::kCurrentUser, U(modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath)}}));
+    for (const Entry& e : Saved()) EXPECT_NE(e.kind, Entry::Kind::kRemoveKey);
 }
 
 TEST_F(BackupTest, UndoTakesBackActionsNewestFirstWithTypeAndData) {
@@ -247,7 +259,7 @@ TEST_F(BackupTest, AKeyWeMadeThatNowHoldsAnothersSubkeyIsLeftAndTheUndoCompletes
     EXPECT_TRUE(memory.HasKey(reg::kLocalMachine, special));
     // A key that may not be deleted at all is still a failure.
     memory.Deny(reg::kLocalMachine, special, reg::kDelete);
-    EXPECT_EQ(backup::RemoveIfEmpty(memory)(reg::kLocalMachine, U(special.c_str())),
+    EXPECT_EQ(backup::RemoveIfEmpty(memory)(reg::kLocalMachine, U(special.c_str()), nullptr),
               reg::kAccessDenied);
     EXPECT_EQ(memory.OpenHandles(), 0u);
 }
@@ -338,7 +350,7 @@ TEST_F(BackupTest, ADeletedKeyIsSavedWithItsValuesAndAnEmptyOneIsRemovedByTheHoo
     memory.PutW(reg::kCurrentUser, wiz, u"\u03a9", reg::kRegDword, {2, 0, 0, 0});
     // A value the settings do not own keeps the key.
     const backup::RemoveEmptyKey remove = backup::RemoveIfEmpty(backed);
-    EXPECT_EQ(remove(reg::kCurrentUser, wiz), reg::kSuccess);
+    EXPECT_EQ(remove(reg::kCurrentUser, wiz, nullptr), reg::kSuccess);
     EXPECT_TRUE(memory.GetW(reg::kCurrentUser, wiz, u"\u03c9"));
     {
         backup::UndoStack::Action action(undo);
@@ -356,9 +368,9 @@ TEST_F(BackupTest, ADeletedKeyIsSavedWithItsValuesAndAnEmptyOneIsRemovedByTheHoo
               reg::kSuccess);
     EXPECT_EQ(backed.RegDeleteValueW(key, u"\u03a9"), reg::kSuccess);
     EXPECT_EQ(backed.RegCloseKey(key), reg::kSuccess);
-    EXPECT_EQ(remove(reg::kCurrentUser, wiz), reg::kSuccess);
+    EXPECT_EQ(remove(reg::kCurrentUser, wiz, nullptr), reg::kSuccess);
     EXPECT_FALSE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kCleanupWizard).keyPath));
-    EXPECT_EQ(remove(reg::kCurrentUser, wiz), reg::kFileNotFound);
+    EXPECT_EQ(remove(reg::kCurrentUser, wiz, nullptr), reg::kFileNotFound);
     EXPECT_EQ(memory.OpenHandles(), 0u);
 }
 

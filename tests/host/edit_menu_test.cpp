@@ -261,11 +261,11 @@ TEST_F(EditMenuTest, RestoreChecksAsksAndCanBeUndone) {
     edit.mnuEditRestore_Click();
     EXPECT_EQ(Registry(), before) << "No restores nothing";
     edit.mnuEditRestore_Click();
-    ASSERT_EQ(prompter.boxes.size(), 3u);
-    EXPECT_THAT(prompter.boxes[2].text, HasSubstr("sets or deletes 2 values, 1 of them a Run List "
-                                                  "entry."));
-    EXPECT_THAT(prompter.boxes[2].text, HasSubstr("\nDisable Low Space Warnings"));
+    ASSERT_EQ(prompter.boxes.size(), 4u);
+    EXPECT_THAT(prompter.boxes[2].text, HasSubstr("\nDisable Low Space Warnings: Off -> On\n"
+                                                  "1 Run List entry put back"));
     EXPECT_EQ(prompter.boxes[2].helpContext, 19u);
+    EXPECT_THAT(prompter.boxes[3].text, HasSubstr("C:\\good.reg has been restored."));
     EXPECT_EQ(tweaks.Box(Tweak::kLowSpaceChecks).Value(), 1);
     EXPECT_FALSE(memory.Get(reg::kCurrentUser, kRunMru, "a"));
     edit.mnuEditUndo_Click();
@@ -290,11 +290,77 @@ TEST_F(EditMenuTest, RestoreAndUndoRunWithTheWindowBusy) {
         EXPECT_TRUE(inBusy);
     };
     edit.mnuEditRestore_Click();
-    EXPECT_EQ(busy, 2);  // reading and checking; applying after the question
+    EXPECT_EQ(busy, 2);  // reading, checking and comparing; applying after the question
     edit.mnuEditUndo_Click();
     EXPECT_EQ(busy, 3);
     EXPECT_EQ(writes, 1);  // the undo's state is in the file already
     EXPECT_FALSE(inBusy);
+}
+
+// The question lists what the file changes from what to what, whatever
+// form it takes (a key removal included), and nothing it leaves as it reads.
+TEST_F(EditMenuTest, RestoreListsEachChangeFromWhatToWhatAndOnlyThose) {
+    tweaks.Load();
+    const auto key = [](Tweak t) { return regfile::FromAscii(modTweaks::RowOf(t).keyPath); };
+    const std::u16string special =
+        key(Tweak::kAdminOnWelcome).substr(0, key(Tweak::kAdminOnWelcome).rfind(u'\\'));
+    memory.PutDword(reg::kLocalMachine, modTweaks::kUserList, "Administrator", 1);
+    memory.PutDword(reg::kLocalMachine, modTweaks::kUserList, "jo", 0);
+    memory.PutDword(reg::kLocalMachine, modTweaks::kUserList, "svc", 0);  // someone else's
+    using regfile::Entry;
+    const struct {
+        std::vector<Entry> file;
+        std::string listed;  // empty: the backup matches
+    } cases[] = {
+        // An older backup's removal: both Welcome screen settings go back to
+        // Windows' default (the administrator hidden, the account shown).
+        {{Entry::RemoveKey(reg::kLocalMachine, special)},
+         "\nDisplay Adminstrator Account on Welcome Screen: On -> Off\n"
+         "Display Current Account on Welcome Screen: Off -> On\n\n"},
+        // Data in another form that reads the same, and a deletion of what
+        // is missing: nothing.
+        {{Entry::Value(reg::kLocalMachine, key(Tweak::kClearPageFile), u"ClearPageFileAtShutdown",
+                       reg::kRegDword, {1, 0, 0, 0}),
+          Entry::DeleteValue(reg::kLocalMachine, key(Tweak::kEncryptMenu),
+                             u"EncryptionContextMenu"),
+          Entry::Value(reg::kCurrentUser, regfile::FromAscii(kRunMru), u"a", reg::kRegSz,
+                       regfile::SzData(u"notepad\\1"))},
+         ""},
+        {{Entry::DeleteValue(reg::kLocalMachine, key(Tweak::kClearPageFile),
+                             u"ClearPageFileAtShutdown"),
+          Entry::Value(reg::kCurrentUser, regfile::FromAscii(kRunMru), u"c", reg::kRegSz,
+                       regfile::SzData(u"cmd\\1")),
+          Entry::Value(reg::kCurrentUser, regfile::FromAscii(kRunMru), u"d", reg::kRegSz,
+                       regfile::SzData(u"x\\1"))},
+         "\nEnable Clear Page File @ Shutdown: On -> Off\n2 Run List entries put back"},
+    };
+    for (const auto& c : cases) {
+        prompter.boxes.clear();
+        prompter.answers = {ui::kIdNo};
+        files.files[u"C:\\b.reg"] = regfile::Write(c.file);
+        edit.RestoreFrom(u"C:\\b.reg");
+        ASSERT_EQ(prompter.boxes.size(), 1u);
+        if (c.listed.empty()) {
+            EXPECT_EQ(prompter.boxes[0].text, "This backup matches the current settings.");
+        } else {
+            EXPECT_THAT(prompter.boxes[0].text, HasSubstr("It changes:\n" + c.listed));
+        }
+    }
+
+    // Yes: the key holding someone else's value stays, and the confirmation
+    // says why.
+    prompter.boxes.clear();
+    prompter.answers = {ui::kIdYes};
+    files.files[u"C:\\b.reg"] = regfile::Write(cases[0].file);
+    edit.RestoreFrom(u"C:\\b.reg");
+    ASSERT_EQ(prompter.boxes.size(), 2u);
+    EXPECT_THAT(prompter.boxes[1].text,
+                HasSubstr("C:\\b.reg has been restored.\n\nHKEY_LOCAL_MACHINE\\" +
+                          std::string(modTweaks::kUserList) +
+                          " still holds values Dovrane did not make, such as svc; it was left "
+                          "in place."));
+    EXPECT_TRUE(memory.Get(reg::kLocalMachine, modTweaks::kUserList, "svc"));
+    EXPECT_FALSE(memory.Get(reg::kLocalMachine, modTweaks::kUserList, "jo"));
 }
 
 // The user deletes the backup file while the window is open: the next change

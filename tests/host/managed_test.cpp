@@ -2,6 +2,8 @@
 // /import. Only what Dovrane manages passes; the refusal names the line.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "backup/Managed.h"
 #include "backup/Restore.h"
 #include "registry/MemoryRegistry.h"
@@ -105,6 +107,48 @@ TEST(Profile, ExportsTheSevenSettingsSoThatTheyReadTheSameElsewhere) {
     // The comment saying so comes first.
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_NE(text.find(std::string("W\0e\0l\0c\0o\0m\0e", 13)), std::string::npos);
+}
+
+// A profile mirrors the machine: where the source holds no value, the
+// target is left with none (Windows' default there too), not with what the
+// box shows; NumLock carries its bit alone.
+TEST(Profile, AValueIsWrittenOnlyWhereTheSourceHoldsOne) {
+    using V = std::vector<std::uint8_t>;
+    const auto row = [](Tweak t) { return modTweaks::RowOf(t); };
+    const struct {
+        Tweak tweak;
+        std::optional<std::pair<std::uint32_t, V>> held;  // none: missing
+        std::optional<V> written;                         // none: "name"=-
+    } cases[] = {
+        {Tweak::kCleanupWizard, std::nullopt, std::nullopt},  // reads on, yet missing
+        {Tweak::kCleanupWizard, {{reg::kRegDword, {5, 0, 0, 0}}}, V{1, 0, 0, 0}},
+        {Tweak::kClearPageFile, std::nullopt, std::nullopt},
+        {Tweak::kClearPageFile, {{reg::kRegDword, {0, 0, 0, 0}}}, V{0, 0, 0, 0}},
+        {Tweak::kKeepRas, {{reg::kRegSz, regfile::SzData(u"1")}}, regfile::SzData(u"1")},
+        {Tweak::kEncryptMenu, {{reg::kRegDword, {0, 0, 0, 0}}}, std::nullopt},  // off deletes
+        // Caps Lock and Scroll Lock (1 and 4) stay behind; NumLock's bit goes.
+        {Tweak::kNumLock, {{reg::kRegSz, regfile::SzData(u"7")}}, regfile::SzData(u"2")},
+        {Tweak::kNumLock, {{reg::kRegSz, regfile::SzData(u"5")}}, regfile::SzData(u"0")},
+        {Tweak::kNumLock, std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        reg::MemoryRegistry source;
+        const modTweaks::Row& r = row(c.tweak);
+        if (c.held)
+            source.PutW(r.root, regfile::FromAscii(r.keyPath), regfile::FromAscii(r.valueName),
+                        c.held->first, c.held->second);
+        const std::u16string name = regfile::FromAscii(r.valueName);
+        for (const Entry& e : managed::ExportProfile(source)) {
+            if (e.kind == Entry::Kind::kComment || e.name != name) continue;
+            if (c.written) {
+                EXPECT_EQ(e, Entry::Value(r.root, regfile::FromAscii(r.keyPath), name, r.type,
+                                          *c.written))
+                    << r.caption;
+            } else {
+                EXPECT_EQ(e.kind, Entry::Kind::kDeleteValue) << r.caption;
+            }
+        }
+    }
 }
 
 TEST(Profile, RefusesTheCurrentAccountWrongTypesAndAnythingElse) {

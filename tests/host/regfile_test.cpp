@@ -218,11 +218,50 @@ TEST(RegFileRead, RefusesTheWholeFileWithTheLineOfTheFault) {
     }
     EXPECT_EQ(regfile::Read(Utf16("\"a\"=-\r\n", true)).errorLine, 1);  // no header
     EXPECT_EQ(regfile::Read(Utf16("Windows Registry Editor Version 5.00\r\n\"a\"=-\r\n")).errorLine,
-              2);                                                         // a value before any key
-    EXPECT_EQ(regfile::Read(Utf16("REGEDIT4\r\n", false)).errorLine, 1);  // no byte-order mark
+              2);  // a value before any key
     std::vector<std::uint8_t> odd = regfile::FileHeader();
     odd.push_back('x');
     EXPECT_FALSE(regfile::Read(odd).ok);
+}
+
+// What the registry editor reads besides its own exports: REGEDIT4 in the
+// code page (a Notepad file saved as ANSI). Anything else is refused with
+// what to do about it, never in the words of encodings.
+TEST(RegFileRead, Regedit4InTheCodePageIsReadAndOtherEncodingsAreRefusedWithAdvice) {
+    const auto bytes = [](const std::string& text) {
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    };
+    const regfile::ReadResult read = regfile::Read(
+        bytes("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Caf\xe9]\r\n"
+              "\"Na\x80me\"=\"\xe9t\xe9\"\r\n\"e\"=hex(2):25,e9,00\r\n\"d\"=dword:1\r\n"
+              "\"gone\"=-\r\n"));
+    ASSERT_TRUE(read.ok) << read.errorLine << ": " << read.error;
+    ASSERT_EQ(read.entries.size(), 5u);
+    EXPECT_EQ(read.entries[0].path, u"Caf\u00e9");
+    EXPECT_EQ(read.entries[1], Entry::Value(reg::kCurrentUser, u"Caf\u00e9", u"Na\u20acme",
+                                            reg::kRegSz, regfile::SzData(u"\u00e9t\u00e9")));
+    // Texts in hex are the code page's bytes too: held as UTF-16, as 5.00 has them.
+    EXPECT_EQ(read.entries[2].data, regfile::SzData(u"%\u00e9"));
+    EXPECT_EQ(read.entries[3].data, (std::vector<std::uint8_t>{1, 0, 0, 0}));
+    EXPECT_EQ(read.entries[4].kind, Entry::Kind::kDeleteValue);
+
+    const std::string advice =
+        "Save it in Notepad with the encoding Unicode, or begin it with "
+        "the line REGEDIT4";
+    const std::vector<std::uint8_t> refused[] = {
+        bytes("\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"),  // UTF-8
+        bytes("Windows Registry Editor Version 5.00\r\n"),              // ANSI, 5.00's line
+        Utf16("REGEDIT4\r\n", false),                                   // UTF-16 without its mark
+        bytes("REGEDIT40\r\n"),
+        bytes(""),
+    };
+    for (const auto& file : refused) {
+        const regfile::ReadResult r = regfile::Read(file);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.errorLine, 1);
+        EXPECT_NE(r.error.find(advice), std::string::npos) << r.error;
+        EXPECT_EQ(r.error.find("byte-order"), std::string::npos);
+    }
 }
 
 // Files at the size cap that a reader joining or splitting lines by copying

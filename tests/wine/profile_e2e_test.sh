@@ -9,7 +9,10 @@
 # 2. import: a fresh machine takes it with `Dovrane.exe /import FILE /quiet`;
 #    regedit: another fresh machine takes it with `regedit /s FILE`. Both
 #    read the same as the source, and the import left its backup.
-# 3. A file with a foreign key (answered in its message box) or a syntax
+# 3. The import's backup, imported by `regedit /s` (a double-click), leaves
+#    a value added later in the key Dovrane made; a REGEDIT4 file in ANSI
+#    is imported, a UTF-8 one refused with what to do.
+# 4. A file with a foreign key (answered in its message box) or a syntax
 #    error (/quiet) is refused whole: status 12, nothing changed. With a
 #    file named Dovrane where the backups would go, status 11 and nothing
 #    changed. Any profile on a Windows other than XP: status 13.
@@ -148,6 +151,36 @@ check "the foreign key was not made" \
 status=0
 on import "$program" /frobnicate /quiet || status=$?
 check "an unknown switch: status 10" same "$status" 10
+
+echo "-- a backup double-clicked removes no key"
+# The import made SpecialAccounts\UserList for the administrator's value; an
+# account hidden there afterwards survives the registry editor's import of
+# the backup, which deletes only the value Dovrane set.
+user_list='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Winlogon\SpecialAccounts\UserList'
+backup_unix=$(find "$work/import/drive_c/users" -path '*/Dovrane/Backups/Dovrane *.reg' | head -n 1)
+check "the backup removes no key" \
+    bash -c "! iconv -f UTF-16 -t UTF-8 '$backup_unix' | grep -q '^\[-'"
+on import reg add "$user_list" /v Hidden /t REG_DWORD /d 0 /f >/dev/null
+status=0
+on import regedit /s "$(winpath "$backup_unix")" || status=$?
+check "regedit /s of the backup exits 0" same "$status" 0
+check "the value added later is still there" on import reg query "$user_list" /v Hidden
+check "the value Dovrane set is gone" \
+    bash -c "! '$DOVRANE_WINE_RUN' --prefix '$work/import' reg query '$user_list' /v Administrator >/dev/null 2>&1"
+
+echo "-- a REGEDIT4 file, as Notepad saves it in ANSI"
+notepad="$work/room profiles/notepad.reg"
+printf 'REGEDIT4\r\n\r\n%s\r\n"NoLowDiskSpaceChecks"=dword:00000000\r\n' "$low" >"$notepad"
+status=0
+on import "$program" /import "$(winpath "$notepad")" /quiet || status=$?
+check "REGEDIT4: /import exits 0" same "$status" 0
+check "REGEDIT4: the value is set" grep -qi 'NoLowDiskSpaceChecks.*0x0$' \
+    <(on import reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\Explorer' \
+        /v NoLowDiskSpaceChecks | tr -d '\r')
+printf '\xef\xbb\xbfWindows Registry Editor Version 5.00\r\n' >"$notepad"  # Notepad's UTF-8
+out=$(on import "$driver" box "$program" /import "$(winpath "$notepad")" | tr -d '\r') || true
+echo "$out"
+check "UTF-8: refused with what to do" grep -q 'Save it in Notepad with the encoding Unicode' <<<"$out"
 
 echo "-- no backup, no change"
 # A file named Dovrane where the backups' folder would go in Application Data.

@@ -313,7 +313,10 @@ std::string MakeTemplate(const std::vector<Setting>& settings, const hlpc::HelpP
             std::string line = topic.title + ": " + why;
             // A profile carries every setting whose value has one name for everyone.
             if (row.valueName != nullptr)
-                line += " Settings profiles (Dovrane.exe /export and /import) carry it.";
+                line += row.keepOtherBitsOf != 0
+                            ? " Settings profiles (Dovrane.exe /export and /import) carry that "
+                              "bit alone."
+                            : " Settings profiles (Dovrane.exe /export and /import) carry it.";
             leftOut.push_back(std::move(line));
             leftOutTitles.push_back(topic.title);
             continue;
