@@ -3,8 +3,11 @@
 #include <algorithm>
 
 #include "backup/RegFile.h"
+#include "common/Text.h"
 
 namespace cmdline {
+
+using common::Cat;
 
 namespace {
 
@@ -64,34 +67,35 @@ Arguments Parse(const std::vector<std::u16string>& args,
             // without its switch.
             if (parsed.command == Command::kWindow) {
                 const std::string file = shown(arg);
-                return Usage(parsed, "\"" + file +
-                                         "\" was given without a switch. To import it, use "
-                                         "Dovrane.exe /import \"" +
-                                         file +
-                                         "\"; to export the settings to it, Dovrane.exe "
-                                         "/export \"" +
-                                         file + "\".");
+                return Usage(parsed, Cat({"\"", file,
+                                          "\" was given without a switch. To import it, use "
+                                          "Dovrane.exe /import \"",
+                                          file,
+                                          "\"; to export the settings to it, Dovrane.exe "
+                                          "/export \"",
+                                          file, "\"."}));
             }
             // After the file: a path with spaces that was not quoted arrives
             // in pieces.
             std::u16string whole = parsed.file;
             for (std::size_t j = i; j < args.size() && !IsSwitch(args[j]); ++j)
                 whole += u" " + args[j];
-            return Usage(parsed, "\"" + shown(arg) +
-                                     "\" is not understood. A path that holds spaces must be "
-                                     "in quotes: Dovrane.exe " +
-                                     (parsed.command == Command::kExport ? "/export" : "/import") +
-                                     " \"" + shown(whole) + "\".");
+            return Usage(parsed,
+                         Cat({"\"", shown(arg),
+                              "\" is not understood. A path that holds spaces must be in quotes: "
+                              "Dovrane.exe ",
+                              parsed.command == Command::kExport ? "/export" : "/import", " \"",
+                              shown(whole), "\"."}));
         }
         const std::u16string name = SwitchName(arg);
         if (name == u"quiet") continue;
         if (name != u"export" && name != u"import")
-            return Usage(parsed, "The switch " + shown(arg) + " is not known.");
+            return Usage(parsed, Cat({"The switch ", shown(arg), " is not known."}));
         if (parsed.command != Command::kWindow)
             return Usage(parsed, "Give either /export or /import, once.");
         // The file must follow its switch; a switch there means it was left out.
         if (i + 1 == args.size() || args[i + 1].empty() || IsSwitch(args[i + 1]))
-            return Usage(parsed, shown(arg) + " needs the name of a file.");
+            return Usage(parsed, Cat({shown(arg), " needs the name of a file."}));
         parsed.command = name == u"export" ? Command::kExport : Command::kImport;
         parsed.file = args[++i];
     }

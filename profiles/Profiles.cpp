@@ -4,10 +4,13 @@
 #include "backup/Managed.h"
 #include "backup/RegFile.h"
 #include "backup/Restore.h"
+#include "common/Text.h"
 #include "common/version.h"
 #include "settings/modTweaks.h"
 
 namespace cmdline {
+
+using common::Cat;
 
 const char kUsage[] =
     "Dovrane.exe /export FILE [/quiet]\n"
@@ -35,7 +38,7 @@ class NoUserName final : public reg::UserNameApi {
 // One setting a line, as the boxes name them.
 std::string Captions(const std::vector<modTweaks::Tweak>& settings) {
     std::string text;
-    for (modTweaks::Tweak t : settings) text += std::string("\n") + modTweaks::RowOf(t).caption;
+    for (modTweaks::Tweak t : settings) text.append("\n").append(modTweaks::RowOf(t).caption);
     return text;
 }
 
@@ -54,46 +57,44 @@ class Runner {
 
     int Export() {
         if (env_.files.IsFolder(args_.file))
-            return Fail(kExitFile, "The settings could not be exported: " + Shown() +
-                                       " is a folder, not a file. Give the name of the file to "
-                                       "write, for example " +
-                                       env_.shown(args_.file + u"\\Dovrane.reg") + ".");
+            return Fail(kExitFile, Cat({"The settings could not be exported: ", Shown(),
+                                        " is a folder, not a file. Give the name of the file to "
+                                        "write, for example ",
+                                        env_.shown(args_.file + u"\\Dovrane.reg"), "."}));
         const std::vector<std::uint8_t> bytes =
             regfile::Write(managed::ExportProfile(env_.registry));
         if (const backup::Error e = env_.files.WriteWhole(args_.file, bytes))
-            return Fail(kExitFile, "The settings could not be exported to " + Shown() + ": " +
-                                       backup::Describe(e) + ".");
-        return Done("The settings were exported to " + Shown() +
-                    ".\n\nThe settings profile "
-                    "carries:\n" +
-                    Captions(Carried()) + "\n\n" +
-                    modTweaks::RowOf(modTweaks::Tweak::kCurrentUserOnWelcome).caption +
-                    " is not in it: its value is named after each user.\n\nTo apply the profile on "
-                    "another computer: File > Import Settings in Dovrane's window, or "
-                    "Dovrane.exe /import FILE.");
+            return Fail(kExitFile, Cat({"The settings could not be exported to ", Shown(), ": ",
+                                        backup::Describe(e), "."}));
+        return Done(Cat({"The settings were exported to ", Shown(),
+                         ".\n\nThe settings profile carries:\n", Captions(Carried()), "\n\n",
+                         modTweaks::RowOf(modTweaks::Tweak::kCurrentUserOnWelcome).caption,
+                         " is not in it: its value is named after each user.\n\nTo apply the "
+                         "profile on another computer: File > Import Settings in Dovrane's "
+                         "window, or Dovrane.exe /import FILE."}));
     }
 
     int Import() {
         if (env_.files.IsFolder(args_.file))
-            return Fail(kExitFile, Shown() +
-                                       " is a folder, not a file. Give the settings "
-                                       "profile's file: Dovrane.exe /import FILE.");
+            return Fail(kExitFile, Cat({Shown(),
+                                        " is a folder, not a file. Give the settings "
+                                        "profile's file: Dovrane.exe /import FILE."}));
         std::vector<std::uint8_t> bytes;
         if (const backup::Error e = env_.files.ReadAll(args_.file, bytes))
-            return Fail(kExitFile, "The settings profile " + Shown() +
-                                       " could not be read: " + backup::Describe(e) + ".");
+            return Fail(kExitFile, Cat({"The settings profile ", Shown(),
+                                        " could not be read: ", backup::Describe(e), "."}));
         const regfile::ReadResult file = regfile::Read(bytes);
         const managed::CheckResult check = managed::CheckProfile(file);
         if (!check.ok)
-            return Fail(kExitRefused, Shown() + " was not imported, and nothing was changed.\n\n" +
-                                          "Line " + std::to_string(check.errorLine) + ": " +
-                                          check.error + ".");
+            return Fail(kExitRefused,
+                        Cat({Shown(), " was not imported, and nothing was changed.\n\nLine ",
+                             std::to_string(check.errorLine), ": ", check.error, "."}));
         // Nothing is changed without its backup: with no folder for it, no
         // change at all.
         if (env_.backupFolder.empty())
-            return Fail(kExitFile, Shown() +
-                                       " was not imported: Windows did not name the Application "
-                                       "Data folder, where Dovrane keeps its backups.");
+            return Fail(kExitFile, Cat({Shown(),
+                                        " was not imported: Windows did not name the Application "
+                                        "Data folder, where Dovrane keeps its backups."}));
         // A profile that holds already needs no backup, and leaves no file.
         const bool holds = managed::NotHeld(env_.registry, file.entries).empty();
 
@@ -131,11 +132,11 @@ class Runner {
             // The backup file is made before the first change: when it
             // cannot be, nothing is changed.
             if (const backup::Error e = ownFile.Append({}))
-                return Fail(kExitFile, Shown() +
-                                           " was not imported, and nothing was changed: the "
-                                           "backup file could not be made in " +
-                                           env_.shown(env_.backupFolder) + ": " +
-                                           backup::Describe(e) + ".");
+                return Fail(kExitFile,
+                            Cat({Shown(),
+                                 " was not imported, and nothing was changed: the "
+                                 "backup file could not be made in ",
+                                 env_.shown(env_.backupFolder), ": ", backup::Describe(e), "."}));
         }
         if (holds) {
             // Nothing to do: the confirmation below says so.
@@ -149,10 +150,10 @@ class Runner {
         // without the backup in the way.
         const std::vector<modTweaks::Tweak> missed = managed::NotHeld(env_.registry, file.entries);
         if (missed.empty()) {
-            std::string text = Shown() +
-                               " was imported: every setting it carries holds.\n\n"
-                               "Settings it carries:\n" +
-                               Captions(check.summary.settings) + "\n\n";
+            std::string text = Cat({Shown(),
+                                    " was imported: every setting it carries holds.\n\n"
+                                    "Settings it carries:\n",
+                                    Captions(check.summary.settings), "\n\n"});
             // An action is kept only when something changed (the window's
             // backup file may hold earlier changes of its run).
             if (undo.Size() == actionsBefore || backupFile.Path().empty())
@@ -160,23 +161,22 @@ class Runner {
                     "Every setting already held what the profile gives, so nothing was "
                     "changed.";
             else
-                text += "What they were before is saved in " + env_.shown(backupFile.Path()) +
-                        (window ? "; Edit > Undo takes the import back."
-                                : "; Edit > Restore Backup in Dovrane's window puts them back.");
+                text += Cat({"What they were before is saved in ", env_.shown(backupFile.Path()),
+                             window ? "; Edit > Undo takes the import back."
+                                    : "; Edit > Restore Backup in Dovrane's window puts them "
+                                      "back."});
             return Done(text);
         }
 
-        std::string text = std::to_string(missed.size()) +
-                           (missed.size() == 1 ? " setting" : " settings") + " of " + Shown() +
-                           " did not take:\n";
-        for (modTweaks::Tweak t : missed) text += std::string("\n") + modTweaks::RowOf(t).caption;
-        text += "\n\n";
+        std::string text =
+            Cat({std::to_string(missed.size()), missed.size() == 1 ? " setting" : " settings",
+                 " of ", Shown(), " did not take:\n", Captions(missed), "\n\n"});
         text += report.why.empty()
                     ? "Windows did not accept the change. Settings of the whole computer need "
                       "an administrator."
-                    : "The change was not made because " + report.why + ".";
+                    : Cat({"The change was not made because ", report.why, "."});
         if (!backupFile.Path().empty())
-            text += "\n\nWhat was changed is saved in " + env_.shown(backupFile.Path()) + ".";
+            text += Cat({"\n\nWhat was changed is saved in ", env_.shown(backupFile.Path()), "."});
         // A change the backup refused is the backup's failure, not Windows's.
         return Fail(report.why.empty() ? static_cast<int>(missed.size()) : kExitFile, text);
     }
@@ -210,12 +210,12 @@ int Run(Environment& environment, const Arguments& arguments) {
         case Command::kImport:
             return runner.Import();
         case Command::kHelp:
-            return runner.Done(std::string(kUsage) + "\n\n" + kHelpText);
+            return runner.Done(Cat({kUsage, "\n\n", kHelpText}));
         case Command::kWindow:
         case Command::kUsage:
             break;
     }
-    return runner.Fail(kExitUsage, arguments.error + "\n\n" + kUsage);
+    return runner.Fail(kExitUsage, Cat({arguments.error, "\n\n", kUsage}));
 }
 
 }  // namespace cmdline

@@ -1,10 +1,13 @@
 #include "ui/EditMenu.h"
 
 #include "backup/RegFile.h"
+#include "common/Text.h"
 #include "common/version.h"
 #include "settings/modTweaks.h"
 
 namespace ui {
+
+using common::Cat;
 
 namespace {
 
@@ -14,7 +17,7 @@ constexpr const char* kNoFolder =
     "Windows did not name the Application Data folder, where Dovrane keeps its backups.";
 
 std::string Plural(std::size_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
+    return Cat({std::to_string(n), " ", n == 1 ? one : many});
 }
 
 }  // namespace
@@ -60,9 +63,9 @@ std::string EditMenu::Unrestored(const backup::ApplyReport& report) {
 void EditMenu::Settled() {
     if (view_) view_->UndoChanged(undo_.CanUndo());
     if (file_.TakeRewritten())
-        Tell("The backup file " + Shown(file_.Path()) +
-             " was deleted while Dovrane was running. It has been written again with what "
-             "Windows held before each change Dovrane made since it started.");
+        Tell(Cat({"The backup file ", Shown(file_.Path()),
+                  " was deleted while Dovrane was running. It has been written again with what "
+                  "Windows held before each change Dovrane made since it started."}));
 }
 
 void EditMenu::Busy(const std::function<void()>& work) {
@@ -82,8 +85,8 @@ void EditMenu::mnuEditUndo_Click() {
     Settled();
     // What could not be put back does not hold up the changes before it.
     if (!report.complete())
-        Tell("The last change could not be undone completely.\n\n" + Unrestored(report) +
-             (undo_.CanUndo() ? "\n\nThe next Undo takes back the change before it." : ""));
+        Tell(Cat({"The last change could not be undone completely.\n\n", Unrestored(report),
+                  undo_.CanUndo() ? "\n\nThe next Undo takes back the change before it." : ""}));
 }
 
 void EditMenu::mnuEditRestore_Click() {
@@ -110,12 +113,12 @@ void EditMenu::RestoreFrom(const std::u16string& path) {
         if (check.ok) preview = managed::WhatChanges({backed_, userName_}, file.entries);
     });
     if (readError != backup::kOk)
-        return Tell(Shown(path) + " could not be read: " + backup::Describe(readError) + ".");
+        return Tell(Cat({Shown(path), " could not be read: ", backup::Describe(readError), "."}));
     if (!check.ok)
-        return Tell(Shown(path) + " was not restored, and nothing was changed.\n\nLine " +
-                    std::to_string(check.errorLine) + ": " + check.error + ".");
+        return Tell(Cat({Shown(path), " was not restored, and nothing was changed.\n\nLine ",
+                         std::to_string(check.errorLine), ": ", check.error, "."}));
     if (check.summary.values == 0 && check.summary.keyRemovals == 0)
-        return Tell(Shown(path) + " holds nothing to restore.");
+        return Tell(Cat({Shown(path), " holds nothing to restore."}));
     if (preview.empty())
         return (void)prompter_.MsgBox("This backup matches the current settings.",
                                       kMbOk | kMbIconInformation, kRestoreCaption);
@@ -131,10 +134,10 @@ void EditMenu::RestoreFrom(const std::u16string& path) {
     const std::string kept =
         LeftInPlace(report.kept, [this](const std::u16string& p) { return Shown(p); });
     if (!report.complete())
-        return Tell("The backup was not restored completely.\n\n" + Unrestored(report) + kept +
-                    "\n\nUndo takes back what was restored.");
+        return Tell(Cat({"The backup was not restored completely.\n\n", Unrestored(report), kept,
+                         "\n\nUndo takes back what was restored."}));
     prompter_.MsgBox(
-        Shown(path) + " has been restored." + kept + "\n\nEdit > Undo takes the restore back.",
+        Cat({Shown(path), " has been restored.", kept, "\n\nEdit > Undo takes the restore back."}),
         kMbOk | kMbIconInformation, kRestoreCaption);
 }
 
@@ -142,21 +145,21 @@ void EditMenu::mnuEditOpenFolder_Click() {
     const std::u16string& folder = Folder();
     if (folder.empty()) return Tell(kNoFolder);
     if (const backup::Error e = files_.CreateFolders(folder))
-        return Tell("The backups folder " + Shown(folder) +
-                    " could not be made: " + backup::Describe(e) + ".");
+        return Tell(Cat({"The backups folder ", Shown(folder),
+                         " could not be made: ", backup::Describe(e), "."}));
     if (view_ && !view_->OpenFolder(folder))
-        Tell("The backups folder " + Shown(folder) + " could not be opened.");
+        Tell(Cat({"The backups folder ", Shown(folder), " could not be opened."}));
 }
 
 std::string RestoreQuestion(const std::string& shownPath, const managed::Preview& preview) {
     const auto onOff = [](std::int32_t state) { return state == 1 ? "On" : "Off"; };
-    std::string text = "Restore " + shownPath + "?\n\nIt changes:\n";
+    std::string text = Cat({"Restore ", shownPath, "?\n\nIt changes:\n"});
     for (const managed::SettingChange& c : preview.settings)
-        text += std::string("\n") + modTweaks::RowOf(c.tweak).caption + ": " + onOff(c.now) +
-                " -> " + onOff(c.after);
+        text += Cat(
+            {"\n", modTweaks::RowOf(c.tweak).caption, ": ", onOff(c.now), " -> ", onOff(c.after)});
     if (preview.runList > 0)
-        text += "\n" + Plural(preview.runList, "Run List entry", "Run List entries") +
-                " put back as the backup holds " + (preview.runList == 1 ? "it" : "them");
+        text += Cat({"\n", Plural(preview.runList, "Run List entry", "Run List entries"),
+                     " put back as the backup holds ", preview.runList == 1 ? "it" : "them"});
     text += "\n\nWhat Windows holds now is backed up first: Edit > Undo takes the restore back.";
     return text;
 }
@@ -165,9 +168,9 @@ std::string LeftInPlace(const std::vector<backup::KeptKey>& kept,
                         const std::function<std::string(const std::u16string&)>& shown) {
     std::string text;
     for (const backup::KeptKey& k : kept)
-        text += "\n\n" + shown(regfile::RootName(k.root) + u"\\" + k.path) +
-                " still holds values Dovrane did not make, such as " + shown(k.value) +
-                "; it was left in place.";
+        text += Cat({"\n\n", shown(regfile::RootName(k.root) + u"\\" + k.path),
+                     " still holds values Dovrane did not make, such as ", shown(k.value),
+                     "; it was left in place."});
     return text;
 }
 
@@ -179,9 +182,9 @@ std::string NotRestored(const backup::ApplyReport& report,
         std::u16string where = regfile::RootName(e.root) + u"\\" + e.path;
         if (e.kind == regfile::Entry::Kind::kValue || e.kind == regfile::Entry::Kind::kDeleteValue)
             where += u"\\" + (e.name.empty() ? std::u16string(u"(Default)") : e.name);
-        text += "\n" + shown(where);
+        text.append("\n").append(shown(where));
     }
-    if (!report.why.empty()) text += "\n\nThe change was not made because " + report.why + ".";
+    if (!report.why.empty()) text += Cat({"\n\nThe change was not made because ", report.why, "."});
     return text;
 }
 

@@ -9,7 +9,7 @@ namespace ui {
 
 namespace {
 // The palette entry the logo's transparent white takes (app/res/make_logo.py).
-constexpr UINT kLogoClearIndex = 215;
+constexpr UINT kLogoClearIndex = 0;
 }  // namespace
 
 frmSplash::frmSplash() = default;

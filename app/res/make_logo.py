@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Draws the maker's logo for the splash screen: an 8-bit BMP of 144 x 32
-pixels on a 256-colour palette whose white (index 215) stands for transparent:
-the splash paints that entry in the button face. A BMP, because Windows draws
-it without the picture decoders, which the splash, up before anything else,
-should not wait to load.
+pixels whose colour table holds the colours it uses, white first: entry 0
+stands for transparent, and the splash paints it in the button face. A BMP,
+because Windows draws it without the picture decoders, which the splash, up
+before anything else, should not wait to load.
 
-The palette is the 216-colour web cube (red * 36 + green * 6 + blue, six
-levels each), which puts white at 215, then 40 greys. ImageMagick draws the
+The colours come from the 216-colour web cube (red * 36 + green * 6 + blue,
+six levels each, white at 215) and 40 greys. ImageMagick draws the
 picture; this script maps it onto the palette and writes the file itself, so
 that the palette is exactly ours.
 
@@ -105,17 +105,22 @@ def indexed(rows, colours):
 
 
 def write_bmp(path, rows, colours):
-    """An uncompressed 8-bit BMP: rows bottom-up, each padded to 4 bytes."""
+    """An uncompressed 8-bit BMP: rows bottom-up, each padded to 4 bytes. Its
+    colour table holds only the colours the picture uses, white (transparent)
+    first: the program carries 45 entries rather than 256."""
     height, width = len(rows), len(rows[0])
     indices = indexed(rows, colours)
+    used = [WHITE] + sorted(set(indices) - {WHITE})
+    index_of = {old: new for new, old in enumerate(used)}
+    indices = [index_of[i] for i in indices]
     stride = (width + 3) // 4 * 4
     pixels = b"".join(bytes(indices[y * width:(y + 1) * width]) + bytes(stride - width)
                       for y in reversed(range(height)))
-    table = b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in (colours[i] for i in used))
     offset = 14 + 40 + len(table)
     bmp = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
     bmp += struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(pixels), 2835, 2835,
-                       len(colours), 0)
+                       len(used), 0)
     with open(path, "wb") as f:
         f.write(bmp + table + pixels)
 
