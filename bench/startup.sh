@@ -6,10 +6,13 @@
 # its own, with the XP visual style and one themed button (themed_window.exe).
 # Each figure is also given as a ratio to each floor. It runs the build of
 # this machine's Wine route (scripts/wine-route).
-#   bench/startup.sh [--runs N] [--no-server]
+#   bench/startup.sh [--runs N] [--no-server] [--against OTHER.exe]
 #     --runs N       runs of each program (default 10), after one warm-up each
 #     --no-server    measure with the maker's server down (default: up, started
 #                    with scripts/serve and stopped afterwards if we started it)
+#     --against EXE  another build of Dovrane.exe (an older one, say), measured
+#                    turn about with this one in the same run, so that the two
+#                    share the machine's noise
 # Works with or without $DISPLAY (a private Xvfb when there is none).
 # Env: DOVRANE_WINEPREFIX (default build/bench-wineprefix).
 set -euo pipefail
@@ -18,13 +21,16 @@ repo=$(cd "$here/.." && pwd)
 
 runs=10
 want_server=yes
+against=
 while [ $# -gt 0 ]; do
     case "$1" in
         --runs) runs=$2; shift 2 ;;
         --no-server) want_server=no; shift ;;
-        *) echo "usage: startup.sh [--runs N] [--no-server]" >&2; exit 2 ;;
+        --against) against=$(realpath "$2"); shift 2 ;;
+        *) echo "usage: startup.sh [--runs N] [--no-server] [--against OTHER.exe]" >&2; exit 2 ;;
     esac
 done
+[ -z "$against" ] || [ -f "$against" ] || { echo "startup.sh: no such program: $against" >&2; exit 2; }
 [[ $runs =~ ^[1-9][0-9]*$ ]] || { echo "startup.sh: --runs takes a positive number" >&2; exit 2; }
 
 # One display for every run, so that no run pays for starting one.
@@ -32,6 +38,7 @@ if [ -z "${DISPLAY:-}" ]; then
     export DOVRANE_BENCH_XVFB=1
     again=(--runs "$runs")
     [ $want_server = no ] && again+=(--no-server)
+    [ -n "$against" ] && again+=(--against "$against")
     exec "$repo/scripts/with-xvfb" "$0" "${again[@]}"
 fi
 
@@ -66,6 +73,11 @@ trap cleanup EXIT
 cp "$build/app/Dovrane.exe" "$stage/"
 cp "$build/tests/tools/minimal_window.exe" "$build/tests/tools/themed_window.exe" "$stage/"
 cp "$build/app/Dovrane.exe" "$stage/unmanaged/Dovrane-unmanaged.exe"
+# The other build under the same name, in a folder of its own for its banner.
+if [ -n "$against" ]; then
+    mkdir "$stage/against"
+    cp "$against" "$stage/against/Dovrane.exe"
+fi
 wine_run reg add "$unmanaged_key" /v Managed /d N /f >/dev/null 2>&1
 
 # The address the program was built to fetch its banner from.
@@ -121,8 +133,9 @@ measure MinimalWindow "$stage/minimal_window.exe" >/dev/null
 measure ThemedWindow "$stage/themed_window.exe" >/dev/null
 measure $dovrane_classes "$stage/Dovrane.exe" >/dev/null
 measure $dovrane_classes "$stage/unmanaged/Dovrane-unmanaged.exe" >/dev/null
+[ -z "$against" ] || measure $dovrane_classes "$stage/against/Dovrane.exe" >/dev/null
 
-floor=() themed=() splash=() dovrane=() unmanaged_splash=() unmanaged=()
+floor=() themed=() splash=() dovrane=() unmanaged_splash=() unmanaged=() other_splash=() other=()
 for i in $(seq 1 "$runs"); do
     floor+=("$(measure MinimalWindow "$stage/minimal_window.exe")")
     themed+=("$(measure ThemedWindow "$stage/themed_window.exe")")
@@ -133,6 +146,11 @@ for i in $(seq 1 "$runs"); do
     printf '  run %2d: minimal %7s  themed %7s  Dovrane %7s / %7s  unmanaged %7s / %7s ms\n' \
         "$i" "${floor[-1]}" "${themed[-1]}" "${splash[-1]}" "${dovrane[-1]}" \
         "${unmanaged_splash[-1]}" "${unmanaged[-1]}" >&2
+    if [ -n "$against" ]; then
+        read -r a b <<<"$(measure $dovrane_classes "$stage/against/Dovrane.exe")"
+        other_splash+=("$a") other+=("$b")
+        printf '  run %2d: other build %7s / %7s ms\n' "$i" "$a" "$b" >&2
+    fi
 done
 banner=$(cd "$stage" && ls -p | grep -v -E '^(Dovrane|minimal_window|themed_window)\.exe$|/$' |
     tr '\n' ' ' || true)
@@ -159,6 +177,13 @@ row "Dovrane: splash" "${splash[@]}"
 row "Dovrane: main window" "${dovrane[@]}"
 row "Dovrane, unmanaged: splash" "${unmanaged_splash[@]}"
 row "Dovrane, unmanaged: main window" "${unmanaged[@]}"
+if [ -n "$against" ]; then
+    row "other build: splash" "${other_splash[@]}"
+    row "other build: main window" "${other[@]}"
+    echo "  (other build: $against; this build over it: splash $(awk -v a="$(median "${splash[@]}")" \
+        -v b="$(median "${other_splash[@]}")" 'BEGIN { printf "%.2f", a / b }'), main window $(awk \
+        -v a="$(median "${dovrane[@]}")" -v b="$(median "${other[@]}")" 'BEGIN { printf "%.2f", a / b }'))"
+fi
 echo "  (/plain, /themed: the median over that floor's median. Unmanaged: Wine's X11 \"Managed\"=\"N\""
 echo "   for that copy; with no window manager, Wine otherwise waits up to 2 s for one when a managed"
 echo "   window is hidden)"
