@@ -5,22 +5,14 @@
 #include <utility>
 
 #include "registry/AnsiCodePage.h"
+#include "registry/MemoryRegistryNode.h"
 
 namespace reg {
-
-struct MemoryRegistry::Node {
-    std::u16string name;
-    Node* parent = nullptr;
-    std::uint32_t denied = 0;
-    bool deleted = false;
-    std::vector<std::unique_ptr<Node>> children;
-    // Kept in the order they were first set, as Windows lists them.
-    std::vector<std::pair<std::u16string, Value>> values;
-};
 
 namespace {
 
 using ansi::SameName;
+using namespace memory;
 
 std::vector<std::u16string> Components(const std::u16string& path) {
     std::vector<std::u16string> parts;
@@ -37,53 +29,12 @@ std::vector<std::u16string> Components(const std::u16string& path) {
     return parts;
 }
 
-// The specific key rights a requested mask stands for.
-std::uint32_t MapAccess(std::uint32_t requested) {
-    std::uint32_t rights = requested & 0x00FFFFFF;
-    if (requested & kGenericRead) rights |= kKeyRead;
-    if (requested & kGenericWrite) rights |= kKeyWrite;
-    if (requested & kGenericExecute) rights |= kKeyRead;
-    if (requested & kGenericAll) rights |= kKeyAllAccess;
-    return rights;
-}
-
-bool IsString(std::uint32_t type) {
-    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
-}
-
 std::u16string Text(const char16_t* text) {
     return text != nullptr ? std::u16string(text) : std::u16string();
 }
 
 std::u16string Text(const char* text) {
     return text != nullptr ? ansi::ToWide(text, std::strlen(text)) : std::u16string();
-}
-
-// String data between the ANSI calls and the UTF-16 the registry holds: one
-// character a byte; an odd last byte of stored data is no character and is
-// dropped, as Windows does.
-std::vector<std::uint8_t> WideData(const std::uint8_t* data, std::uint32_t size) {
-    const std::u16string wide = ansi::ToWide(reinterpret_cast<const char*>(data), size);
-    std::vector<std::uint8_t> out;
-    for (char16_t c : wide) {
-        out.push_back(std::uint8_t(c & 0xFF));
-        out.push_back(std::uint8_t(c >> 8));
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> AnsiData(const std::vector<std::uint8_t>& data) {
-    std::u16string wide(data.size() / 2, u'\0');
-    for (std::size_t i = 0; i < wide.size(); ++i)
-        wide[i] = char16_t(data[2 * i] | data[2 * i + 1] << 8);
-    const std::string text = ansi::FromWide(wide);
-    return std::vector<std::uint8_t>(text.begin(), text.end());
-}
-
-// The data a call sees: as stored for the wide calls, converted for the ANSI
-// ones when it is text.
-std::vector<std::uint8_t> Seen(const MemoryRegistry::Value& value, bool ansi) {
-    return ansi && IsString(value.type) ? AnsiData(value.data) : value.data;
 }
 
 // Copies data out the way the query and enumeration calls do: too small a
@@ -130,21 +81,6 @@ std::uint32_t Denied(const NodeT* node) {
     std::uint32_t denied = 0;
     for (; node != nullptr; node = node->parent) denied |= node->denied;
     return denied;
-}
-
-template <class NodeT>
-auto FindValue(NodeT* node, const std::u16string& name) {
-    return std::find_if(node->values.begin(), node->values.end(),
-                        [&](const auto& v) { return SameName(v.first, name); });
-}
-
-template <class NodeT>
-void Store(NodeT* node, const std::u16string& name, MemoryRegistry::Value value) {
-    auto it = FindValue(node, name);
-    if (it != node->values.end())
-        it->second = std::move(value);
-    else
-        node->values.emplace_back(name, std::move(value));
 }
 
 }  // namespace
@@ -451,81 +387,6 @@ Status MemoryRegistry::RegDeleteKeyW(Key key, const char16_t* subKey) {
     deleted_.push_back(std::move(*it));
     siblings.erase(it);
     return kSuccess;
-}
-
-// ---- set-up and inspection ----
-
-void MemoryRegistry::AddKey(Key root, const std::string& path) {
-    MakePath(root, ansi::ToWide(path));
-}
-
-void MemoryRegistry::Put(Key root, const std::string& path, const std::string& name,
-                         std::uint32_t type, std::vector<std::uint8_t> data) {
-    if (IsString(type)) data = WideData(data.data(), static_cast<std::uint32_t>(data.size()));
-    PutW(root, ansi::ToWide(path), ansi::ToWide(name), type, std::move(data));
-}
-
-void MemoryRegistry::PutW(Key root, const std::u16string& path, const std::u16string& name,
-                          std::uint32_t type, std::vector<std::uint8_t> data) {
-    if (Node* node = MakePath(root, path)) Store(node, name, Value{type, std::move(data)});
-}
-
-void MemoryRegistry::PutSz(Key root, const std::string& path, const std::string& name,
-                           const std::string& text) {
-    std::vector<std::uint8_t> data(text.begin(), text.end());
-    data.push_back(0);
-    Put(root, path, name, kRegSz, std::move(data));
-}
-
-void MemoryRegistry::PutDword(Key root, const std::string& path, const std::string& name,
-                              std::uint32_t number) {
-    Put(root, path, name, kRegDword,
-        {std::uint8_t(number), std::uint8_t(number >> 8), std::uint8_t(number >> 16),
-         std::uint8_t(number >> 24)});
-}
-
-bool MemoryRegistry::HasKey(Key root, const std::string& path) const {
-    Node* root_node = RootNode(root);
-    return root_node != nullptr && Find(root_node, ansi::ToWide(path)) != nullptr;
-}
-
-std::optional<MemoryRegistry::Value> MemoryRegistry::Get(Key root, const std::string& path,
-                                                         const std::string& name) const {
-    std::optional<Value> value = GetW(root, ansi::ToWide(path), ansi::ToWide(name));
-    if (value) value->data = Seen(*value, true);
-    return value;
-}
-
-std::optional<MemoryRegistry::Value> MemoryRegistry::GetW(Key root, const std::u16string& path,
-                                                          const std::u16string& name) const {
-    Node* root_node = RootNode(root);
-    Node* node = root_node != nullptr ? Find(root_node, path) : nullptr;
-    if (node == nullptr) return std::nullopt;
-    auto it = FindValue(node, name);
-    if (it == node->values.end()) return std::nullopt;
-    return it->second;
-}
-
-std::vector<std::string> MemoryRegistry::ValueNames(Key root, const std::string& path) const {
-    std::vector<std::string> names;
-    for (const std::u16string& name : ValueNamesW(root, ansi::ToWide(path)))
-        names.push_back(ansi::FromWide(name));
-    return names;
-}
-
-std::vector<std::u16string> MemoryRegistry::ValueNamesW(Key root,
-                                                        const std::u16string& path) const {
-    std::vector<std::u16string> names;
-    Node* root_node = RootNode(root);
-    if (Node* node = root_node != nullptr ? Find(root_node, path) : nullptr)
-        for (const auto& value : node->values) names.push_back(value.first);
-    return names;
-}
-
-void MemoryRegistry::Deny(Key root, const std::string& path, std::uint32_t rights) {
-    // Reading the key's security stays allowed: it is part of KEY_READ too.
-    if (Node* node = MakePath(root, ansi::ToWide(path)))
-        node->denied |= MapAccess(rights) & ~kReadControl;
 }
 
 }  // namespace reg
