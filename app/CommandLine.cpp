@@ -5,7 +5,10 @@
 #include "backup/RegFile.h"
 #include "common/Text.h"
 
-namespace cmdline {
+namespace app {
+
+using profiles::Arguments;
+using profiles::Command;
 
 using common::Cat;
 
@@ -48,7 +51,7 @@ bool HasArguments(std::u16string_view commandLine) {
 Arguments Parse(const std::vector<std::u16string>& args,
                 const std::function<std::string(const std::u16string&)>& shownBy) {
     const auto shown = [&](const std::u16string& text) {
-        return shownBy ? shownBy(text) : regfile::Ascii(text);
+        return shownBy ? shownBy(text) : backup::regfile::Ascii(text);
     };
     Arguments parsed;
     for (const std::u16string& arg : args) {
@@ -104,4 +107,4 @@ Arguments Parse(const std::vector<std::u16string>& args,
     return parsed;
 }
 
-}  // namespace cmdline
+}  // namespace app

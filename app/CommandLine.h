@@ -9,19 +9,19 @@
 
 #include "profiles/Profiles.h"
 
-namespace cmdline {
+namespace app {
 
 // The arguments after the program's name, as CommandLineToArgvW splits them
 // (so a path with spaces arrives whole only when it was quoted). Switches
 // start with / or -, in any case: /export FILE, /import FILE, /quiet, and /?
 // for the usage. `shown` gives a path as a message box can show it (the
 // ANSI code page's text); by default, ASCII with ? for anything else.
-Arguments Parse(const std::vector<std::u16string>& args,
-                const std::function<std::string(const std::u16string&)>& shown = {});
+profiles::Arguments Parse(const std::vector<std::u16string>& args,
+                          const std::function<std::string(const std::u16string&)>& shown = {});
 
 // Whether a command line as GetCommandLineW gives it holds anything after
 // the program's name, which stands first, quoted or up to a space or tab.
 // Splitting the line needs shell32; a plain start never loads it.
 bool HasArguments(std::u16string_view commandLine);
 
-}  // namespace cmdline
+}  // namespace app

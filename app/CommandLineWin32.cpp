@@ -7,7 +7,9 @@
 #include "win32/BackupFolder.h"
 #include "win32/Handles.h"
 
-namespace cmdline {
+namespace app {
+
+using profiles::Arguments;
 
 Arguments ProcessArguments() {
     const LPCWSTR line = GetCommandLineW();
@@ -21,4 +23,4 @@ Arguments ProcessArguments() {
     return Parse(args, win32::Shown);
 }
 
-}  // namespace cmdline
+}  // namespace app

@@ -2,9 +2,9 @@
 #pragma once
 #include "app/CommandLine.h"
 
-namespace cmdline {
+namespace app {
 
 // GetCommandLineW as CommandLineToArgvW splits it, the program's name left out.
-Arguments ProcessArguments();
+profiles::Arguments ProcessArguments();
 
-}  // namespace cmdline
+}  // namespace app

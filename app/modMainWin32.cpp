@@ -15,22 +15,22 @@ bool Main(int& status) {
     // Read before the gate so that /quiet silences it too, and acted upon
     // after it: the settings are Windows XP's, and a profile applied to
     // another Windows would write values that mean something else there.
-    const cmdline::Arguments arguments = cmdline::ProcessArguments();
-    const bool window = arguments.command == cmdline::Command::kWindow;
+    const profiles::Arguments arguments = app::ProcessArguments();
+    const bool window = arguments.command == profiles::Command::kWindow;
     // The usage changes nothing, so it is shown on any Windows.
-    if (arguments.command == cmdline::Command::kHelp) {
-        status = cmdline::RunWin32(arguments);
+    if (arguments.command == profiles::Command::kHelp) {
+        status = profiles::RunWin32(arguments);
         return false;
     }
     if (modGetVersion::GetVersionName() != "Windows XP") {
         if (!arguments.quiet)
             MessageBoxA(nullptr, "Windows XP is required to run this software.", DOVRANE_TITLE,
                         MB_OK | MB_ICONEXCLAMATION);
-        status = window ? 0 : cmdline::kExitNotXp;
+        status = window ? 0 : profiles::kExitNotXp;
         return false;
     }
     if (!window) {
-        status = cmdline::RunWin32(arguments);
+        status = profiles::RunWin32(arguments);
         return false;
     }
     InitCommonControls();

@@ -7,7 +7,7 @@
 #include "backup/Restore.h"
 #include "settings/RunHistory.h"
 
-namespace managed {
+namespace backup::managed {
 
 using modTweaks::Tweak;
 using regfile::Ascii;
@@ -81,7 +81,7 @@ bool IsSettingsKey(const Entry& e, bool profile) {
 }
 
 bool IsRunMru(const Entry& e) {
-    return e.root == reg::kCurrentUser && SameKey(e.path, runhistory::kRunMruPath);
+    return e.root == reg::kCurrentUser && SameKey(e.path, settings::runhistory::kRunMruPath);
 }
 
 // A value type as the registry editor's files write it, for a refusal.
@@ -172,7 +172,7 @@ CheckResult Check(const regfile::ReadResult& file, const std::u16string& userNam
 }
 
 // No logon name is needed for the seven settings a profile carries.
-class NoUserName final : public reg::UserNameApi {
+class NoUserName final : public settings::UserNameApi {
   public:
     bool GetUserNameW(char16_t*, std::uint32_t*) override { return false; }
 };
@@ -285,8 +285,8 @@ Preview WhatChanges(const modTweaks::Seams& seams, const std::vector<Entry>& ent
     }
     for (const auto& value : runList) {
         backup::Prior now;
-        const reg::Status s = backup::ReadPrior(seams.registry, reg::kCurrentUser,
-                                                runhistory::kRunMruPath, value.first, now);
+        const reg::Status s = backup::ReadPrior(
+            seams.registry, reg::kCurrentUser, settings::runhistory::kRunMruPath, value.first, now);
         const bool same =
             (s == reg::kSuccess || s == reg::kFileNotFound) && now.exists == value.second.exists &&
             (!now.exists || (now.type == value.second.type && now.data == value.second.data));
@@ -362,4 +362,4 @@ std::vector<Tweak> NotHeld(reg::RegistryApi& registry, const std::vector<Entry>&
     return missed;
 }
 
-}  // namespace managed
+}  // namespace backup::managed

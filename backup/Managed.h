@@ -14,7 +14,7 @@
 #include "registry/RegistryApi.h"
 #include "settings/modTweaks.h"
 
-namespace managed {
+namespace backup::managed {
 
 // Keys a setting's writer makes when they are missing, as they are on a fresh
 // Windows XP; only these may be removed by a backup. The keys the settings
@@ -98,4 +98,4 @@ std::optional<std::pair<modTweaks::Tweak, bool>> ThroughWriter(const regfile::En
 std::vector<modTweaks::Tweak> NotHeld(reg::RegistryApi& registry,
                                       const std::vector<regfile::Entry>& profile);
 
-}  // namespace managed
+}  // namespace backup::managed

@@ -5,7 +5,7 @@
 #include <array>
 #include <utility>
 
-namespace regfile {
+namespace backup::regfile {
 
 namespace {
 
@@ -213,4 +213,4 @@ std::vector<std::uint8_t> Write(const std::vector<Entry>& entries) {
     return bytes;
 }
 
-}  // namespace regfile
+}  // namespace backup::regfile

@@ -15,7 +15,7 @@
 
 #include "registry/RegistryApi.h"
 
-namespace regfile {
+namespace backup::regfile {
 
 // Roots a file may name besides the three of reg:: (read only, so that a file
 // naming them is refused by the checks with its line rather than misread).
@@ -121,4 +121,4 @@ std::vector<std::uint8_t> LittleEndian(const std::u16string& text);
 // A REG_SZ's data for a text: its UTF-16LE code units and a NUL.
 std::vector<std::uint8_t> SzData(const std::u16string& text);
 
-}  // namespace regfile
+}  // namespace backup::regfile

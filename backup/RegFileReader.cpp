@@ -8,7 +8,7 @@
 
 #include "registry/AnsiCodePage.h"
 
-namespace regfile {
+namespace backup::regfile {
 
 namespace {
 
@@ -296,4 +296,4 @@ ReadResult Read(const std::vector<std::uint8_t>& bytes) {
     return result;
 }
 
-}  // namespace regfile
+}  // namespace backup::regfile

@@ -6,7 +6,7 @@
 
 #include "banner/PictureHeader.h"
 
-namespace ui {
+namespace banner {
 
 BannerFields SplitDescription(const std::string& reply, const std::string& descriptionAddress) {
     BannerFields fields;
@@ -100,7 +100,7 @@ void DownloadBanner(Http& inet1, const std::string& imageAddress, std::string fi
                     BannerSink& sink) {
     // Checked before anything is fetched: a description we will not honour
     // costs no second request.
-    if (!IsWebAddress(imageAddress) || !IsBannerFileName(fileName)) return;
+    if (!shell::IsWebAddress(imageAddress) || !IsBannerFileName(fileName)) return;
     std::string bytes;
     if (!inet1.Get(imageAddress, kImageLimits, &bytes)) return;
     // A header that cannot be read, or that asks for more pixels than the
@@ -178,9 +178,9 @@ void Banner::ImageArrived(std::string fileName, std::string bytes) {
     StoreBanner(files_, programFolder_, fileName, bytes);
 }
 
-void Banner::Picture1_Click(Shell& shell, Prompter& prompter) const {
-    if (!IsWebAddress(bannerLink_)) return;
-    OpenLink(shell, prompter, bannerLink_);
+void Banner::Picture1_Click(shell::Shell& shell, shell::Prompter& prompter) const {
+    if (!shell::IsWebAddress(bannerLink_)) return;
+    shell::OpenLink(shell, prompter, bannerLink_);
 }
 
-}  // namespace ui
+}  // namespace banner

@@ -17,7 +17,7 @@
 #include "shell/Prompter.h"
 #include "shell/Shell.h"
 
-namespace ui {
+namespace banner {
 
 // The fixed address of the banner description on the maker's server.
 inline constexpr const char kDescriptionAddress[] = DOVRANE_SERVER "/dovrane/dovrane.php";
@@ -169,7 +169,7 @@ class Banner final : public BannerSink {
 
     // Opens BannerLink with the shell when it is a web address; a result of
     // exactly 0 shows "No browser installed! Cannot open help file.".
-    void Picture1_Click(Shell& shell, Prompter& prompter) const;
+    void Picture1_Click(shell::Shell& shell, shell::Prompter& prompter) const;
 
     const std::string& BannerLink() const { return bannerLink_; }
 
@@ -180,4 +180,4 @@ class Banner final : public BannerSink {
     std::string bannerLink_;
 };
 
-}  // namespace ui
+}  // namespace banner

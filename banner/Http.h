@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-namespace ui {
+namespace banner {
 
 // Bounds of one fetch. A server that is slow, silent or too generous must not
 // keep the program from starting, so every fetch has both.
@@ -24,4 +24,4 @@ class Http {
     virtual bool Get(const std::string& url, const FetchLimits& limits, std::string* body) = 0;
 };
 
-}  // namespace ui
+}  // namespace banner

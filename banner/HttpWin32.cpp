@@ -9,7 +9,7 @@
 
 #include "win32/Handles.h"
 
-namespace ui {
+namespace banner {
 
 namespace {
 
@@ -191,4 +191,4 @@ bool HttpWin32::Get(const std::string& url, const FetchLimits& limits, std::stri
     return true;
 }
 
-}  // namespace ui
+}  // namespace banner

@@ -7,7 +7,7 @@
 
 #include "banner/Http.h"
 
-namespace ui {
+namespace banner {
 
 // The fetches of one banner load, made on the load's own thread, which owns
 // the WinINet handles. WinINet's own time-outs bound each connect, send and
@@ -49,4 +49,4 @@ class HttpWin32 final : public Http {
     std::atomic<HINTERNET> request_{nullptr};
 };
 
-}  // namespace ui
+}  // namespace banner

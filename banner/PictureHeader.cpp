@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace ui {
+namespace banner {
 
 namespace {
 
@@ -123,4 +123,4 @@ bool IsBannerPictureSize(const std::string& bytes) {
     return size && size->width <= kMaxBannerSide && size->height <= kMaxBannerSide;
 }
 
-}  // namespace ui
+}  // namespace banner

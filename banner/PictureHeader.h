@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace ui {
+namespace banner {
 
 struct PixelSize {
     unsigned width;
@@ -30,4 +30,4 @@ inline constexpr unsigned kMaxBannerSide = 2048;
 // gives at most kMaxBannerSide pixels either way.
 bool IsBannerPictureSize(const std::string& bytes);
 
-}  // namespace ui
+}  // namespace banner

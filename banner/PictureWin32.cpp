@@ -1,6 +1,6 @@
 #include "banner/PictureWin32.h"
 
-namespace ui {
+namespace banner {
 
 Picture LoadPictureBytes(const void* bytes, std::size_t size) {
     // The loader reads from a stream: a movable block of our own that the
@@ -48,4 +48,4 @@ void RenderPicture(const Picture& picture, HDC dc, const RECT& target) {
                     target.bottom - target.top, 0, height, width, -height, nullptr);
 }
 
-}  // namespace ui
+}  // namespace banner

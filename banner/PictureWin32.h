@@ -10,7 +10,7 @@
 
 #include "win32/Handles.h"
 
-namespace ui {
+namespace banner {
 
 using Picture = win32::ComRef<IPicture>;
 
@@ -24,4 +24,4 @@ SIZE PictureSize(const Picture& picture, HDC dc);
 // transparent colour.
 void RenderPicture(const Picture& picture, HDC dc, const RECT& target);
 
-}  // namespace ui
+}  // namespace banner

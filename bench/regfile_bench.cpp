@@ -42,8 +42,8 @@ class MemoryFiles final : public backup::BackupFilesApi {
 };
 
 std::vector<std::uint8_t> File(const std::u16string& body, std::size_t cap) {
-    std::vector<std::uint8_t> bytes = regfile::FileHeader();
-    const std::vector<std::uint8_t> rest = regfile::LittleEndian(body);
+    std::vector<std::uint8_t> bytes = backup::regfile::FileHeader();
+    const std::vector<std::uint8_t> rest = backup::regfile::LittleEndian(body);
     bytes.insert(bytes.end(), rest.begin(), rest.end());
     if (bytes.size() > cap) bytes.resize(cap & ~std::size_t(1));
     return bytes;
@@ -52,9 +52,9 @@ std::vector<std::uint8_t> File(const std::u16string& body, std::size_t cap) {
 // Reads and checks as Restore and /import do; prints the time and outcome.
 void ReadAndCheck(const char* what, const std::vector<std::uint8_t>& bytes) {
     const Clock::time_point start = Clock::now();
-    const regfile::ReadResult read = regfile::Read(bytes);
-    const managed::CheckResult backup = managed::CheckBackup(read, u"jo");
-    const managed::CheckResult profile = managed::CheckProfile(read);
+    const backup::regfile::ReadResult read = backup::regfile::Read(bytes);
+    const backup::managed::CheckResult backup = backup::managed::CheckBackup(read, u"jo");
+    const backup::managed::CheckResult profile = backup::managed::CheckProfile(read);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::printf("%-44s %8zu bytes  %10.1f ms  %s%s\n", what, bytes.size(), ms,
                 read.ok ? "read" : "refused: ", read.ok ? "" : read.error.c_str());
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     const std::size_t cap = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1024 * 1024;
     const int entries = argc > 2 ? std::atoi(argv[2]) : 20000;
     const std::u16string key =
-        u"[HKEY_CURRENT_USER\\" + std::u16string(runhistory::kRunMruPath) + u"]\r\n";
+        u"[HKEY_CURRENT_USER\\" + std::u16string(settings::runhistory::kRunMruPath) + u"]\r\n";
 
     // One value, its data continued over line after line ("00,\").
     std::u16string continued = key + u"\"a\"=hex:00,\\\r\n";
@@ -84,16 +84,17 @@ int main(int argc, char** argv) {
 
     // A backup of `entries` Run history values, restored over the registry
     // that holds other data for each.
-    std::vector<regfile::Entry> values;
+    std::vector<backup::regfile::Entry> values;
     reg::MemoryRegistry registry;
     for (int i = 0; i < entries; ++i) {
-        const std::u16string name = u"v" + regfile::FromAscii(std::to_string(i));
-        values.push_back(regfile::Entry::Value(reg::kCurrentUser, runhistory::kRunMruPath, name,
-                                               reg::kRegSz, regfile::SzData(u"cmd\\1")));
-        registry.PutW(reg::kCurrentUser, runhistory::kRunMruPath, name, reg::kRegSz,
-                      regfile::SzData(u"other\\1"));
+        const std::u16string name = u"v" + backup::regfile::FromAscii(std::to_string(i));
+        values.push_back(
+            backup::regfile::Entry::Value(reg::kCurrentUser, settings::runhistory::kRunMruPath,
+                                          name, reg::kRegSz, backup::regfile::SzData(u"cmd\\1")));
+        registry.PutW(reg::kCurrentUser, settings::runhistory::kRunMruPath, name, reg::kRegSz,
+                      backup::regfile::SzData(u"other\\1"));
     }
-    const std::vector<std::uint8_t> file = regfile::Write(values);
+    const std::vector<std::uint8_t> file = backup::regfile::Write(values);
     ReadAndCheck("restore: read and check the backup", file);
 
     // The floor: the same entries straight into a registry holding the
@@ -101,10 +102,11 @@ int main(int argc, char** argv) {
     // one, so this floor itself grows faster than the count).
     {
         reg::MemoryRegistry plain;
-        for (const regfile::Entry& e : values)
-            plain.PutW(e.root, e.path, e.name, reg::kRegSz, regfile::SzData(u"other\\1"));
+        for (const backup::regfile::Entry& e : values)
+            plain.PutW(e.root, e.path, e.name, reg::kRegSz, backup::regfile::SzData(u"other\\1"));
         const Clock::time_point floor = Clock::now();
-        for (const regfile::Entry& e : values) backup::Apply(plain, e, backup::ApplyContext{});
+        for (const backup::regfile::Entry& e : values)
+            backup::Apply(plain, e, backup::ApplyContext{});
         const double floorMs =
             std::chrono::duration<double, std::milli>(Clock::now() - floor).count();
         std::printf("%-44s %8d values %10.1f ms\n", "floor: the same without the backup", entries,
@@ -117,7 +119,7 @@ int main(int argc, char** argv) {
     backup::BackedUpRegistry backed(registry, backupFile, &undo);
     Clock::time_point start = Clock::now();
     const backup::ApplyReport report =
-        backup::ApplyAll(backed, undo, regfile::Read(file).entries, backup::ApplyContext{});
+        backup::ApplyAll(backed, undo, backup::regfile::Read(file).entries, backup::ApplyContext{});
     double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::printf("%-44s %8d values %10.1f ms  %s\n", "restore: apply through the backup", entries,
                 ms, report.complete() ? "complete" : "incomplete");

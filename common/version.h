@@ -20,7 +20,7 @@
 #ifndef RC_INVOKED
 #include <string>
 
-namespace app {
+namespace common {
 
 // "Version " then major, minor and revision as plain decimal numbers, joined
 // by dots: 1, 0, 0 give "Version 1.0.0".
@@ -34,5 +34,5 @@ inline std::string VersionText() {
     return VersionText(DOVRANE_VERSION_MAJOR, DOVRANE_VERSION_MINOR, DOVRANE_VERSION_REVISION);
 }
 
-}  // namespace app
+}  // namespace common
 #endif

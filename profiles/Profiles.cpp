@@ -8,7 +8,7 @@
 #include "common/version.h"
 #include "settings/modTweaks.h"
 
-namespace cmdline {
+namespace profiles {
 
 using common::Cat;
 
@@ -30,7 +30,7 @@ const char kHelpText[] =
 namespace {
 
 // No logon name is needed for the seven settings a profile carries.
-class NoUserName final : public reg::UserNameApi {
+class NoUserName final : public settings::UserNameApi {
   public:
     bool GetUserNameW(char16_t*, std::uint32_t*) override { return false; }
 };
@@ -62,7 +62,7 @@ class Runner {
                                         "write, for example ",
                                         env_.shown(args_.file + u"\\Dovrane.reg"), "."}));
         const std::vector<std::uint8_t> bytes =
-            regfile::Write(managed::ExportProfile(env_.registry));
+            backup::regfile::Write(backup::managed::ExportProfile(env_.registry));
         if (const backup::Error e = env_.files.WriteWhole(args_.file, bytes))
             return Fail(kExitFile, Cat({"The settings could not be exported to ", Shown(), ": ",
                                         backup::Describe(e), "."}));
@@ -83,8 +83,8 @@ class Runner {
         if (const backup::Error e = env_.files.ReadAll(args_.file, bytes))
             return Fail(kExitFile, Cat({"The settings profile ", Shown(),
                                         " could not be read: ", backup::Describe(e), "."}));
-        const regfile::ReadResult file = regfile::Read(bytes);
-        const managed::CheckResult check = managed::CheckProfile(file);
+        const backup::regfile::ReadResult file = backup::regfile::Read(bytes);
+        const backup::managed::CheckResult check = backup::managed::CheckProfile(file);
         if (!check.ok)
             return Fail(kExitRefused,
                         Cat({Shown(), " was not imported, and nothing was changed.\n\nLine ",
@@ -96,7 +96,7 @@ class Runner {
                                         " was not imported: Windows did not name the Application "
                                         "Data folder, where Dovrane keeps its backups."}));
         // A profile that holds already needs no backup, and leaves no file.
-        const bool holds = managed::NotHeld(env_.registry, file.entries).empty();
+        const bool holds = backup::managed::NotHeld(env_.registry, file.entries).empty();
 
         // The command line's own backup file and an Undo nobody asks for; the
         // window's, so that Edit > Undo takes the import back.
@@ -112,10 +112,10 @@ class Runner {
         // NumLock's value goes through the setting's own writer, which keeps
         // the other keys' bits; everything else as the file gives it.
         const auto apply = [&] {
-            std::vector<regfile::Entry> plain;
+            std::vector<backup::regfile::Entry> plain;
             std::vector<std::pair<modTweaks::Tweak, bool>> written;
-            for (const regfile::Entry& e : file.entries) {
-                if (const auto setting = managed::ThroughWriter(e))
+            for (const backup::regfile::Entry& e : file.entries) {
+                if (const auto setting = backup::managed::ThroughWriter(e))
                     written.push_back(*setting);
                 else
                     plain.push_back(e);
@@ -148,7 +148,8 @@ class Runner {
         }
         // Decision 5: what counts is what the registry holds now, read
         // without the backup in the way.
-        const std::vector<modTweaks::Tweak> missed = managed::NotHeld(env_.registry, file.entries);
+        const std::vector<modTweaks::Tweak> missed =
+            backup::managed::NotHeld(env_.registry, file.entries);
         if (missed.empty()) {
             std::string text = Cat({Shown(),
                                     " was imported: every setting it carries holds.\n\n"
@@ -182,13 +183,14 @@ class Runner {
     }
 
     int Fail(int status, const std::string& text) {
-        if (!args_.quiet) env_.prompter.MsgBox(text, ui::kMbOk | ui::kMbIconError, DOVRANE_TITLE);
+        if (!args_.quiet)
+            env_.prompter.MsgBox(text, shell::kMbOk | shell::kMbIconError, DOVRANE_TITLE);
         return status;
     }
 
     int Done(const std::string& text) {
         if (!args_.quiet)
-            env_.prompter.MsgBox(text, ui::kMbOk | ui::kMbIconInformation, DOVRANE_TITLE);
+            env_.prompter.MsgBox(text, shell::kMbOk | shell::kMbIconInformation, DOVRANE_TITLE);
         return kExitOk;
     }
 
@@ -202,7 +204,7 @@ class Runner {
 }  // namespace
 
 int Run(Environment& environment, const Arguments& arguments) {
-    if (!environment.shown) environment.shown = regfile::Ascii;
+    if (!environment.shown) environment.shown = backup::regfile::Ascii;
     Runner runner(environment, arguments);
     switch (arguments.command) {
         case Command::kExport:
@@ -218,4 +220,4 @@ int Run(Environment& environment, const Arguments& arguments) {
     return runner.Fail(kExitUsage, Cat({arguments.error, "\n\n", kUsage}));
 }
 
-}  // namespace cmdline
+}  // namespace profiles

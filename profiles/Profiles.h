@@ -19,7 +19,7 @@
 #include "registry/RegistryApi.h"
 #include "shell/Prompter.h"
 
-namespace cmdline {
+namespace profiles {
 
 // The exit statuses, as the help file and the README list them. An import
 // that ran exits with the number of settings that did not take (0 to 7), so
@@ -81,7 +81,7 @@ struct Environment {
     ProfileFilesApi& files;
     backup::BackupFilesApi& backupFiles;
     std::u16string backupFolder;  // empty when Windows could not name it
-    ui::Prompter& prompter;       // not used under /quiet
+    shell::Prompter& prompter;    // not used under /quiet
     // A path as a message box can show it (the ANSI code page's text).
     std::function<std::string(const std::u16string&)> shown;
     WindowBacking* window = nullptr;  // set by the main window's File menu
@@ -95,4 +95,4 @@ int Run(Environment& environment, const Arguments& arguments);
 // The usage message's first lines, also what the help file shows.
 extern const char kUsage[];
 
-}  // namespace cmdline
+}  // namespace profiles

@@ -11,7 +11,7 @@
 #include "win32/BackupFolder.h"
 #include "win32/Handles.h"
 
-namespace cmdline {
+namespace profiles {
 
 using win32::Wide;
 
@@ -47,7 +47,7 @@ bool ProfileFilesWin32::IsFolder(const std::u16string& path) {
 }
 
 int RunWin32(const Arguments& arguments) {
-    ui::PrompterWin32 prompter;  // no window: the boxes stand alone
+    shell::PrompterWin32 prompter;  // no window: the boxes stand alone
     try {
         reg::RegistryWin32 registry;
         ProfileFilesWin32 files;
@@ -58,9 +58,9 @@ int RunWin32(const Arguments& arguments) {
     } catch (const std::exception& e) {
         if (!arguments.quiet)
             prompter.MsgBox(std::string("Dovrane stopped: ") + e.what(),
-                            ui::kMbOk | ui::kMbIconError, DOVRANE_TITLE);
+                            shell::kMbOk | shell::kMbIconError, DOVRANE_TITLE);
         return kExitFailed;
     }
 }
 
-}  // namespace cmdline
+}  // namespace profiles

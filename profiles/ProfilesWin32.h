@@ -4,7 +4,7 @@
 #include "backup/BackupFilesWin32.h"
 #include "profiles/Profiles.h"
 
-namespace cmdline {
+namespace profiles {
 
 // Profiles on the disk: read whole, written whole or not at all.
 class ProfileFilesWin32 final : public ProfileFilesApi {
@@ -21,4 +21,4 @@ class ProfileFilesWin32 final : public ProfileFilesApi {
 // Runs an export, an import or the usage message; returns the exit status.
 int RunWin32(const Arguments& arguments);
 
-}  // namespace cmdline
+}  // namespace profiles

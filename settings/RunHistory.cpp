@@ -4,7 +4,7 @@
 
 #include "registry/AnsiCodePage.h"
 
-namespace runhistory {
+namespace settings::runhistory {
 
 const char16_t kRunMruPath[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 
@@ -63,4 +63,4 @@ reg::Status Delete(reg::RegistryApi& registry, const std::u16string& valueName) 
     return registry.RegDeleteValueW(key.get(), valueName.c_str());
 }
 
-}  // namespace runhistory
+}  // namespace settings::runhistory

@@ -10,7 +10,7 @@
 
 #include "registry/RegistryApi.h"
 
-namespace runhistory {
+namespace settings::runhistory {
 
 // HKEY_CURRENT_USER\ this: the Run dialog's history, which the Run List edits.
 extern const char16_t kRunMruPath[];
@@ -43,4 +43,4 @@ std::vector<Entry> Load(reg::RegistryApi& registry, reg::Status* status = nullpt
 // up to the NUL.
 reg::Status Delete(reg::RegistryApi& registry, const std::u16string& valueName);
 
-}  // namespace runhistory
+}  // namespace settings::runhistory

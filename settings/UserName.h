@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-namespace reg {
+namespace settings {
 
 class UserNameApi {
   public:
@@ -15,4 +15,4 @@ class UserNameApi {
     virtual bool GetUserNameW(char16_t* buffer, std::uint32_t* size) = 0;
 };
 
-}  // namespace reg
+}  // namespace settings

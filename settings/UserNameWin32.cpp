@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace reg {
+namespace settings {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
 
@@ -14,4 +14,4 @@ bool UserNameWin32::GetUserNameW(char16_t* buffer, std::uint32_t* size) {
     return ok != FALSE;
 }
 
-}  // namespace reg
+}  // namespace settings

@@ -2,11 +2,11 @@
 #pragma once
 #include "settings/UserName.h"
 
-namespace reg {
+namespace settings {
 
 class UserNameWin32 final : public UserNameApi {
   public:
     bool GetUserNameW(char16_t* buffer, std::uint32_t* size) override;
 };
 
-}  // namespace reg
+}  // namespace settings

@@ -85,7 +85,7 @@ const Row& RowOf(Tweak tweak) {
     return kRows[static_cast<std::size_t>(tweak)];
 }
 
-std::u16string CurrentLogonName(reg::UserNameApi& userName) {
+std::u16string CurrentLogonName(settings::UserNameApi& userName) {
     char16_t buffer[100] = {};
     std::uint32_t size = 100;
     if (!userName.GetUserNameW(buffer, &size)) return std::u16string();

@@ -128,7 +128,7 @@ const Row& RowOf(Tweak tweak);
 // What the catalogue reaches Windows through.
 struct Seams {
     reg::RegistryApi& registry;
-    reg::UserNameApi& userName;
+    settings::UserNameApi& userName;
 };
 
 // How a write ended, found by reading the setting back.
@@ -147,7 +147,7 @@ struct WriteResult {
 
 // The logon name from GetUserNameW with a 100-character buffer, exact in
 // any script, or the empty text when it cannot be had.
-std::u16string CurrentLogonName(reg::UserNameApi& userName);
+std::u16string CurrentLogonName(settings::UserNameApi& userName);
 
 // 1 when the setting is on, 0 when off; a value that cannot be read gives the
 // row's whenUnreadable.

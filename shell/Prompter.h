@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-namespace ui {
+namespace shell {
 
 // Win32 message-box styles and answers the program uses.
 enum : unsigned {
@@ -26,4 +26,4 @@ class Prompter {
                        unsigned helpContext = 0) = 0;
 };
 
-}  // namespace ui
+}  // namespace shell

@@ -3,7 +3,7 @@
 #include "win32/ProgramFolder.h"
 #include "win32/Window.h"
 
-namespace ui {
+namespace shell {
 
 namespace {
 // The Help button of a message box lands here; the box stays open while the
@@ -37,4 +37,4 @@ int PrompterWin32::MsgBox(const std::string& text, unsigned style, const std::st
     return MessageBoxIndirectA(&params);
 }
 
-}  // namespace ui
+}  // namespace shell

@@ -3,7 +3,7 @@
 
 #include "shell/Prompter.h"
 
-namespace ui {
+namespace shell {
 
 // Real message boxes owned by a window. A box with a Help button opens the
 // given topic of the help file and stays open.
@@ -18,4 +18,4 @@ class PrompterWin32 : public Prompter {
     HWND owner_;
 };
 
-}  // namespace ui
+}  // namespace shell

@@ -4,7 +4,7 @@
 
 #include "common/version.h"
 
-namespace ui {
+namespace shell {
 
 std::intptr_t OpenLink(Shell& shell, Prompter& prompter, const std::string& url) {
     const std::intptr_t result = shell.ShellExecuteA("Open", url);
@@ -66,4 +66,4 @@ bool IsWebAddress(const std::string& address) {
     return true;
 }
 
-}  // namespace ui
+}  // namespace shell

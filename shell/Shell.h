@@ -7,7 +7,7 @@
 
 #include "shell/Prompter.h"
 
-namespace ui {
+namespace shell {
 
 class Shell {
   public:
@@ -38,4 +38,4 @@ inline constexpr std::size_t kMaxWebAddress = 2083;
 // another scheme never does.
 bool IsWebAddress(const std::string& address);
 
-}  // namespace ui
+}  // namespace shell

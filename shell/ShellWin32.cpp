@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-namespace ui {
+namespace shell {
 
 std::intptr_t ShellWin32::ShellExecuteA(const std::string& operation, const std::string& file) {
     HINSTANCE result =
@@ -18,4 +18,4 @@ bool ShellWin32::OpenFolder(const std::u16string& folder) {
     return reinterpret_cast<std::intptr_t>(result) > 32;
 }
 
-}  // namespace ui
+}  // namespace shell

@@ -7,7 +7,7 @@
 
 #include "shell/Shell.h"
 
-namespace ui {
+namespace shell {
 
 class ShellWin32 final : public Shell {
   public:
@@ -21,4 +21,4 @@ class ShellWin32 final : public Shell {
     HWND owner_;
 };
 
-}  // namespace ui
+}  // namespace shell

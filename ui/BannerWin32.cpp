@@ -51,9 +51,9 @@ void BannerBox::Paint() {
     FillRect(dc.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
     if (picture_) {
         // At its own size from the top-left corner; the box clips the rest.
-        const SIZE size = PictureSize(picture_, dc.get());
+        const SIZE size = banner::PictureSize(picture_, dc.get());
         const RECT target = {0, 0, size.cx, size.cy};
-        RenderPicture(picture_, dc.get(), target);
+        banner::RenderPicture(picture_, dc.get(), target);
     }
 }
 
@@ -68,7 +68,7 @@ HWND BannerBox::Create(HWND parent, int id, const RECT& pixels) {
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
-void BannerBox::SetPicture(Picture picture) {
+void BannerBox::SetPicture(banner::Picture picture) {
     picture_ = std::move(picture);
     if (hwnd()) InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -82,7 +82,7 @@ constexpr DWORD kStopWaitMs = 250;
 
 // The banner's files, reached through the wide calls: paths come as UTF-8,
 // so a program folder named in any script is reached exactly.
-class FileWriterWin32 final : public FileWriter {
+class FileWriterWin32 final : public banner::FileWriter {
   public:
     bool WriteWhole(const std::string& path, const std::string& bytes) override {
         const std::u16string wide = win32::FromUtf8(path);
@@ -179,11 +179,11 @@ class FileWriterWin32 final : public FileWriter {
     static constexpr DWORD kMaxListBytes = 256 * 1024;
 };
 
-class BoxPicture final : public PictureBox {
+class BoxPicture final : public banner::PictureBox {
   public:
     explicit BoxPicture(BannerBox& box) : box_(box) {}
     bool ShowPicture(const std::string& bytes) override {
-        Picture picture = LoadPictureBytes(bytes.data(), bytes.size());
+        banner::Picture picture = banner::LoadPictureBytes(bytes.data(), bytes.size());
         if (!picture) return false;
         box_.SetPicture(std::move(picture));
         return true;
@@ -199,17 +199,17 @@ class BoxPicture final : public PictureBox {
 // interface thread reads each only after its flag, and gives the load up
 // with http.Cancel(). Both hold a reference, so that whichever lets go last
 // frees it: a thread that outlives the window touches nothing but this.
-struct Load final : BannerSink {
-    HttpWin32 http;
+struct Load final : banner::BannerSink {
+    banner::HttpWin32 http;
     HWND notify = nullptr;
     std::atomic<bool> described{false};
     std::atomic<bool> fetched{false};  // image or not
-    BannerFields fields;
+    banner::BannerFields fields;
     bool hasImage = false;
     std::string fileName;
     std::string image;
 
-    void DescriptionArrived(BannerFields arrived) override {
+    void DescriptionArrived(banner::BannerFields arrived) override {
         fields = std::move(arrived);
         described = true;
         Notify();
@@ -235,7 +235,8 @@ DWORD WINAPI LoadThread(void* param) {
     Load& load = **owned;
     // An exception leaving a thread ends the program: here it means no
     // banner.
-    win32::Guard("banner", [&] { LoadBanner(load.http, kDescriptionAddress, load); });
+    win32::Guard("banner",
+                 [&] { banner::LoadBanner(load.http, banner::kDescriptionAddress, load); });
     load.fetched = true;
     load.Notify();
     return 0;
@@ -249,7 +250,7 @@ struct BannerWin32::Parts {
     BannerBox picture1;
     BoxPicture shown{picture1};
     std::string folder = win32::Utf8(win32::ProgramFolder());
-    Banner banner{files, shown, folder};
+    banner::Banner banner{files, shown, folder};
     // While the banner is under way: the load, its thread (signalled when
     // it has ended) and when it started.
     std::shared_ptr<Load> load;
@@ -325,7 +326,7 @@ void BannerWin32::Stop() {
     p.load.reset();
 }
 
-void BannerWin32::Picture1_Click(Shell& shell, Prompter& prompter) const {
+void BannerWin32::Picture1_Click(shell::Shell& shell, shell::Prompter& prompter) const {
     parts_->banner.Picture1_Click(shell, prompter);
 }
 

@@ -29,14 +29,14 @@ class BannerBox : public win32::BaseWindow<BannerBox> {
     ~BannerBox();
     HWND Create(HWND parent, int id, const RECT& pixels);
     // Replaces the picture the box shows (an empty Picture clears it).
-    void SetPicture(Picture picture);
+    void SetPicture(banner::Picture picture);
 
   private:
     friend class win32::BaseWindow<BannerBox>;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void Paint();
 
-    Picture picture_;
+    banner::Picture picture_;
     bool pressed_ = false;  // a click under way
 };
 
@@ -71,7 +71,7 @@ class BannerWin32 {
     void Stop();
 
     // Follows the banner's link (web addresses only).
-    void Picture1_Click(Shell& shell, Prompter& prompter) const;
+    void Picture1_Click(shell::Shell& shell, shell::Prompter& prompter) const;
     const std::string& BannerLink() const;
 
   private:

@@ -23,8 +23,8 @@ std::string Plural(std::size_t n, const char* one, const char* many) {
 }  // namespace
 
 EditMenu::EditMenu(reg::RegistryApi& registry, backup::BackupFilesApi& files,
-                   std::function<std::u16string()> folder, reg::UserNameApi& userName,
-                   Prompter& prompter)
+                   std::function<std::u16string()> folder, settings::UserNameApi& userName,
+                   shell::Prompter& prompter)
     : files_(files),
       nameFolder_(std::move(folder)),
       userName_(userName),
@@ -46,7 +46,7 @@ backup::ApplyContext EditMenu::Context() {
 }
 
 void EditMenu::Tell(const std::string& text) {
-    prompter_.MsgBox(text, kMbOk | kMbIconExclamation, DOVRANE_TITLE);
+    prompter_.MsgBox(text, shell::kMbOk | shell::kMbIconExclamation, DOVRANE_TITLE);
 }
 
 std::string EditMenu::Shown(const std::u16string& path) {
@@ -101,16 +101,16 @@ void EditMenu::mnuEditRestore_Click() {
 void EditMenu::RestoreFrom(const std::u16string& path) {
     const backup::ApplyContext context = Context();
     backup::Error readError = backup::kOk;
-    regfile::ReadResult file;
-    managed::CheckResult check;
-    managed::Preview preview;
+    backup::regfile::ReadResult file;
+    backup::managed::CheckResult check;
+    backup::managed::Preview preview;
     Busy([&] {
         std::vector<std::uint8_t> bytes;
         readError = files_.ReadAll(path, bytes);
         if (readError != backup::kOk) return;
-        file = regfile::Read(bytes);
-        check = managed::CheckBackup(file, context.userName);
-        if (check.ok) preview = managed::WhatChanges({backed_, userName_}, file.entries);
+        file = backup::regfile::Read(bytes);
+        check = backup::managed::CheckBackup(file, context.userName);
+        if (check.ok) preview = backup::managed::WhatChanges({backed_, userName_}, file.entries);
     });
     if (readError != backup::kOk)
         return Tell(Cat({Shown(path), " could not be read: ", backup::Describe(readError), "."}));
@@ -121,10 +121,10 @@ void EditMenu::RestoreFrom(const std::u16string& path) {
         return Tell(Cat({Shown(path), " holds nothing to restore."}));
     if (preview.empty())
         return (void)prompter_.MsgBox("This backup matches the current settings.",
-                                      kMbOk | kMbIconInformation, kRestoreCaption);
+                                      shell::kMbOk | shell::kMbIconInformation, kRestoreCaption);
     if (prompter_.MsgBox(RestoreQuestion(Shown(path), preview),
-                         kMbYesNo | kMbIconExclamation | kMbHelp, kRestoreCaption,
-                         kRestoreHelpTopic) != kIdYes)
+                         shell::kMbYesNo | shell::kMbIconExclamation | shell::kMbHelp,
+                         kRestoreCaption, kRestoreHelpTopic) != shell::kIdYes)
         return;
 
     backup::ApplyReport report;
@@ -138,7 +138,7 @@ void EditMenu::RestoreFrom(const std::u16string& path) {
                          "\n\nUndo takes back what was restored."}));
     prompter_.MsgBox(
         Cat({Shown(path), " has been restored.", kept, "\n\nEdit > Undo takes the restore back."}),
-        kMbOk | kMbIconInformation, kRestoreCaption);
+        shell::kMbOk | shell::kMbIconInformation, kRestoreCaption);
 }
 
 void EditMenu::mnuEditOpenFolder_Click() {
@@ -151,10 +151,10 @@ void EditMenu::mnuEditOpenFolder_Click() {
         Tell(Cat({"The backups folder ", Shown(folder), " could not be opened."}));
 }
 
-std::string RestoreQuestion(const std::string& shownPath, const managed::Preview& preview) {
+std::string RestoreQuestion(const std::string& shownPath, const backup::managed::Preview& preview) {
     const auto onOff = [](std::int32_t state) { return state == 1 ? "On" : "Off"; };
     std::string text = Cat({"Restore ", shownPath, "?\n\nIt changes:\n"});
-    for (const managed::SettingChange& c : preview.settings)
+    for (const backup::managed::SettingChange& c : preview.settings)
         text += Cat(
             {"\n", modTweaks::RowOf(c.tweak).caption, ": ", onOff(c.now), " -> ", onOff(c.after)});
     if (preview.runList > 0)
@@ -168,7 +168,7 @@ std::string LeftInPlace(const std::vector<backup::KeptKey>& kept,
                         const std::function<std::string(const std::u16string&)>& shown) {
     std::string text;
     for (const backup::KeptKey& k : kept)
-        text += Cat({"\n\n", shown(regfile::RootName(k.root) + u"\\" + k.path),
+        text += Cat({"\n\n", shown(backup::regfile::RootName(k.root) + u"\\" + k.path),
                      " still holds values Dovrane did not make, such as ", shown(k.value),
                      "; it was left in place."});
     return text;
@@ -178,9 +178,10 @@ std::string NotRestored(const backup::ApplyReport& report,
                         const std::function<std::string(const std::u16string&)>& shown) {
     std::string text = report.failed.size() == 1 ? "This could not be put back:\n"
                                                  : "These could not be put back:\n";
-    for (const regfile::Entry& e : report.failed) {
-        std::u16string where = regfile::RootName(e.root) + u"\\" + e.path;
-        if (e.kind == regfile::Entry::Kind::kValue || e.kind == regfile::Entry::Kind::kDeleteValue)
+    for (const backup::regfile::Entry& e : report.failed) {
+        std::u16string where = backup::regfile::RootName(e.root) + u"\\" + e.path;
+        if (e.kind == backup::regfile::Entry::Kind::kValue ||
+            e.kind == backup::regfile::Entry::Kind::kDeleteValue)
             where += u"\\" + (e.name.empty() ? std::u16string(u"(Default)") : e.name);
         text.append("\n").append(shown(where));
     }

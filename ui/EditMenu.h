@@ -50,8 +50,8 @@ class EditMenu {
     // (naming it may load the shell); empty when Windows did not name one,
     // and then every change is refused, since none could be backed up.
     EditMenu(reg::RegistryApi& registry, backup::BackupFilesApi& files,
-             std::function<std::u16string()> folder, reg::UserNameApi& userName,
-             Prompter& prompter);
+             std::function<std::u16string()> folder, settings::UserNameApi& userName,
+             shell::Prompter& prompter);
     EditMenu(const EditMenu&) = delete;
     EditMenu& operator=(const EditMenu&) = delete;
 
@@ -103,8 +103,8 @@ class EditMenu {
     backup::BackupFilesApi& files_;
     std::function<std::u16string()> nameFolder_;
     std::optional<std::u16string> folder_;
-    reg::UserNameApi& userName_;
-    Prompter& prompter_;
+    settings::UserNameApi& userName_;
+    shell::Prompter& prompter_;
     EditView* view_ = nullptr;
     backup::BackupFile file_;
     backup::UndoStack undo_;
@@ -114,7 +114,7 @@ class EditMenu {
 // The confirmation a restore asks: each setting it changes, "caption: On ->
 // Off" (the arrow in the ANSI message box's own characters), and how many
 // Run List entries it puts back.
-std::string RestoreQuestion(const std::string& shownPath, const managed::Preview& preview);
+std::string RestoreQuestion(const std::string& shownPath, const backup::managed::Preview& preview);
 // What a restore says of each key a removal in an older backup left in
 // place because it holds someone else's value; empty when none was.
 std::string LeftInPlace(const std::vector<backup::KeptKey>& kept,

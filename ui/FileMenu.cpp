@@ -13,25 +13,25 @@ void FileMenu::mnuFileExport_Click() {
 }
 
 int FileMenu::ImportFrom(const std::u16string& path) {
-    return Run(cmdline::Command::kImport, path);
+    return Run(profiles::Command::kImport, path);
 }
 
 int FileMenu::ExportTo(const std::u16string& path) {
-    return Run(cmdline::Command::kExport, path);
+    return Run(profiles::Command::kExport, path);
 }
 
-int FileMenu::Run(cmdline::Command command, const std::u16string& path) {
-    cmdline::WindowBacking backing{edit_.Registry(), edit_.Undo(), edit_.File(),
-                                   [this](const std::function<void()>& body) { edit_.Act(body); },
-                                   [this] { view_.Reread(); }};
-    cmdline::Environment environment{
+int FileMenu::Run(profiles::Command command, const std::u16string& path) {
+    profiles::WindowBacking backing{edit_.Registry(), edit_.Undo(), edit_.File(),
+                                    [this](const std::function<void()>& body) { edit_.Act(body); },
+                                    [this] { view_.Reread(); }};
+    profiles::Environment environment{
         registry_,      files_,    backupFiles_,
         edit_.Folder(), prompter_, [this](const std::u16string& p) { return view_.Shown(p); },
         &backing};
-    cmdline::Arguments arguments;
+    profiles::Arguments arguments;
     arguments.command = command;
     arguments.file = path;
-    return cmdline::Run(environment, arguments);
+    return profiles::Run(environment, arguments);
 }
 
 }  // namespace ui

@@ -31,8 +31,8 @@ class FileMenu {
     // The seams are kept by reference and must outlive the menu. `registry`
     // is the real one: the import writes through the Edit menu's backed-up
     // registry and reads back without it.
-    FileMenu(EditMenu& edit, reg::RegistryApi& registry, cmdline::ProfileFilesApi& files,
-             backup::BackupFilesApi& backupFiles, Prompter& prompter, FileView& view)
+    FileMenu(EditMenu& edit, reg::RegistryApi& registry, profiles::ProfileFilesApi& files,
+             backup::BackupFilesApi& backupFiles, shell::Prompter& prompter, FileView& view)
         : edit_(edit),
           registry_(registry),
           files_(files),
@@ -47,13 +47,13 @@ class FileMenu {
     int ExportTo(const std::u16string& path);
 
   private:
-    int Run(cmdline::Command command, const std::u16string& path);
+    int Run(profiles::Command command, const std::u16string& path);
 
     EditMenu& edit_;
     reg::RegistryApi& registry_;
-    cmdline::ProfileFilesApi& files_;
+    profiles::ProfileFilesApi& files_;
     backup::BackupFilesApi& backupFiles_;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
     FileView& view_;
 };
 

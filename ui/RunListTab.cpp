@@ -20,10 +20,11 @@ constexpr char kRestartQuestion[] =
 
 }  // namespace
 
-RunListTab::RunListTab(reg::RegistryApi& registry, Prompter& prompter, sys::ShutdownApi& shutdown)
+RunListTab::RunListTab(reg::RegistryApi& registry, shell::Prompter& prompter,
+                       sys::ShutdownApi& shutdown)
     : registry_(registry), prompter_(prompter), shutdown_(shutdown) {}
 
-RunListTab::RunListTab(backup::BackedUpRegistry& registry, Prompter& prompter,
+RunListTab::RunListTab(backup::BackedUpRegistry& registry, shell::Prompter& prompter,
                        sys::ShutdownApi& shutdown)
     : RunListTab(static_cast<reg::RegistryApi&>(registry), prompter, shutdown) {
     backups_ = &registry;
@@ -33,9 +34,10 @@ void RunListTab::LoadRunList() {
     entries_.clear();
     current_ = -1;
     reg::Status opened = reg::kSuccess;
-    std::vector<runhistory::Entry> history = runhistory::Load(registry_, &opened);
+    std::vector<settings::runhistory::Entry> history =
+        settings::runhistory::Load(registry_, &opened);
     int widest = 0;
-    for (runhistory::Entry& e : history) {
+    for (settings::runhistory::Entry& e : history) {
         if (view_) widest = std::max(widest, view_->EntryWidth(e.text));
         entries_.push_back({std::move(e.text), std::move(e.valueName), true});
     }
@@ -68,7 +70,7 @@ void RunListTab::cmdMRUApply_Click() {
     if (backups_) backups_->TakeFailure();
     for (const RunListEntry& entry : entries_) {
         if (!entry.checked) {
-            runhistory::Delete(registry_, entry.valueName);
+            settings::runhistory::Delete(registry_, entry.valueName);
         }
     }
     // An entry kept for want of its backup comes back checked; the user is
@@ -78,9 +80,9 @@ void RunListTab::cmdMRUApply_Click() {
     if (!why.empty())
         prompter_.MsgBox(
             "Not every unchecked entry was deleted: the change was not made because " + why + ".",
-            kMbOk | kMbIconExclamation, DOVRANE_TITLE);
-    if (prompter_.MsgBox(kRestartQuestion, kMbYesNo | kMbIconExclamation, DOVRANE_TITLE) ==
-        kIdYes) {
+            shell::kMbOk | shell::kMbIconExclamation, DOVRANE_TITLE);
+    if (prompter_.MsgBox(kRestartQuestion, shell::kMbYesNo | shell::kMbIconExclamation,
+                         DOVRANE_TITLE) == shell::kIdYes) {
         modShutdown::RestartWindows(shutdown_);
     }
 }

@@ -44,10 +44,11 @@ struct RunListEntry {
 
 class RunListTab {
   public:
-    RunListTab(reg::RegistryApi& registry, Prompter& prompter, sys::ShutdownApi& shutdown);
+    RunListTab(reg::RegistryApi& registry, shell::Prompter& prompter, sys::ShutdownApi& shutdown);
     // Through the backups: a deletion refused because its backup could not
     // be saved is reported with the backup's reason.
-    RunListTab(backup::BackedUpRegistry& registry, Prompter& prompter, sys::ShutdownApi& shutdown);
+    RunListTab(backup::BackedUpRegistry& registry, shell::Prompter& prompter,
+               sys::ShutdownApi& shutdown);
     RunListTab(const RunListTab&) = delete;
     RunListTab& operator=(const RunListTab&) = delete;
 
@@ -77,7 +78,7 @@ class RunListTab {
 
     reg::RegistryApi& registry_;
     backup::BackedUpRegistry* backups_ = nullptr;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
     sys::ShutdownApi& shutdown_;
     RunListView* view_ = nullptr;
     std::vector<RunListEntry> entries_;

@@ -42,7 +42,8 @@ constexpr const char* kConfirmText =
     "Changing this setting will remove the current user's name from the Windows XP Welcome "
     "Screen.  See help for  more information.  Are you sure you want to make this change?";
 constexpr const char* kConfirmCaption = "Display Current Account On Welcome Screen";
-constexpr unsigned kConfirmStyle = kMbYesNo | kMbIconExclamation | kMbHelp;  // 16436
+constexpr unsigned kConfirmStyle =
+    shell::kMbYesNo | shell::kMbIconExclamation | shell::kMbHelp;  // 16436
 constexpr unsigned kConfirmHelpTopic = 15;
 
 constexpr const char* kFailureCaption = "Dovrane";
@@ -68,7 +69,8 @@ const Setting* SettingOf(int id) {
     return nullptr;
 }
 
-TweaksTab::TweaksTab(reg::RegistryApi& registry, reg::UserNameApi& userName, Prompter& prompter)
+TweaksTab::TweaksTab(reg::RegistryApi& registry, settings::UserNameApi& userName,
+                     shell::Prompter& prompter)
     : seams_{registry, userName}, prompter_(prompter) {
     for (const Setting& s : kSettings)
         Box(s.tweak).OnClick([this, tweak = s.tweak, click = s.click] {
@@ -79,8 +81,8 @@ TweaksTab::TweaksTab(reg::RegistryApi& registry, reg::UserNameApi& userName, Pro
         });
 }
 
-TweaksTab::TweaksTab(backup::BackedUpRegistry& registry, reg::UserNameApi& userName,
-                     Prompter& prompter)
+TweaksTab::TweaksTab(backup::BackedUpRegistry& registry, settings::UserNameApi& userName,
+                     shell::Prompter& prompter)
     : TweaksTab(static_cast<reg::RegistryApi&>(registry), userName, prompter) {
     backups_ = &registry;
 }
@@ -131,7 +133,7 @@ void TweaksTab::ReportFailures() {
                 (f.why.empty() ? Reason(f.outcome) : f.why) + ".\n";
     text += "\nThe boxes show the settings as Windows holds them now.";
     failures_.clear();
-    prompter_.MsgBox(text, kMbOk | kMbIconExclamation, kFailureCaption);
+    prompter_.MsgBox(text, shell::kMbOk | shell::kMbIconExclamation, kFailureCaption);
 }
 
 void TweaksTab::cbDisplayCurrentAccountOnWelcomeScreen_Click() {
@@ -142,7 +144,7 @@ void TweaksTab::cbDisplayCurrentAccountOnWelcomeScreen_Click() {
             // that could not be shown is no consent.
             const int answer =
                 prompter_.MsgBox(kConfirmText, kConfirmStyle, kConfirmCaption, kConfirmHelpTopic);
-            if (answer != kIdYes) box.SetValue(1);  // runs this handler again, nested
+            if (answer != shell::kIdYes) box.SetValue(1);  // runs this handler again, nested
         }
         Check(Tweak::kCurrentUserOnWelcome,
               modTweaks::Write(seams_, Tweak::kCurrentUserOnWelcome, box.Value() == 1));

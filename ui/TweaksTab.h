@@ -26,13 +26,15 @@ namespace ui {
 class TweaksTab {
   public:
     // The three seams are kept by reference and must outlive the tab: in the
-    // program reg::RegistryWin32, reg::UserNameWin32 and the window's
+    // program reg::RegistryWin32, settings::UserNameWin32 and the window's
     // message boxes. The tab wires its boxes' click handlers to itself, so it
     // is neither copied nor moved.
-    TweaksTab(reg::RegistryApi& registry, reg::UserNameApi& userName, Prompter& prompter);
+    TweaksTab(reg::RegistryApi& registry, settings::UserNameApi& userName,
+              shell::Prompter& prompter);
     // Through the backups: a change refused because its backup could not be
     // saved is reported with the backup's reason.
-    TweaksTab(backup::BackedUpRegistry& registry, reg::UserNameApi& userName, Prompter& prompter);
+    TweaksTab(backup::BackedUpRegistry& registry, settings::UserNameApi& userName,
+              shell::Prompter& prompter);
     TweaksTab(const TweaksTab&) = delete;
     TweaksTab& operator=(const TweaksTab&) = delete;
 
@@ -73,7 +75,7 @@ class TweaksTab {
 
     modTweaks::Seams seams_;
     backup::BackedUpRegistry* backups_ = nullptr;
-    Prompter& prompter_;
+    shell::Prompter& prompter_;
     std::array<CheckBox, modTweaks::kTweakCount> boxes_;
     struct Failure {
         modTweaks::Tweak tweak;

@@ -8,7 +8,7 @@
 namespace ui {
 
 AboutTexts AboutLoadTexts() {
-    return {std::string("About ") + DOVRANE_TITLE, app::VersionText(), DOVRANE_TITLE};
+    return {std::string("About ") + DOVRANE_TITLE, common::VersionText(), DOVRANE_TITLE};
 }
 
 bool GetKeyValue(reg::RegistryApi& registry, reg::Key keyRoot, const std::string& keyName,
@@ -43,7 +43,7 @@ bool GetKeyValue(reg::RegistryApi& registry, reg::Key keyRoot, const std::string
     return true;
 }
 
-void StartSysInfo(reg::RegistryApi& registry, Programs& programs, Prompter& prompter) {
+void StartSysInfo(reg::RegistryApi& registry, Programs& programs, shell::Prompter& prompter) {
     // Any fault on the way is the same for the user: no System Information.
     const bool started = win32::Guard("System Information", [&] {
         std::string path;
@@ -56,7 +56,7 @@ void StartSysInfo(reg::RegistryApi& registry, Programs& programs, Prompter& prom
         return false;
     });
     if (started) return;
-    prompter.MsgBox(kSysInfoUnavailable, kMbOk, DOVRANE_TITLE);
+    prompter.MsgBox(kSysInfoUnavailable, shell::kMbOk, DOVRANE_TITLE);
 }
 
 }  // namespace ui

@@ -88,6 +88,6 @@ class Programs {
 // Tools\MSINFO", else from the folder under "Shared Tools Location" when it
 // holds MSINFO32.EXE; otherwise, or when starting fails, shows "System
 // Information Is Unavailable At This Time".
-void StartSysInfo(reg::RegistryApi& registry, Programs& programs, Prompter& prompter);
+void StartSysInfo(reg::RegistryApi& registry, Programs& programs, shell::Prompter& prompter);
 
 }  // namespace ui

@@ -103,7 +103,7 @@ void frmAbout::cmdOK_Click() {
 void frmAbout::cmdSysInfo_Click() {
     reg::RegistryWin32 registry;
     ProgramsWin32 programs;
-    PrompterWin32 prompter(hwnd());
+    shell::PrompterWin32 prompter(hwnd());
     StartSysInfo(registry, programs, prompter);
 }
 

@@ -27,7 +27,7 @@ namespace ui {
 // that the header does not pull them all in. It is also what the menus see
 // of the window.
 struct frmKestrow::Parts final : EditView, FileView {
-    explicit Parts(Prompter& prompter)
+    explicit Parts(shell::Prompter& prompter)
         : edit(registry, files, win32::BackupFolder, userName, prompter),
           file(edit, registry, profileFiles, files, prompter, *this),
           tweaks(edit.Registry(), userName, prompter),
@@ -39,7 +39,7 @@ struct frmKestrow::Parts final : EditView, FileView {
     std::u16string ChooseBackup(const std::u16string& folder) override;
     std::u16string ChooseProfile(bool save) override;
     bool OpenFolder(const std::u16string& folder) override {
-        return ShellWin32(owner).OpenFolder(folder);
+        return shell::ShellWin32(owner).OpenFolder(folder);
     }
     void Reread() override {
         tweaks.Reread();
@@ -54,10 +54,10 @@ struct frmKestrow::Parts final : EditView, FileView {
 
     HWND owner = nullptr;
     reg::RegistryWin32 registry;
-    reg::UserNameWin32 userName;
+    settings::UserNameWin32 userName;
     sys::ShutdownWin32 shutdown;
     backup::BackupFilesWin32 files;
-    cmdline::ProfileFilesWin32 profileFiles;
+    profiles::ProfileFilesWin32 profileFiles;
     EditMenu edit;
     FileMenu file;
     TweaksTab tweaks;

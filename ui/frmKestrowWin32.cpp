@@ -194,7 +194,7 @@ void frmKestrow::Form_Load() {
     parts_->runList.LoadRunList();
     // The banner gets a short grace to be in the box when the window first
     // shows; a later one shows when it comes (kMsgBannerArrived).
-    parts_->banner.WaitForBanner(kBannerGraceMs);
+    parts_->banner.WaitForBanner(banner::kBannerGraceMs);
     // 6. The splash goes, unless the user closed it already.
     splash->Unload();
 }
@@ -213,8 +213,8 @@ void frmKestrow::mnuHelpAbout_Click() {
 }
 
 void frmKestrow::Label1_Click() {
-    ShellWin32 shell(hwnd());
-    OpenLink(shell, prompter_, DOVRANE_SERVER "/dovrane");
+    shell::ShellWin32 shell(hwnd());
+    shell::OpenLink(shell, prompter_, DOVRANE_SERVER "/dovrane");
 }
 
 void frmKestrow::OnHelp(const HELPINFO& info) {
@@ -267,7 +267,7 @@ void frmKestrow::OnCommand(int id, int code, HWND control) {
         {kLabel1, false, STN_CLICKED, [](frmKestrow& w) { w.Label1_Click(); }},
         {kPicture1, false, BN_CLICKED,
          [](frmKestrow& w) {
-             ShellWin32 shell(w.hwnd());
+             shell::ShellWin32 shell(w.hwnd());
              w.parts_->banner.Picture1_Click(shell, w.prompter_);
          }},
         {kCmdTwksSelectAll, false, BN_CLICKED,

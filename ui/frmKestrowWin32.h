@@ -61,7 +61,7 @@ class frmKestrow : public win32::BaseWindow<frmKestrow> {
     FontSet fonts_;
     HCURSOR hand_ = nullptr;
     HACCEL accelerators_ = nullptr;
-    PrompterWin32 prompter_;
+    shell::PrompterWin32 prompter_;
     frmAbout* about_ = nullptr;  // the About box while it is up
     std::map<int, HWND> controls_;
     std::unique_ptr<Parts> parts_;

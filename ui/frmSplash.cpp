@@ -6,7 +6,7 @@ namespace ui {
 
 std::vector<std::pair<int, std::string>> SplashLoadTexts() {
     return {
-        {kSplashLblVersion, app::VersionText()},
+        {kSplashLblVersion, common::VersionText()},
         {kSplashLblProductName, DOVRANE_TITLE},
         {kSplashLblCompany, DOVRANE_COMPANY},
         {kSplashLblCopyright, DOVRANE_COPYRIGHT},

@@ -25,7 +25,7 @@ void Require(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string reply(reinterpret_cast<const char*>(data), size);
-    const ui::BannerFields f = ui::SplitDescription(reply, kAddr);
+    const banner::BannerFields f = banner::SplitDescription(reply, kAddr);
 
     // The fields are pieces of the reply, none with a line feed in it.
     for (const std::string* field : {&f.imageAddress, &f.fileName})
@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(f.link == kAddr || f.link.find('\n') == std::string::npos);
     Require(reply.compare(0, f.imageAddress.size(), f.imageAddress) == 0);
 
-    if (ui::IsBannerFileName(f.fileName)) {
-        const std::string path = ui::JoinBannerPath(kFolder, f.fileName);
+    if (banner::IsBannerFileName(f.fileName)) {
+        const std::string path = banner::JoinBannerPath(kFolder, f.fileName);
         const std::string rest = path.substr(kFolder.size() + 1);
         // Nothing but a plain name after the folder and its backslash: no
         // separator, drive, stream, parent reference or device.
@@ -46,18 +46,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string ext = rest.substr(rest.rfind('.') + 1);
         Require(ext.size() == 3 || ext.size() == 4);
     }
-    if (ui::IsWebAddress(f.link)) {
+    if (shell::IsWebAddress(f.link)) {
         Require(f.link.find_first_of("\r\n\" ") == std::string::npos);
     }
     // The same bytes as the banner list on disk: a name appended to it is
     // then listed, so the uninstaller will find it.
-    if (ui::IsBannerFileName(f.fileName)) {
-        const std::string listed = reply + ui::BannerListEntry(reply, f.fileName);
-        Require(ui::IsListedBanner(listed, f.fileName));
+    if (banner::IsBannerFileName(f.fileName)) {
+        const std::string listed = reply + banner::BannerListEntry(reply, f.fileName);
+        Require(banner::IsListedBanner(listed, f.fileName));
     }
     // The same bytes as a banner image: the header reader stays within them
     // (the sanitizers watch) and never gives an empty side.
-    if (const auto pixels = ui::ReadPixelSize(reply))
+    if (const auto pixels = banner::ReadPixelSize(reply))
         Require(pixels->width > 0 && pixels->height > 0);
     return 0;
 }

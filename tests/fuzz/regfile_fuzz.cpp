@@ -35,32 +35,32 @@ std::u16string Text(FuzzedDataProvider& in) {
 
 void WriteThenRead(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    std::vector<regfile::Entry> entries;
+    std::vector<backup::regfile::Entry> entries;
     const reg::Key roots[] = {reg::kCurrentUser, reg::kLocalMachine, reg::kUsers};
     while (in.remaining_bytes() > 0 && entries.size() < 64) {
         const reg::Key root = in.PickValueInArray(roots);
         const std::u16string path = Text(in), name = Text(in);
-        regfile::Entry e;
+        backup::regfile::Entry e;
         switch (in.ConsumeIntegralInRange(0, 3)) {
             case 0:
-                e = regfile::Entry::DeleteValue(root, path, name);
+                e = backup::regfile::Entry::DeleteValue(root, path, name);
                 break;
             case 1:
                 if (path.empty()) continue;
-                e = regfile::Entry::RemoveKey(root, path);
+                e = backup::regfile::Entry::RemoveKey(root, path);
                 break;
             default:
-                e = regfile::Entry::Value(
+                e = backup::regfile::Entry::Value(
                     root, path, name, in.ConsumeIntegral<std::uint32_t>(),
                     in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange(0, 300)));
         }
-        if (regfile::Writable(e)) entries.push_back(std::move(e));
+        if (backup::regfile::Writable(e)) entries.push_back(std::move(e));
     }
-    const regfile::ReadResult read = regfile::Read(regfile::Write(entries));
+    const backup::regfile::ReadResult read = backup::regfile::Read(backup::regfile::Write(entries));
     Require(read.ok);
-    std::vector<regfile::Entry> back;
-    for (const regfile::Entry& e : read.entries)
-        if (e.kind != regfile::Entry::Kind::kKey) back.push_back(e);
+    std::vector<backup::regfile::Entry> back;
+    for (const backup::regfile::Entry& e : read.entries)
+        if (e.kind != backup::regfile::Entry::Kind::kKey) back.push_back(e);
     Require(back == entries);
 }
 
@@ -74,14 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Most inputs should get past the byte-order mark and the first line;
     // the header is room taken from the cap, so that the largest inputs are
     // still read.
-    std::vector<std::uint8_t> bytes = regfile::FileHeader();
+    std::vector<std::uint8_t> bytes = backup::regfile::FileHeader();
     if (size > 0 && data[0] == 0) bytes.clear();
-    size = std::min(size, regfile::kMaxFileSize - bytes.size());
+    size = std::min(size, backup::regfile::kMaxFileSize - bytes.size());
     bytes.insert(bytes.end(), data, data + size);
 
-    const regfile::ReadResult read = regfile::Read(bytes);
-    const managed::CheckResult backup = managed::CheckBackup(read, u"jo");
-    const managed::CheckResult profile = managed::CheckProfile(read);
+    const backup::regfile::ReadResult read = backup::regfile::Read(bytes);
+    const backup::managed::CheckResult backup = backup::managed::CheckBackup(read, u"jo");
+    const backup::managed::CheckResult profile = backup::managed::CheckProfile(read);
     if (!read.ok) {
         Require(read.errorLine >= 1 && static_cast<std::size_t>(read.errorLine) <= bytes.size());
         Require(read.entries.empty() && !read.error.empty());
@@ -90,9 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // A profile holds less than a backup may.
     Require(!profile.ok || backup.ok);
-    for (const regfile::Entry& e : read.entries) Require(e.line >= 2);
+    for (const backup::regfile::Entry& e : read.entries) Require(e.line >= 2);
 
-    const regfile::ReadResult again = regfile::Read(regfile::Write(read.entries));
+    const backup::regfile::ReadResult again =
+        backup::regfile::Read(backup::regfile::Write(read.entries));
     Require(again.ok);
     Require(again.entries == read.entries);
     return 0;

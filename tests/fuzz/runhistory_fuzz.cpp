@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::uint8_t* data = bytes + 1 + 2 * nameLength;
     const auto dataSize = static_cast<std::uint32_t>(size - 1 - 2 * nameLength);
 
-    const auto entry = runhistory::DecodeEntry(name, data, dataSize);
+    const auto entry = settings::runhistory::DecodeEntry(name, data, dataSize);
     if (entry) {
         Require(entry->valueName == name && !name.empty());
         Require(name.find(u'\0') == std::u16string::npos);
@@ -53,12 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::u16string shorter = name.substr(0, name.find(u'\0'));
     const bool other = shorter != name && !reg::ansi::SameName(shorter, name);
     if (other) memory.PutW(reg::kCurrentUser, kRunMru, shorter, reg::kRegBinary, {});
-    const std::vector<runhistory::Entry> entries = runhistory::Load(memory);
+    const std::vector<settings::runhistory::Entry> entries = settings::runhistory::Load(memory);
     Require(entries.size() <= 1);
-    Require(entries.empty() == !entry || dataSize > 2 * runhistory::kBufferSize ||
-            name.size() >= runhistory::kBufferSize);
-    for (const runhistory::Entry& e : entries)
-        Require(runhistory::Delete(memory, e.valueName) == reg::kSuccess);
+    Require(entries.empty() == !entry || dataSize > 2 * settings::runhistory::kBufferSize ||
+            name.size() >= settings::runhistory::kBufferSize);
+    for (const settings::runhistory::Entry& e : entries)
+        Require(settings::runhistory::Delete(memory, e.valueName) == reg::kSuccess);
     const std::vector<std::u16string> left = memory.ValueNamesW(reg::kCurrentUser, kRunMru);
     Require(left.size() == (entries.empty() ? 1u : 0u) + (other ? 1u : 0u));
     if (other) Require(std::find(left.begin(), left.end(), shorter) != left.end());

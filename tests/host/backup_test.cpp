@@ -14,8 +14,8 @@
 
 namespace {
 
+using backup::regfile::Entry;
 using modTweaks::Tweak;
-using regfile::Entry;
 
 using testing_doubles::MemoryFiles;
 
@@ -24,7 +24,7 @@ const std::u16string kFile = kFolder + u"\\Dovrane 2026-12-07 090501.reg";
 const std::string kRunMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 
 std::u16string U(const char* text) {
-    return regfile::FromAscii(text);
+    return backup::regfile::FromAscii(text);
 }
 
 class BackupTest : public ::testing::Test {
@@ -39,7 +39,7 @@ class BackupTest : public ::testing::Test {
     }
     // The file's entries after the header, as read back.
     std::vector<Entry> Saved() {
-        const regfile::ReadResult read = regfile::Read(files.files[kFile]);
+        const backup::regfile::ReadResult read = backup::regfile::Read(files.files[kFile]);
         EXPECT_TRUE(read.ok) << read.errorLine << ": " << read.error;
         std::vector<Entry> entries;
         for (const Entry& e : read.entries)
@@ -124,9 +124,9 @@ TEST_F(BackupTest, AKeyAWriterMakesIsSavedAsItsValuesDeletionAndEachThingOnceARu
     EXPECT_TRUE(Set(Tweak::kCleanupWizard, false).held());
     EXPECT_TRUE(Set(Tweak::kNumLock, true).held());
     EXPECT_TRUE(Set(Tweak::kNumLock, false).held());
-    EXPECT_EQ(Saved(),
-              (std::vector<Entry>{Entry::DeleteValue(reg::kCurrentUser, U(wiz), u"NoRun"),
-                                  StateOf(Tweak::kNumLock, reg::kRegSz, regfile::SzData(u"0"))}));
+    EXPECT_EQ(Saved(), (std::vector<Entry>{
+                           Entry::DeleteValue(reg::kCurrentUser, U(wiz), u"NoRun"),
+                           StateOf(Tweak::kNumLock, reg::kRegSz, backup::regfile::SzData(u"0"))}));
     // Undo knows the key was missing, and removes it once empty.
     // Desktop is missing too, but a writer makes only CleanupWiz on purpose:
     // a key Dovrane does not own is never removed, at worst left empty.
@@ -315,9 +315,10 @@ TEST_F(BackupTest, AValueTheFileCannotNameExactlyIsLeftAlone) {
 TEST_F(BackupTest, WideNamesAndTextAreBackedUpAndUndoneExactly) {
     const std::u16string mru = U(kRunMru.c_str());
     const std::u16string greek = u"\u03b1\u03b2", cyrillic = u"\u0436";
-    const std::vector<std::uint8_t> command = regfile::SzData(u"\u0436\u0443\u0440\\1");
+    const std::vector<std::uint8_t> command = backup::regfile::SzData(u"\u0436\u0443\u0440\\1");
     memory.PutW(reg::kCurrentUser, mru, greek, reg::kRegSz, command);
-    memory.PutW(reg::kCurrentUser, mru, cyrillic, reg::kRegSz, regfile::SzData(u"caf\u00e9\\1"));
+    memory.PutW(reg::kCurrentUser, mru, cyrillic, reg::kRegSz,
+                backup::regfile::SzData(u"caf\u00e9\\1"));
     // ANSI text that is not ASCII: its previous state is still read exactly.
     memory.PutSz(reg::kCurrentUser, kRunMru, "c", "\xe9t\xe9");
     {
@@ -334,9 +335,9 @@ TEST_F(BackupTest, WideNamesAndTextAreBackedUpAndUndoneExactly) {
     EXPECT_EQ(Saved(),
               (std::vector<Entry>{Entry::Value(reg::kCurrentUser, mru, greek, reg::kRegSz, command),
                                   Entry::Value(reg::kCurrentUser, mru, cyrillic, reg::kRegSz,
-                                               regfile::SzData(u"caf\u00e9\\1")),
+                                               backup::regfile::SzData(u"caf\u00e9\\1")),
                                   Entry::Value(reg::kCurrentUser, mru, u"c", reg::kRegSz,
-                                               regfile::SzData(u"\u00e9t\u00e9"))}));
+                                               backup::regfile::SzData(u"\u00e9t\u00e9"))}));
     EXPECT_TRUE(backup::Undo(backed, undo, context).complete());
     EXPECT_EQ(memory.GetW(reg::kCurrentUser, mru, greek)->data, command);
     EXPECT_EQ(memory.GetW(reg::kCurrentUser, mru, cyrillic)->type, reg::kRegSz);

@@ -13,9 +13,9 @@
 namespace {
 
 TEST(VersionText, PlainDecimalNumbersWithoutPadding) {
-    EXPECT_EQ(app::VersionText(1, 0, 0), "Version 1.0.0");
-    EXPECT_EQ(app::VersionText(2, 10, 3), "Version 2.10.3");
-    EXPECT_EQ(app::VersionText(0, 0, 120), "Version 0.0.120");
+    EXPECT_EQ(common::VersionText(1, 0, 0), "Version 1.0.0");
+    EXPECT_EQ(common::VersionText(2, 10, 3), "Version 2.10.3");
+    EXPECT_EQ(common::VersionText(0, 0, 120), "Version 0.0.120");
 }
 
 TEST(SplashLoad, SetsEveryLabelOnceInItsOrder) {

@@ -9,7 +9,7 @@
 
 namespace {
 
-using ui::SplitDescription;
+using banner::SplitDescription;
 
 const std::string kAddr = "http://maker.example/dovrane/dovrane.php";
 
@@ -23,7 +23,7 @@ class Split : public testing::TestWithParam<SplitCase> {};
 
 TEST_P(Split, GivesTheThreeFields) {
     const SplitCase& c = GetParam();
-    ui::BannerFields f = SplitDescription(c.reply, kAddr);
+    banner::BannerFields f = SplitDescription(c.reply, kAddr);
     EXPECT_EQ(f.imageAddress, c.image);
     EXPECT_EQ(f.link, c.link);
     EXPECT_EQ(f.fileName, c.file);
@@ -70,7 +70,7 @@ class BannerFileName : public testing::TestWithParam<RuleCase> {};
 
 TEST_P(BannerFileName, FollowsTheRule) {
     for (const std::string& name : GetParam().inputs)
-        EXPECT_EQ(ui::IsBannerFileName(name), GetParam().taken) << name;
+        EXPECT_EQ(banner::IsBannerFileName(name), GetParam().taken) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -109,7 +109,7 @@ class WebAddress : public testing::TestWithParam<RuleCase> {};
 
 TEST_P(WebAddress, FollowsTheRule) {
     for (const std::string& url : GetParam().inputs)
-        EXPECT_EQ(ui::IsWebAddress(url), GetParam().taken) << url;
+        EXPECT_EQ(shell::IsWebAddress(url), GetParam().taken) << url;
 }
 
 const std::string kLongest = "http://a.example/" + std::string(2083 - 17, 'x');
@@ -148,10 +148,10 @@ INSTANTIATE_TEST_SUITE_P(
     Name);
 
 TEST(BannerPath, AlwaysInsertsOneBackslash) {
-    EXPECT_EQ(ui::JoinBannerPath("C:\\Program Files\\Dovrane", "banner.gif"),
+    EXPECT_EQ(banner::JoinBannerPath("C:\\Program Files\\Dovrane", "banner.gif"),
               "C:\\Program Files\\Dovrane\\banner.gif");
     // A folder that already ends in a backslash keeps the doubled one.
-    EXPECT_EQ(ui::JoinBannerPath("C:\\", "banner.gif"), "C:\\\\banner.gif");
+    EXPECT_EQ(banner::JoinBannerPath("C:\\", "banner.gif"), "C:\\\\banner.gif");
 }
 
 }  // namespace

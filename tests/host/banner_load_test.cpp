@@ -26,9 +26,10 @@ struct Log {
     std::vector<std::string> events;
 };
 
-struct FakeHttp : ui::Http {
+struct FakeHttp : banner::Http {
     explicit FakeHttp(Log& log) : log(log) {}
-    bool Get(const std::string& url, const ui::FetchLimits& limits, std::string* body) override {
+    bool Get(const std::string& url, const banner::FetchLimits& limits,
+             std::string* body) override {
         log.events.push_back("get " + url);
         limitsSeen[url] = limits;
         auto it = replies.find(url);
@@ -38,10 +39,10 @@ struct FakeHttp : ui::Http {
     }
     Log& log;
     std::map<std::string, std::string> replies;  // a missing url fails
-    std::map<std::string, ui::FetchLimits> limitsSeen;
+    std::map<std::string, banner::FetchLimits> limitsSeen;
 };
 
-struct FakeFiles : ui::FileWriter {
+struct FakeFiles : banner::FileWriter {
     explicit FakeFiles(Log& log) : log(log) {}
     bool WriteWhole(const std::string& path, const std::string& bytes) override {
         log.events.push_back("write " + path);
@@ -76,7 +77,7 @@ struct FakeFiles : ui::FileWriter {
     std::map<std::string, std::string> files;
 };
 
-struct FakePicture : ui::PictureBox {
+struct FakePicture : banner::PictureBox {
     explicit FakePicture(Log& log) : log(log) {}
     bool ShowPicture(const std::string& bytes) override {
         log.events.push_back("show " + std::to_string(bytes.size()));
@@ -88,7 +89,7 @@ struct FakePicture : ui::PictureBox {
     std::string shown;
 };
 
-struct FakeShell : ui::Shell {
+struct FakeShell : shell::Shell {
     std::intptr_t ShellExecuteA(const std::string& operation, const std::string& file) override {
         calls.push_back(operation + " " + file);
         return result;
@@ -105,7 +106,7 @@ class BannerTest : public testing::Test {
     FakePicture picture{log};
     FakeShell shell;
     testing_doubles::RecordingPrompter prompter;
-    ui::Banner banner{files, picture, kFolder};
+    banner::Banner banner{files, picture, kFolder};
 
     void Serve(const std::string& description) { http.replies[kAddr] = description; }
     void ServeImage(const std::string& url, const std::string& bytes) { http.replies[url] = bytes; }
@@ -113,7 +114,7 @@ class BannerTest : public testing::Test {
         Serve(kNormal);
         ServeImage("http://maker.example/b.gif", kGif);
     }
-    void Load() { ui::LoadBanner(http, kAddr, banner); }
+    void Load() { banner::LoadBanner(http, kAddr, banner); }
 };
 
 TEST_F(BannerTest, NormalBannerIsShownFromMemoryListedThenStoredAndLinked) {
@@ -170,8 +171,8 @@ TEST_F(BannerTest, NoImageIsStoredWithoutAFolderOrAPictureThatDecodes) {
     Load();
     EXPECT_TRUE(files.files.empty());
     picture.decodes = true;
-    ui::Banner homeless{files, picture, ""};
-    ui::LoadBanner(http, kAddr, homeless);
+    banner::Banner homeless{files, picture, ""};
+    banner::LoadBanner(http, kAddr, homeless);
     EXPECT_EQ(picture.shown, kGif);
     EXPECT_TRUE(files.files.empty());
 }
@@ -185,7 +186,7 @@ TEST_F(BannerTest, AtMostTwoBannersStayOnTheDisk) {
     for (const char* name : {"old1.gif", "OLD2.jpg", "old3.bmp", "mine.gif", "cut.gif"})
         files.files[std::string(kFolder) + "\\" + name] = "x";
     ServeNormal();  // names banner.gif
-    ui::LoadBanner(http, kAddr, banner);
+    banner::LoadBanner(http, kAddr, banner);
     std::vector<std::string> left;
     for (const auto& [path, bytes] : files.files) left.push_back(path.substr(path.rfind('\\') + 1));
     EXPECT_EQ(left, (std::vector<std::string>{"Dovrane-banners.txt", "banner.gif", "cut.gif",
@@ -211,13 +212,13 @@ TEST(BannerList, ANameCountsOnlyOnAWholeLineOfItsOwnRegardlessOfCase) {
         {"banner.gif\r\r\n", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ui::IsListedBanner(c.list, "banner.gif"), c.listed) << c.list;
+        EXPECT_EQ(banner::IsListedBanner(c.list, "banner.gif"), c.listed) << c.list;
 }
 
 TEST(BannerList, EntryStartsALineOfItsOwn) {
-    EXPECT_EQ(ui::BannerListEntry("", "a.gif"), "a.gif\r\n");
-    EXPECT_EQ(ui::BannerListEntry("b.gif\r\n", "a.gif"), "a.gif\r\n");
-    EXPECT_EQ(ui::BannerListEntry("b.gi", "a.gif"), "\r\na.gif\r\n");
+    EXPECT_EQ(banner::BannerListEntry("", "a.gif"), "a.gif\r\n");
+    EXPECT_EQ(banner::BannerListEntry("b.gif\r\n", "a.gif"), "a.gif\r\n");
+    EXPECT_EQ(banner::BannerListEntry("b.gi", "a.gif"), "\r\na.gif\r\n");
 }
 
 TEST_F(BannerTest, BothFetchesAreBoundedInTimeAndSize) {
@@ -231,7 +232,7 @@ TEST_F(BannerTest, BothFetchesAreBoundedInTimeAndSize) {
     }
     EXPECT_LE(http.limitsSeen[kAddr].maxBytes, 64u * 1024);
     // The start waits for neither, only for a grace well under a second.
-    EXPECT_LT(ui::kBannerGraceMs, 1000u);
+    EXPECT_LT(banner::kBannerGraceMs, 1000u);
 }
 
 TEST_F(BannerTest, LinkIsSetBeforeTheImageFailsToArrive) {
@@ -345,13 +346,13 @@ TEST(OpenLink, HandsAnyAddressToTheShell) {
     FakeShell shell;
     testing_doubles::RecordingPrompter prompter;
     shell.result = 0;
-    EXPECT_EQ(ui::OpenLink(shell, prompter, ""), 0);
+    EXPECT_EQ(shell::OpenLink(shell, prompter, ""), 0);
     EXPECT_EQ(shell.calls, std::vector<std::string>{"Open "});
     EXPECT_EQ(prompter.boxes.size(), 1u);
 }
 
 TEST(DescriptionAddress, IsTheServersDescriptionPath) {
-    EXPECT_EQ(std::string(ui::kDescriptionAddress), DOVRANE_SERVER "/dovrane/dovrane.php");
+    EXPECT_EQ(std::string(banner::kDescriptionAddress), DOVRANE_SERVER "/dovrane/dovrane.php");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 namespace {
 
-using cmdline::Command;
+using profiles::Command;
 
 TEST(CommandLineParse, ReadsSwitchesInAnyCaseAndRefusesWhatItDoesNotKnow) {
     const struct {
@@ -43,7 +43,7 @@ TEST(CommandLineParse, ReadsSwitchesInAnyCaseAndRefusesWhatItDoesNotKnow) {
         {{u"/frobnicate", u"/?"}, Command::kHelp, u"", false},
     };
     for (const auto& c : cases) {
-        const cmdline::Arguments parsed = cmdline::Parse(c.args);
+        const profiles::Arguments parsed = app::Parse(c.args);
         SCOPED_TRACE(c.args.empty() ? std::string("(none)") : std::to_string(c.args.size()));
         EXPECT_EQ(parsed.command, c.command);
         EXPECT_EQ(parsed.quiet, c.quiet);
@@ -75,13 +75,13 @@ TEST(CommandLineParse, NamesEachMistake) {
         {{u"/quiet"}, "Give /export or /import with the name of a file."},
     };
     for (const auto& c : cases) {
-        const cmdline::Arguments parsed = cmdline::Parse(c.args);
+        const profiles::Arguments parsed = app::Parse(c.args);
         EXPECT_EQ(parsed.command, Command::kUsage);
         EXPECT_EQ(parsed.error, c.error);
     }
     // A path is shown as the message box can show it.
     const auto shown = [](const std::u16string&) { return std::string("SHOWN"); };
-    EXPECT_EQ(cmdline::Parse({u"\u0436.reg"}, shown).error.rfind("\"SHOWN\" was given", 0), 0u);
+    EXPECT_EQ(app::Parse({u"\u0436.reg"}, shown).error.rfind("\"SHOWN\" was given", 0), 0u);
 }
 
 // A plain start splits nothing (splitting loads the shell); anything after
@@ -103,7 +103,7 @@ TEST(CommandLineParse, SeesArgumentsOnlyAfterTheProgramsName) {
         {u"C:\\Dovrane\\Dovrane.exe \"\"", true},
     };
     for (const auto& c : kLines)
-        EXPECT_EQ(cmdline::HasArguments(c.line), c.has)
+        EXPECT_EQ(app::HasArguments(c.line), c.has)
             << std::string(c.line, c.line + std::char_traits<char16_t>::length(c.line));
 }
 

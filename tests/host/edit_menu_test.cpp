@@ -119,7 +119,7 @@ TEST_F(EditMenuTest, EachCommandIsOneActionThatUndoTakesBackWhole) {
         {"the current account, Yes",
          [](EditMenuTest& t) {
              t.Click(Tweak::kCurrentUserOnWelcome);  // on, no question
-             t.prompter.answer = ui::kIdYes;
+             t.prompter.answer = shell::kIdYes;
              t.Click(Tweak::kCurrentUserOnWelcome);
          }},
         {"Select All",
@@ -146,7 +146,7 @@ TEST_F(EditMenuTest, EachCommandIsOneActionThatUndoTakesBackWhole) {
         EXPECT_EQ(prompter.boxes.size(), boxes) << "Undo asks nothing";
         EXPECT_TRUE(greyed);
         ExpectBoxesShowTheRegistry();
-        prompter.answer = ui::kIdNo;
+        prompter.answer = shell::kIdNo;
     }
 }
 
@@ -162,13 +162,13 @@ TEST_F(EditMenuTest, TheConfirmationsOutcomeIsWhatUndoSees) {
     EXPECT_TRUE(files.files.empty());
     EXPECT_EQ(namings, 0) << "nor the folder's name (which may take the shell)";
 
-    prompter.answer = ui::kIdNo;
+    prompter.answer = shell::kIdNo;
     Click(Tweak::kCurrentUserOnWelcome);
     EXPECT_EQ(prompter.boxes.size(), 1u);
     EXPECT_FALSE(edit.CanUndo());
     EXPECT_TRUE(files.files.empty());
 
-    prompter.answer = ui::kIdYes;
+    prompter.answer = shell::kIdYes;
     Click(Tweak::kCurrentUserOnWelcome);
     EXPECT_EQ(memory.Get(row.root, row.keyPath, "jo")->data,
               (std::vector<std::uint8_t>{0, 0, 0, 0}));
@@ -241,8 +241,8 @@ TEST_F(EditMenuTest, RestoreChecksAsksAndCanBeUndone) {
     tweaks.Load();
     const auto before = Registry();
     const std::u16string bad = u"C:\\bad.reg";
-    files.files[bad] = regfile::Write({regfile::Entry::Value(reg::kCurrentUser, u"Software\\Other",
-                                                             u"x", reg::kRegDword, {1, 0, 0, 0})});
+    files.files[bad] = backup::regfile::Write({backup::regfile::Entry::Value(
+        reg::kCurrentUser, u"Software\\Other", u"x", reg::kRegDword, {1, 0, 0, 0})});
     chosen = bad;
     edit.mnuEditRestore_Click();
     ASSERT_EQ(prompter.boxes.size(), 1u);
@@ -252,12 +252,13 @@ TEST_F(EditMenuTest, RestoreChecksAsksAndCanBeUndone) {
 
     const std::u16string good = u"C:\\good.reg";
     const modTweaks::Row& low = modTweaks::RowOf(Tweak::kLowSpaceChecks);
-    files.files[good] = regfile::Write(
-        {regfile::Entry::Value(low.root, regfile::FromAscii(low.keyPath), u"NoLowDiskSpaceChecks",
-                               reg::kRegDword, {1, 0, 0, 0}),
-         regfile::Entry::DeleteValue(reg::kCurrentUser, regfile::FromAscii(kRunMru), u"a")});
+    files.files[good] = backup::regfile::Write(
+        {backup::regfile::Entry::Value(low.root, backup::regfile::FromAscii(low.keyPath),
+                                       u"NoLowDiskSpaceChecks", reg::kRegDword, {1, 0, 0, 0}),
+         backup::regfile::Entry::DeleteValue(reg::kCurrentUser, backup::regfile::FromAscii(kRunMru),
+                                             u"a")});
     chosen = good;
-    prompter.answers = {ui::kIdNo, ui::kIdYes};
+    prompter.answers = {shell::kIdNo, shell::kIdYes};
     edit.mnuEditRestore_Click();
     EXPECT_EQ(Registry(), before) << "No restores nothing";
     edit.mnuEditRestore_Click();
@@ -279,11 +280,11 @@ TEST_F(EditMenuTest, RestoreAndUndoRunWithTheWindowBusy) {
     tweaks.Load();
     const std::u16string good = u"C:\\good.reg";
     const modTweaks::Row& low = modTweaks::RowOf(Tweak::kLowSpaceChecks);
-    files.files[good] = regfile::Write(
-        {regfile::Entry::Value(low.root, regfile::FromAscii(low.keyPath), u"NoLowDiskSpaceChecks",
-                               reg::kRegDword, {1, 0, 0, 0})});
+    files.files[good] = backup::regfile::Write(
+        {backup::regfile::Entry::Value(low.root, backup::regfile::FromAscii(low.keyPath),
+                                       u"NoLowDiskSpaceChecks", reg::kRegDword, {1, 0, 0, 0})});
     chosen = good;
-    prompter.answers = {ui::kIdYes};
+    prompter.answers = {shell::kIdYes};
     int writes = 0;
     files.onWrite = [&] {
         ++writes;
@@ -301,13 +302,15 @@ TEST_F(EditMenuTest, RestoreAndUndoRunWithTheWindowBusy) {
 // form it takes (a key removal included), and nothing it leaves as it reads.
 TEST_F(EditMenuTest, RestoreListsEachChangeFromWhatToWhatAndOnlyThose) {
     tweaks.Load();
-    const auto key = [](Tweak t) { return regfile::FromAscii(modTweaks::RowOf(t).keyPath); };
+    const auto key = [](Tweak t) {
+        return backup::regfile::FromAscii(modTweaks::RowOf(t).keyPath);
+    };
     const std::u16string special =
         key(Tweak::kAdminOnWelcome).substr(0, key(Tweak::kAdminOnWelcome).rfind(u'\\'));
     memory.PutDword(reg::kLocalMachine, modTweaks::kUserList, "Administrator", 1);
     memory.PutDword(reg::kLocalMachine, modTweaks::kUserList, "jo", 0);
     memory.PutDword(reg::kLocalMachine, modTweaks::kUserList, "svc", 0);  // someone else's
-    using regfile::Entry;
+    using backup::regfile::Entry;
     const struct {
         std::vector<Entry> file;
         std::string listed;  // empty: the backup matches
@@ -323,21 +326,21 @@ TEST_F(EditMenuTest, RestoreListsEachChangeFromWhatToWhatAndOnlyThose) {
                        reg::kRegDword, {1, 0, 0, 0}),
           Entry::DeleteValue(reg::kLocalMachine, key(Tweak::kEncryptMenu),
                              u"EncryptionContextMenu"),
-          Entry::Value(reg::kCurrentUser, regfile::FromAscii(kRunMru), u"a", reg::kRegSz,
-                       regfile::SzData(u"notepad\\1"))},
+          Entry::Value(reg::kCurrentUser, backup::regfile::FromAscii(kRunMru), u"a", reg::kRegSz,
+                       backup::regfile::SzData(u"notepad\\1"))},
          ""},
         {{Entry::DeleteValue(reg::kLocalMachine, key(Tweak::kClearPageFile),
                              u"ClearPageFileAtShutdown"),
-          Entry::Value(reg::kCurrentUser, regfile::FromAscii(kRunMru), u"c", reg::kRegSz,
-                       regfile::SzData(u"cmd\\1")),
-          Entry::Value(reg::kCurrentUser, regfile::FromAscii(kRunMru), u"d", reg::kRegSz,
-                       regfile::SzData(u"x\\1"))},
+          Entry::Value(reg::kCurrentUser, backup::regfile::FromAscii(kRunMru), u"c", reg::kRegSz,
+                       backup::regfile::SzData(u"cmd\\1")),
+          Entry::Value(reg::kCurrentUser, backup::regfile::FromAscii(kRunMru), u"d", reg::kRegSz,
+                       backup::regfile::SzData(u"x\\1"))},
          "\nEnable Clear Page File @ Shutdown: On -> Off\n2 Run List entries put back"},
     };
     for (const auto& c : cases) {
         prompter.boxes.clear();
-        prompter.answers = {ui::kIdNo};
-        files.files[u"C:\\b.reg"] = regfile::Write(c.file);
+        prompter.answers = {shell::kIdNo};
+        files.files[u"C:\\b.reg"] = backup::regfile::Write(c.file);
         edit.RestoreFrom(u"C:\\b.reg");
         ASSERT_EQ(prompter.boxes.size(), 1u);
         if (c.listed.empty()) {
@@ -350,8 +353,8 @@ TEST_F(EditMenuTest, RestoreListsEachChangeFromWhatToWhatAndOnlyThose) {
     // Yes: the key holding someone else's value stays, and the confirmation
     // says why.
     prompter.boxes.clear();
-    prompter.answers = {ui::kIdYes};
-    files.files[u"C:\\b.reg"] = regfile::Write(cases[0].file);
+    prompter.answers = {shell::kIdYes};
+    files.files[u"C:\\b.reg"] = backup::regfile::Write(cases[0].file);
     edit.RestoreFrom(u"C:\\b.reg");
     ASSERT_EQ(prompter.boxes.size(), 2u);
     EXPECT_THAT(prompter.boxes[1].text,

@@ -12,12 +12,13 @@
 
 namespace {
 
+using backup::regfile::Entry;
 using modTweaks::Tweak;
-using regfile::Entry;
 
 std::vector<std::uint8_t> File(const std::string& body) {
-    std::vector<std::uint8_t> bytes = regfile::FileHeader();
-    const std::vector<std::uint8_t> rest = regfile::LittleEndian(regfile::FromAscii(body));
+    std::vector<std::uint8_t> bytes = backup::regfile::FileHeader();
+    const std::vector<std::uint8_t> rest =
+        backup::regfile::LittleEndian(backup::regfile::FromAscii(body));
     bytes.insert(bytes.end(), rest.begin(), rest.end());
     return bytes;
 }
@@ -27,17 +28,18 @@ const std::string kWinlogon =
 const std::string kUserList = kWinlogon + "\\SpecialAccounts\\UserList";
 
 TEST(CheckBackup, TakesTheSettingsTheRunHistoryAndTheKeysWritersMake) {
-    const managed::CheckResult check = managed::CheckBackup(
-        regfile::Read(File("[-" + kWinlogon +
-                           "\\SpecialAccounts]\r\n\r\n"
-                           "[" +
-                           kUserList +
-                           "]\r\n\"Administrator\"=dword:00000000\r\n"
-                           "\"jo\"=-\r\n\r\n"
-                           "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-                           "Explorer\\RunMRU]\r\n\"a\"=\"cmd\\\\1\"\r\n\"MRUList\"=\"a\"\r\n\r\n"
-                           "[HKEY_USERS\\.DEFAULT\\Control Panel\\Keyboard]\r\n"
-                           "\"InitialKeyboardIndicators\"=hex(2):32,00,00,00\r\n")),
+    const backup::managed::CheckResult check = backup::managed::CheckBackup(
+        backup::regfile::Read(
+            File("[-" + kWinlogon +
+                 "\\SpecialAccounts]\r\n\r\n"
+                 "[" +
+                 kUserList +
+                 "]\r\n\"Administrator\"=dword:00000000\r\n"
+                 "\"jo\"=-\r\n\r\n"
+                 "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                 "Explorer\\RunMRU]\r\n\"a\"=\"cmd\\\\1\"\r\n\"MRUList\"=\"a\"\r\n\r\n"
+                 "[HKEY_USERS\\.DEFAULT\\Control Panel\\Keyboard]\r\n"
+                 "\"InitialKeyboardIndicators\"=hex(2):32,00,00,00\r\n")),
         u"jo");
     ASSERT_TRUE(check.ok) << check.errorLine << ": " << check.error;
     EXPECT_EQ(check.summary.values, 5u);
@@ -61,7 +63,8 @@ TEST(CheckBackup, RefusesAnythingElseWithItsLine) {
         {"[" + kUserList + "]\r\n\"jo\"=dword:00000000\r\n\"x\"=hex:zz\r\n", 5},  // syntax
     };
     for (const auto& c : cases) {
-        const managed::CheckResult check = managed::CheckBackup(regfile::Read(File(c.body)), u"jo");
+        const backup::managed::CheckResult check =
+            backup::managed::CheckBackup(backup::regfile::Read(File(c.body)), u"jo");
         EXPECT_FALSE(check.ok) << c.body;
         EXPECT_EQ(check.errorLine, c.line) << c.body;
         EXPECT_FALSE(check.error.empty());
@@ -79,9 +82,10 @@ TEST(Profile, ExportsTheSevenSettingsSoThatTheyReadTheSameElsewhere) {
     source.PutDword(reg::kLocalMachine, modTweaks::RowOf(Tweak::kEncryptMenu).keyPath,
                     "EncryptionContextMenu", 7);
 
-    const std::vector<std::uint8_t> bytes = regfile::Write(managed::ExportProfile(source));
-    const regfile::ReadResult read = regfile::Read(bytes);
-    const managed::CheckResult check = managed::CheckProfile(read);
+    const std::vector<std::uint8_t> bytes =
+        backup::regfile::Write(backup::managed::ExportProfile(source));
+    const backup::regfile::ReadResult read = backup::regfile::Read(bytes);
+    const backup::managed::CheckResult check = backup::managed::CheckProfile(read);
     ASSERT_TRUE(check.ok) << check.errorLine << ": " << check.error;
     EXPECT_EQ(check.summary.settings.size(), 7u);
     EXPECT_EQ(check.summary.keyRemovals, 0u);
@@ -99,11 +103,12 @@ TEST(Profile, ExportsTheSevenSettingsSoThatTheyReadTheSameElsewhere) {
         EXPECT_EQ(modTweaks::Read(fresh, t), modTweaks::Read(seams, t)) << i;
     }
     EXPECT_EQ(modTweaks::Read(fresh, Tweak::kCurrentUserOnWelcome), 1);
-    EXPECT_TRUE(managed::NotHeld(target, read.entries).empty());
+    EXPECT_TRUE(backup::managed::NotHeld(target, read.entries).empty());
     // A setting that did not take is counted.
     target.PutDword(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath,
                     "NoLowDiskSpaceChecks", 0);
-    EXPECT_EQ(managed::NotHeld(target, read.entries), (std::vector<Tweak>{Tweak::kLowSpaceChecks}));
+    EXPECT_EQ(backup::managed::NotHeld(target, read.entries),
+              (std::vector<Tweak>{Tweak::kLowSpaceChecks}));
     // The comment saying so comes first.
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_NE(text.find(std::string("W\0e\0l\0c\0o\0m\0e", 13)), std::string::npos);
@@ -124,25 +129,31 @@ TEST(Profile, AValueIsWrittenOnlyWhereTheSourceHoldsOne) {
         {Tweak::kCleanupWizard, {{reg::kRegDword, {5, 0, 0, 0}}}, V{1, 0, 0, 0}},
         {Tweak::kClearPageFile, std::nullopt, std::nullopt},
         {Tweak::kClearPageFile, {{reg::kRegDword, {0, 0, 0, 0}}}, V{0, 0, 0, 0}},
-        {Tweak::kKeepRas, {{reg::kRegSz, regfile::SzData(u"1")}}, regfile::SzData(u"1")},
+        {Tweak::kKeepRas,
+         {{reg::kRegSz, backup::regfile::SzData(u"1")}},
+         backup::regfile::SzData(u"1")},
         {Tweak::kEncryptMenu, {{reg::kRegDword, {0, 0, 0, 0}}}, std::nullopt},  // off deletes
         // Caps Lock and Scroll Lock (1 and 4) stay behind; NumLock's bit goes.
-        {Tweak::kNumLock, {{reg::kRegSz, regfile::SzData(u"7")}}, regfile::SzData(u"2")},
-        {Tweak::kNumLock, {{reg::kRegSz, regfile::SzData(u"5")}}, regfile::SzData(u"0")},
+        {Tweak::kNumLock,
+         {{reg::kRegSz, backup::regfile::SzData(u"7")}},
+         backup::regfile::SzData(u"2")},
+        {Tweak::kNumLock,
+         {{reg::kRegSz, backup::regfile::SzData(u"5")}},
+         backup::regfile::SzData(u"0")},
         {Tweak::kNumLock, std::nullopt, std::nullopt},
     };
     for (const auto& c : cases) {
         reg::MemoryRegistry source;
         const modTweaks::Row& r = row(c.tweak);
         if (c.held)
-            source.PutW(r.root, regfile::FromAscii(r.keyPath), regfile::FromAscii(r.valueName),
-                        c.held->first, c.held->second);
-        const std::u16string name = regfile::FromAscii(r.valueName);
-        for (const Entry& e : managed::ExportProfile(source)) {
+            source.PutW(r.root, backup::regfile::FromAscii(r.keyPath),
+                        backup::regfile::FromAscii(r.valueName), c.held->first, c.held->second);
+        const std::u16string name = backup::regfile::FromAscii(r.valueName);
+        for (const Entry& e : backup::managed::ExportProfile(source)) {
             if (e.kind == Entry::Kind::kComment || e.name != name) continue;
             if (c.written) {
-                EXPECT_EQ(e, Entry::Value(r.root, regfile::FromAscii(r.keyPath), name, r.type,
-                                          *c.written))
+                EXPECT_EQ(e, Entry::Value(r.root, backup::regfile::FromAscii(r.keyPath), name,
+                                          r.type, *c.written))
                     << r.caption;
             } else {
                 EXPECT_EQ(e.kind, Entry::Kind::kDeleteValue) << r.caption;
@@ -165,12 +176,14 @@ TEST(Profile, RefusesTheCurrentAccountWrongTypesAndAnythingElse) {
          3},
     };
     for (const auto& c : cases) {
-        const managed::CheckResult check = managed::CheckProfile(regfile::Read(File(c.body)));
+        const backup::managed::CheckResult check =
+            backup::managed::CheckProfile(backup::regfile::Read(File(c.body)));
         EXPECT_FALSE(check.ok) << c.body;
         EXPECT_EQ(check.errorLine, c.line) << c.body;
     }
-    EXPECT_TRUE(managed::CheckProfile(regfile::Read(File(keyboard + "\"InitialKeyboardIndicators\"="
-                                                                    "\"2\"\r\n")))
+    EXPECT_TRUE(backup::managed::CheckProfile(
+                    backup::regfile::Read(File(keyboard + "\"InitialKeyboardIndicators\"="
+                                                          "\"2\"\r\n")))
                     .ok);
 }
 
@@ -203,8 +216,8 @@ TEST(Restore, PutsBackTheBackupAsOneActionThatCanBeUndone) {
         backup::UndoStack::Action action(undo);
         modTweaks::Write(modTweaks::Seams{backed, user}, Tweak::kKeepRas, true);
     }
-    const regfile::ReadResult backupRead = regfile::Read(files.bytes);
-    ASSERT_TRUE(managed::CheckBackup(backupRead, u"jo").ok);
+    const backup::regfile::ReadResult backupRead = backup::regfile::Read(files.bytes);
+    ASSERT_TRUE(backup::managed::CheckBackup(backupRead, u"jo").ok);
 
     const backup::ApplyReport report =
         backup::ApplyAll(backed, undo, backupRead.entries, backup::ApplyContext{u"jo", {}});
@@ -221,12 +234,13 @@ TEST(Restore, PutsBackTheBackupAsOneActionThatCanBeUndone) {
 // the deepest first, and nothing above what the writers make.
 TEST(CreatableKeys, EachOnceDeepestFirst) {
     const std::u16string winlogon = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-    EXPECT_EQ(managed::CreatableKeysUnder(reg::kLocalMachine, winlogon),
+    EXPECT_EQ(backup::managed::CreatableKeysUnder(reg::kLocalMachine, winlogon),
               (std::vector<std::u16string>{winlogon + u"\\SpecialAccounts\\UserList",
                                            winlogon + u"\\SpecialAccounts"}));
-    EXPECT_TRUE(managed::IsCreatableKey(reg::kLocalMachine, winlogon + u"\\SPECIALACCOUNTS"));
-    EXPECT_FALSE(managed::IsCreatableKey(reg::kLocalMachine, winlogon));
-    EXPECT_TRUE(managed::CreatableKeysUnder(reg::kUsers, u".Default").empty());
+    EXPECT_TRUE(
+        backup::managed::IsCreatableKey(reg::kLocalMachine, winlogon + u"\\SPECIALACCOUNTS"));
+    EXPECT_FALSE(backup::managed::IsCreatableKey(reg::kLocalMachine, winlogon));
+    EXPECT_TRUE(backup::managed::CreatableKeysUnder(reg::kUsers, u".Default").empty());
 }
 
 }  // namespace

@@ -17,14 +17,14 @@ using namespace test_pictures;
 struct SizeCase {
     const char* name;
     std::string bytes;
-    std::optional<ui::PixelSize> size;  // empty: no size can be read
+    std::optional<banner::PixelSize> size;  // empty: no size can be read
 };
 
 class PixelSize : public testing::TestWithParam<SizeCase> {};
 
 TEST_P(PixelSize, IsReadFromTheHeaderOnly) {
     const SizeCase& c = GetParam();
-    const std::optional<ui::PixelSize> got = ui::ReadPixelSize(c.bytes);
+    const std::optional<banner::PixelSize> got = banner::ReadPixelSize(c.bytes);
     ASSERT_EQ(got.has_value(), c.size.has_value());
     if (got) {
         EXPECT_EQ(got->width, c.size->width);
@@ -33,7 +33,7 @@ TEST_P(PixelSize, IsReadFromTheHeaderOnly) {
     // Whatever the header says, every shorter piece of it reads as no size
     // or the same size, never as another one, and never reads past its end.
     for (std::size_t n = 0; n < c.bytes.size(); ++n) {
-        const std::optional<ui::PixelSize> cut = ui::ReadPixelSize(c.bytes.substr(0, n));
+        const std::optional<banner::PixelSize> cut = banner::ReadPixelSize(c.bytes.substr(0, n));
         if (cut && got) {
             EXPECT_TRUE(cut->width == got->width && cut->height == got->height) << n;
         }
@@ -55,7 +55,7 @@ std::string GifWithFrame(unsigned screenW, unsigned screenH, unsigned frameW, un
     return gif + '\x2C' + Le16(0) + Le16(0) + Le16(frameW) + Le16(frameH) + '\x00';
 }
 
-using P = ui::PixelSize;
+using P = banner::PixelSize;
 
 INSTANTIATE_TEST_SUITE_P(
     Headers, PixelSize,
@@ -108,12 +108,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(BannerPictureSize, TakesUpTo2048EitherWay) {
     for (const std::string& bytes :
          {Gif(2048, 2048), Jpeg(2048, 1), Bmp(1, 2048), Bmp(2048, -2048), Gif(468, 60)})
-        EXPECT_TRUE(ui::IsBannerPictureSize(bytes));
+        EXPECT_TRUE(banner::IsBannerPictureSize(bytes));
     for (const std::string& bytes :
          {Gif(15000, 15000), Jpeg(15000, 15000), Bmp(15000, 15000), Gif(2049, 1), Jpeg(1, 2049),
           Bmp(2049, 60), Bmp(60, -2049), GifWithFrame(60, 60, 60, 2049), Bmp(65536 + 60, 60)})
-        EXPECT_FALSE(ui::IsBannerPictureSize(bytes));
-    EXPECT_FALSE(ui::IsBannerPictureSize("GIF89a-bytes"));
+        EXPECT_FALSE(banner::IsBannerPictureSize(bytes));
+    EXPECT_FALSE(banner::IsBannerPictureSize("GIF89a-bytes"));
 }
 
 }  // namespace

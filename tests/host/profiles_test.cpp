@@ -16,12 +16,12 @@
 
 namespace {
 
-using cmdline::Command;
 using modTweaks::Tweak;
+using profiles::Command;
 
 // Profile files and backup files in one map of paths; a path may be made to
 // fail.
-class MemoryFiles final : public cmdline::ProfileFilesApi, public backup::BackupFilesApi {
+class MemoryFiles final : public profiles::ProfileFilesApi, public backup::BackupFilesApi {
   public:
     std::map<std::u16string, std::vector<std::uint8_t>> files;
     std::map<std::u16string, backup::Error> failing;  // path or folder: its error
@@ -63,8 +63,8 @@ constexpr char16_t kProfile[] = u"C:\\Profiles\\room 12.reg";
 class CommandLineRun : public ::testing::Test {
   protected:
     int Run(reg::MemoryRegistry& registry, const std::vector<std::u16string>& args) {
-        cmdline::Environment env{registry, files, files, backupFolder, prompter, {}};
-        return cmdline::Run(env, cmdline::Parse(args));
+        profiles::Environment env{registry, files, files, backupFolder, prompter, {}};
+        return profiles::Run(env, app::Parse(args));
     }
     std::vector<std::int32_t> Reads(reg::MemoryRegistry& registry) {
         testing_doubles::FakeUserName user{"jo"};
@@ -76,8 +76,8 @@ class CommandLineRun : public ::testing::Test {
     std::string LastBox() const { return prompter.boxes.empty() ? "" : prompter.boxes.back().text; }
     // A profile with `body` after its header, put where /import finds it.
     void PutProfile(const std::string& body) {
-        std::vector<std::uint8_t> bytes = regfile::FileHeader();
-        const auto rest = regfile::LittleEndian(regfile::FromAscii(body));
+        std::vector<std::uint8_t> bytes = backup::regfile::FileHeader();
+        const auto rest = backup::regfile::LittleEndian(backup::regfile::FromAscii(body));
         bytes.insert(bytes.end(), rest.begin(), rest.end());
         files.files[kProfile] = bytes;
     }
@@ -99,11 +99,11 @@ TEST_F(CommandLineRun, AnExportedProfileImportsIntoAnotherRegistryAndReadsTheSam
     to.PutDword(reg::kLocalMachine, modTweaks::RowOf(Tweak::kClearPageFile).keyPath,
                 "ClearPageFileAtShutdown", 1);
 
-    EXPECT_EQ(Run(from, {u"/export", kProfile}), cmdline::kExitOk);
+    EXPECT_EQ(Run(from, {u"/export", kProfile}), profiles::kExitOk);
     ASSERT_TRUE(files.files.count(kProfile));
-    const regfile::ReadResult profile = regfile::Read(files.files[kProfile]);
-    ASSERT_TRUE(managed::CheckProfile(profile).ok);
-    const auto comment = regfile::LittleEndian(u"; Dovrane settings profile.");
+    const backup::regfile::ReadResult profile = backup::regfile::Read(files.files[kProfile]);
+    ASSERT_TRUE(backup::managed::CheckProfile(profile).ok);
+    const auto comment = backup::regfile::LittleEndian(u"; Dovrane settings profile.");
     EXPECT_NE(std::search(files.files[kProfile].begin(), files.files[kProfile].end(),
                           comment.begin(), comment.end()),
               files.files[kProfile].end());
@@ -111,11 +111,11 @@ TEST_F(CommandLineRun, AnExportedProfileImportsIntoAnotherRegistryAndReadsTheSam
     EXPECT_EQ(Run(to, {u"/import", kProfile}), 0);
     // One box confirms it, naming the file, what it carries and the backup.
     ASSERT_EQ(prompter.boxes.size(), 2u);
-    EXPECT_EQ(prompter.boxes[0].style, ui::kMbIconInformation);
+    EXPECT_EQ(prompter.boxes[0].style, shell::kMbIconInformation);
     EXPECT_EQ(
         prompter.boxes[0].text.rfind("The settings were exported to C:\\Profiles\\room 12.reg.", 0),
         0u);
-    EXPECT_EQ(prompter.boxes[1].style, ui::kMbIconInformation);
+    EXPECT_EQ(prompter.boxes[1].style, shell::kMbIconInformation);
     EXPECT_NE(LastBox().find("room 12.reg was imported: every setting it carries holds"),
               std::string::npos)
         << LastBox();
@@ -137,10 +137,10 @@ TEST_F(CommandLineRun, AnExportedProfileImportsIntoAnotherRegistryAndReadsTheSam
     // The page file's earlier state is in the run's backup, which the
     // registry editor can put back.
     ASSERT_TRUE(files.files.count(kBackupFile));
-    const regfile::ReadResult backup = regfile::Read(files.files[kBackupFile]);
-    ASSERT_TRUE(managed::CheckBackup(backup, u"jo").ok);
+    const backup::regfile::ReadResult backup = backup::regfile::Read(files.files[kBackupFile]);
+    ASSERT_TRUE(backup::managed::CheckBackup(backup, u"jo").ok);
     bool pageFile = false;
-    for (const regfile::Entry& e : backup.entries)
+    for (const backup::regfile::Entry& e : backup.entries)
         pageFile |= e.name == u"ClearPageFileAtShutdown" && e.data[0] == 1;
     EXPECT_TRUE(pageFile);
 }
@@ -168,7 +168,7 @@ TEST_F(CommandLineRun, ARefusedFileChangesNothingAndSaysWhichLine) {
         SCOPED_TRACE(c.body);
         reg::MemoryRegistry registry;
         PutProfile(c.body);
-        EXPECT_EQ(Run(registry, {u"/import", kProfile}), cmdline::kExitRefused);
+        EXPECT_EQ(Run(registry, {u"/import", kProfile}), profiles::kExitRefused);
         EXPECT_FALSE(registry.HasKey(reg::kUsers, ".DEFAULT\\Control Panel\\Keyboard"));
         EXPECT_FALSE(files.files.count(kBackupFile));
         EXPECT_NE(LastBox().find("room 12.reg was not imported, and nothing was changed"),
@@ -177,7 +177,7 @@ TEST_F(CommandLineRun, ARefusedFileChangesNothingAndSaysWhichLine) {
     }
     const std::size_t boxes = prompter.boxes.size();
     reg::MemoryRegistry registry;
-    EXPECT_EQ(Run(registry, {u"/import", kProfile, u"/quiet"}), cmdline::kExitRefused);
+    EXPECT_EQ(Run(registry, {u"/import", kProfile, u"/quiet"}), profiles::kExitRefused);
     EXPECT_EQ(prompter.boxes.size(), boxes);
 }
 
@@ -206,19 +206,19 @@ TEST_F(CommandLineRun, ExitsWithTheNumberOfSettingsThatDidNotTake) {
     // failure, not the settings'.
     files.failing[kBackups] = backup::kAccessDenied;
     reg::MemoryRegistry fresh;
-    EXPECT_EQ(Run(fresh, {u"/import", kProfile}), cmdline::kExitFile);
+    EXPECT_EQ(Run(fresh, {u"/import", kProfile}), profiles::kExitFile);
     EXPECT_NE(LastBox().find("nothing was changed: the backup file could not be made in "
                              "C:\\AppData\\Dovrane\\Backups: access is denied"),
               std::string::npos)
         << LastBox();
-    EXPECT_EQ(Run(fresh, {u"/import", kProfile, u"-QUIET"}), cmdline::kExitFile);
+    EXPECT_EQ(Run(fresh, {u"/import", kProfile, u"-QUIET"}), profiles::kExitFile);
     reg::MemoryRegistry untouched;
     EXPECT_EQ(Reads(fresh), Reads(untouched));
     EXPECT_FALSE(fresh.HasKey(reg::kCurrentUser,
                               "Software\\Microsoft\\Windows\\CurrentVersion\\"
                               "Policies\\Explorer"));
     backupFolder.clear();
-    EXPECT_EQ(Run(fresh, {u"/import", kProfile}), cmdline::kExitFile);
+    EXPECT_EQ(Run(fresh, {u"/import", kProfile}), profiles::kExitFile);
     EXPECT_NE(LastBox().find("Application Data"), std::string::npos);
 }
 
@@ -239,7 +239,7 @@ TEST_F(CommandLineRun, NumLockKeepsTheOtherKeysBits) {
                        "InitialKeyboardIndicators", c.before);
         PutProfile(keyboard + "\"InitialKeyboardIndicators\"=\"" + c.file + "\"\r\n");
         files.files.erase(kBackupFile);
-        EXPECT_EQ(Run(registry, {u"/import", kProfile}), cmdline::kExitOk) << LastBox();
+        EXPECT_EQ(Run(registry, {u"/import", kProfile}), profiles::kExitOk) << LastBox();
         std::string now;
         modReg::ReadValue(registry, reg::kUsers, ".DEFAULT\\Control Panel\\Keyboard",
                           "InitialKeyboardIndicators", now);
@@ -247,7 +247,7 @@ TEST_F(CommandLineRun, NumLockKeepsTheOtherKeysBits) {
         EXPECT_TRUE(files.files.count(kBackupFile));
         // Again: it holds, so nothing is written and no file is made.
         files.files.erase(kBackupFile);
-        EXPECT_EQ(Run(registry, {u"/import", kProfile}), cmdline::kExitOk);
+        EXPECT_EQ(Run(registry, {u"/import", kProfile}), profiles::kExitOk);
         EXPECT_FALSE(files.files.count(kBackupFile));
     }
 }
@@ -255,34 +255,34 @@ TEST_F(CommandLineRun, NumLockKeepsTheOtherKeysBits) {
 TEST_F(CommandLineRun, FileAndUsageFailuresHaveTheirOwnStatus) {
     reg::MemoryRegistry registry;
     files.failing[kProfile] = backup::kAccessDenied;
-    EXPECT_EQ(Run(registry, {u"/export", kProfile}), cmdline::kExitFile);
+    EXPECT_EQ(Run(registry, {u"/export", kProfile}), profiles::kExitFile);
     EXPECT_EQ(LastBox(),
               "The settings could not be exported to C:\\Profiles\\room 12.reg: access is denied.");
-    EXPECT_EQ(Run(registry, {u"/import", kProfile}), cmdline::kExitFile);
+    EXPECT_EQ(Run(registry, {u"/import", kProfile}), profiles::kExitFile);
     EXPECT_NE(LastBox().find("could not be read: access is denied"), std::string::npos);
-    EXPECT_EQ(Run(registry, {u"/export", u"C:\\My", u"Profiles.reg"}), cmdline::kExitUsage);
+    EXPECT_EQ(Run(registry, {u"/export", u"C:\\My", u"Profiles.reg"}), profiles::kExitUsage);
     EXPECT_NE(LastBox().find("in quotes: Dovrane.exe /export \"C:\\My Profiles.reg\""),
               std::string::npos)
         << LastBox();
-    EXPECT_NE(LastBox().find(cmdline::kUsage), std::string::npos);
-    EXPECT_EQ(prompter.boxes.back().style, ui::kMbIconError);
+    EXPECT_NE(LastBox().find(profiles::kUsage), std::string::npos);
+    EXPECT_EQ(prompter.boxes.back().style, shell::kMbIconError);
     // A folder is named as one, whichever way it is given.
     files.folders.insert(u"C:\\Profiles");
-    EXPECT_EQ(Run(registry, {u"/import", u"C:\\Profiles"}), cmdline::kExitFile);
+    EXPECT_EQ(Run(registry, {u"/import", u"C:\\Profiles"}), profiles::kExitFile);
     EXPECT_EQ(LastBox(),
               "C:\\Profiles is a folder, not a file. Give the settings profile's file: "
               "Dovrane.exe /import FILE.");
-    EXPECT_EQ(Run(registry, {u"/export", u"C:\\Profiles"}), cmdline::kExitFile);
+    EXPECT_EQ(Run(registry, {u"/export", u"C:\\Profiles"}), profiles::kExitFile);
     EXPECT_NE(LastBox().find("for example C:\\Profiles\\Dovrane.reg."), std::string::npos);
     EXPECT_FALSE(files.files.count(u"C:\\Profiles"));
     // The usage asked for is no failure.
-    EXPECT_EQ(Run(registry, {u"/?"}), cmdline::kExitOk);
-    EXPECT_EQ(prompter.boxes.back().style, ui::kMbIconInformation);
-    EXPECT_EQ(LastBox().rfind(cmdline::kUsage, 0), 0u);
+    EXPECT_EQ(Run(registry, {u"/?"}), profiles::kExitOk);
+    EXPECT_EQ(prompter.boxes.back().style, shell::kMbIconInformation);
+    EXPECT_EQ(LastBox().rfind(profiles::kUsage, 0), 0u);
     const std::size_t boxes = prompter.boxes.size();
-    EXPECT_EQ(Run(registry, {u"/export", kProfile, u"/quiet"}), cmdline::kExitFile);
-    EXPECT_EQ(Run(registry, {u"/quiet", u"/bogus"}), cmdline::kExitUsage);
-    EXPECT_EQ(Run(registry, {u"-?", u"/quiet"}), cmdline::kExitOk);
+    EXPECT_EQ(Run(registry, {u"/export", kProfile, u"/quiet"}), profiles::kExitFile);
+    EXPECT_EQ(Run(registry, {u"/quiet", u"/bogus"}), profiles::kExitUsage);
+    EXPECT_EQ(Run(registry, {u"-?", u"/quiet"}), profiles::kExitOk);
     EXPECT_EQ(prompter.boxes.size(), boxes);
 }
 

@@ -10,12 +10,13 @@
 
 namespace {
 
-using regfile::Entry;
+using backup::regfile::Entry;
 
 std::vector<std::uint8_t> Utf16(const std::string& text, bool bom = true) {
     std::vector<std::uint8_t> bytes;
     if (bom) bytes = {0xFF, 0xFE};
-    const std::vector<std::uint8_t> body = regfile::LittleEndian(regfile::FromAscii(text));
+    const std::vector<std::uint8_t> body =
+        backup::regfile::LittleEndian(backup::regfile::FromAscii(text));
     bytes.insert(bytes.end(), body.begin(), body.end());
     return bytes;
 }
@@ -38,31 +39,33 @@ std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t first = 0) {
 const std::u16string kPath = u"Software\\Test";
 
 TEST(RegFileWrite, LaysOutEachTypeAsTheEditorExportsIt) {
-    const std::vector<std::uint8_t> header = regfile::FileHeader();
+    const std::vector<std::uint8_t> header = backup::regfile::FileHeader();
     ASSERT_EQ(header.size(), 2u + 2 * 40);
     EXPECT_EQ(header[0], 0xFF);
     EXPECT_EQ(header[1], 0xFE);
 
     const std::vector<Entry> entries = {
         Entry::Value(reg::kCurrentUser, kPath, u"Quote\"Back\\", reg::kRegSz,
-                     regfile::SzData(u"C:\\Program Files\\\"x\"")),
-        Entry::Value(reg::kCurrentUser, kPath, u"", reg::kRegSz, regfile::SzData(u"")),
+                     backup::regfile::SzData(u"C:\\Program Files\\\"x\"")),
+        Entry::Value(reg::kCurrentUser, kPath, u"", reg::kRegSz, backup::regfile::SzData(u"")),
         Entry::Value(reg::kCurrentUser, kPath, u"D", reg::kRegDword, {0x78, 0x56, 0x34, 0x12}),
-        Entry::Value(reg::kCurrentUser, kPath, u"Exp", reg::kRegExpandSz, regfile::SzData(u"%a%")),
+        Entry::Value(reg::kCurrentUser, kPath, u"Exp", reg::kRegExpandSz,
+                     backup::regfile::SzData(u"%a%")),
         Entry::Value(reg::kCurrentUser, kPath, u"Multi", reg::kRegMultiSz, {'a', 0, 0, 0, 0, 0}),
         // A NUL inside, no terminator, a line break: only hex keeps them.
         Entry::Value(reg::kCurrentUser, kPath, u"Nul", reg::kRegSz, {'a', 0, 0, 0, 'b', 0, 0, 0}),
         Entry::Value(reg::kCurrentUser, kPath, u"NoEnd", reg::kRegSz, {'a', 0}),
-        Entry::Value(reg::kCurrentUser, kPath, u"Line", reg::kRegSz, regfile::SzData(u"a\nb")),
+        Entry::Value(reg::kCurrentUser, kPath, u"Line", reg::kRegSz,
+                     backup::regfile::SzData(u"a\nb")),
         Entry::Value(reg::kCurrentUser, kPath, u"Empty", reg::kRegSz, {}),
         Entry::Value(reg::kCurrentUser, kPath, u"Short", reg::kRegDword, {1, 2}),
-        Entry::Value(reg::kCurrentUser, kPath, u"Q", regfile::kRegQword, Bytes(8)),
+        Entry::Value(reg::kCurrentUser, kPath, u"Q", backup::regfile::kRegQword, Bytes(8)),
         Entry::Value(reg::kCurrentUser, kPath, u"None", reg::kRegNone, {}),
         Entry::DeleteValue(reg::kCurrentUser, kPath, u"Gone"),
         Entry::RemoveKey(reg::kLocalMachine, u"SOFTWARE\\Made"),
         Entry::DeleteValue(reg::kUsers, u".Default\\K", u""),
     };
-    EXPECT_EQ(Ascii(regfile::Blocks(entries)),
+    EXPECT_EQ(Ascii(backup::regfile::Blocks(entries)),
               "[HKEY_CURRENT_USER\\Software\\Test]\r\n"
               "\"Quote\\\"Back\\\\\"=\"C:\\\\Program Files\\\\\\\"x\\\"\"\r\n"
               "@=\"\"\r\n"
@@ -88,7 +91,7 @@ TEST(RegFileWrite, LaysOutEachTypeAsTheEditorExportsIt) {
 TEST(RegFileWrite, WrapsHexDataAsTheEditorDoes) {
     // 11 characters before the data: 22 bytes on the first line, 25 on each
     // continuation, every line at most 80 characters.
-    const std::string line = Ascii(regfile::LittleEndian(regfile::ValueLine(
+    const std::string line = Ascii(backup::regfile::LittleEndian(backup::regfile::ValueLine(
         Entry::Value(reg::kCurrentUser, kPath, u"Name", reg::kRegBinary, Bytes(60)))));
     std::string expected = "\"Name\"=hex:";
     for (int i = 0; i < 60; ++i) {
@@ -136,7 +139,7 @@ TEST(RegFileRoundTrip, EveryTypeNameAndDataComesBackExactly) {
                     break;
                 case 2:
                     entries.push_back(Entry::Value(root, path, name, reg::kRegSz,
-                                                   regfile::SzData(RandomText(rng, true))));
+                                                   backup::regfile::SzData(RandomText(rng, true))));
                     break;
                 default: {
                     // Any type the registry holds, not only those the editor names.
@@ -146,7 +149,8 @@ TEST(RegFileRoundTrip, EveryTypeNameAndDataComesBackExactly) {
                 }
             }
         }
-        const regfile::ReadResult read = regfile::Read(regfile::Write(entries));
+        const backup::regfile::ReadResult read =
+            backup::regfile::Read(backup::regfile::Write(entries));
         ASSERT_TRUE(read.ok) << read.errorLine << ": " << read.error;
         std::vector<Entry> values;
         for (const Entry& e : read.entries)
@@ -156,18 +160,18 @@ TEST(RegFileRoundTrip, EveryTypeNameAndDataComesBackExactly) {
 }
 
 TEST(RegFileRead, TakesWhatTheEditorExports) {
-    const regfile::ReadResult read =
-        regfile::Read(Utf16("Windows Registry Editor Version 5.00\r\n"
-                            "\r\n"
-                            "; exported by hand\r\n"
-                            "[HKEY_CURRENT_USER\\Software\\Test\\]\r\n"
-                            "\"Bin\"=hex:00,01,\\\r\n"
-                            "  FF,\\\r\n"
-                            "\r\n"  // a blank line ends nothing the editor would care about
-                            "   \"Multi\" = hex(7):61,00,00,00,00,00\r\n"
-                            "@=dword:1\n"
-                            "\r\n"
-                            "[-HKEY_USERS\\.Default\\Gone]\r\n"));
+    const backup::regfile::ReadResult read =
+        backup::regfile::Read(Utf16("Windows Registry Editor Version 5.00\r\n"
+                                    "\r\n"
+                                    "; exported by hand\r\n"
+                                    "[HKEY_CURRENT_USER\\Software\\Test\\]\r\n"
+                                    "\"Bin\"=hex:00,01,\\\r\n"
+                                    "  FF,\\\r\n"
+                                    "\r\n"  // a blank line ends nothing the editor would care about
+                                    "   \"Multi\" = hex(7):61,00,00,00,00,00\r\n"
+                                    "@=dword:1\n"
+                                    "\r\n"
+                                    "[-HKEY_USERS\\.Default\\Gone]\r\n"));
     ASSERT_TRUE(read.ok) << read.errorLine << ": " << read.error;
     ASSERT_EQ(read.entries.size(), 5u);
     EXPECT_EQ(read.entries[0].kind, Entry::Kind::kKey);
@@ -210,18 +214,19 @@ TEST(RegFileRead, RefusesTheWholeFileWithTheLineOfTheFault) {
         {"\"a\"=dword:\\\r\n1\r\n", 4},
     };
     for (const auto& c : cases) {
-        const regfile::ReadResult read = regfile::Read(Utf16(head + c.body));
+        const backup::regfile::ReadResult read = backup::regfile::Read(Utf16(head + c.body));
         EXPECT_FALSE(read.ok) << c.body;
         EXPECT_EQ(read.errorLine, c.line) << c.body;
         EXPECT_FALSE(read.error.empty());
         EXPECT_TRUE(read.entries.empty());
     }
-    EXPECT_EQ(regfile::Read(Utf16("\"a\"=-\r\n", true)).errorLine, 1);  // no header
-    EXPECT_EQ(regfile::Read(Utf16("Windows Registry Editor Version 5.00\r\n\"a\"=-\r\n")).errorLine,
+    EXPECT_EQ(backup::regfile::Read(Utf16("\"a\"=-\r\n", true)).errorLine, 1);  // no header
+    EXPECT_EQ(backup::regfile::Read(Utf16("Windows Registry Editor Version 5.00\r\n\"a\"=-\r\n"))
+                  .errorLine,
               2);  // a value before any key
-    std::vector<std::uint8_t> odd = regfile::FileHeader();
+    std::vector<std::uint8_t> odd = backup::regfile::FileHeader();
     odd.push_back('x');
-    EXPECT_FALSE(regfile::Read(odd).ok);
+    EXPECT_FALSE(backup::regfile::Read(odd).ok);
 }
 
 // What the registry editor reads besides its own exports: REGEDIT4 in the
@@ -231,17 +236,18 @@ TEST(RegFileRead, Regedit4InTheCodePageIsReadAndOtherEncodingsAreRefusedWithAdvi
     const auto bytes = [](const std::string& text) {
         return std::vector<std::uint8_t>(text.begin(), text.end());
     };
-    const regfile::ReadResult read = regfile::Read(
+    const backup::regfile::ReadResult read = backup::regfile::Read(
         bytes("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Caf\xe9]\r\n"
               "\"Na\x80me\"=\"\xe9t\xe9\"\r\n\"e\"=hex(2):25,e9,00\r\n\"d\"=dword:1\r\n"
               "\"gone\"=-\r\n"));
     ASSERT_TRUE(read.ok) << read.errorLine << ": " << read.error;
     ASSERT_EQ(read.entries.size(), 5u);
     EXPECT_EQ(read.entries[0].path, u"Caf\u00e9");
-    EXPECT_EQ(read.entries[1], Entry::Value(reg::kCurrentUser, u"Caf\u00e9", u"Na\u20acme",
-                                            reg::kRegSz, regfile::SzData(u"\u00e9t\u00e9")));
+    EXPECT_EQ(read.entries[1],
+              Entry::Value(reg::kCurrentUser, u"Caf\u00e9", u"Na\u20acme", reg::kRegSz,
+                           backup::regfile::SzData(u"\u00e9t\u00e9")));
     // Texts in hex are the code page's bytes too: held as UTF-16, as 5.00 has them.
-    EXPECT_EQ(read.entries[2].data, regfile::SzData(u"%\u00e9"));
+    EXPECT_EQ(read.entries[2].data, backup::regfile::SzData(u"%\u00e9"));
     EXPECT_EQ(read.entries[3].data, (std::vector<std::uint8_t>{1, 0, 0, 0}));
     EXPECT_EQ(read.entries[4].kind, Entry::Kind::kDeleteValue);
 
@@ -256,7 +262,7 @@ TEST(RegFileRead, Regedit4InTheCodePageIsReadAndOtherEncodingsAreRefusedWithAdvi
         bytes(""),
     };
     for (const auto& file : refused) {
-        const regfile::ReadResult r = regfile::Read(file);
+        const backup::regfile::ReadResult r = backup::regfile::Read(file);
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.errorLine, 1);
         EXPECT_NE(r.error.find(advice), std::string::npos) << r.error;
@@ -271,18 +277,19 @@ TEST(RegFileRead, Regedit4InTheCodePageIsReadAndOtherEncodingsAreRefusedWithAdvi
 TEST(RegFileRead, HostileFilesAtTheCapAreRead) {
     std::string continued = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\S]\r\n";
     continued += "\"a\"=hex:00,\\\r\n";
-    while ((continued.size() + 8) * 2 + 2 + 12 <= regfile::kMaxFileSize) continued += "  00,\\\r\n";
+    while ((continued.size() + 8) * 2 + 2 + 12 <= backup::regfile::kMaxFileSize)
+        continued += "  00,\\\r\n";
     const std::vector<std::uint8_t> feeds =
         Utf16("Windows Registry Editor Version 5.00" +
-              std::string((regfile::kMaxFileSize - 2) / 2 - 36, '\n'));
-    ASSERT_EQ(feeds.size(), regfile::kMaxFileSize);
-    const regfile::ReadResult read = regfile::Read(Utf16(continued + "  00\r\n"));
+              std::string((backup::regfile::kMaxFileSize - 2) / 2 - 36, '\n'));
+    ASSERT_EQ(feeds.size(), backup::regfile::kMaxFileSize);
+    const backup::regfile::ReadResult read = backup::regfile::Read(Utf16(continued + "  00\r\n"));
     EXPECT_TRUE(read.ok) << read.errorLine << ": " << read.error;
-    EXPECT_TRUE(regfile::Read(feeds).ok);
+    EXPECT_TRUE(backup::regfile::Read(feeds).ok);
 
     std::vector<std::uint8_t> over = feeds;
     over.insert(over.end(), {'\n', 0});
-    const regfile::ReadResult refused = regfile::Read(over);
+    const backup::regfile::ReadResult refused = backup::regfile::Read(over);
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.errorLine, 1);
 }

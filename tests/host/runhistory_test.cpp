@@ -23,7 +23,8 @@ std::vector<std::uint8_t> Utf16(const std::u16string& text) {
 }
 
 std::optional<std::u16string> Decoded(const std::u16string& name, std::vector<std::uint8_t> data) {
-    const auto entry = runhistory::DecodeEntry(name, data.data(), std::uint32_t(data.size()));
+    const auto entry =
+        settings::runhistory::DecodeEntry(name, data.data(), std::uint32_t(data.size()));
     if (entry) {
         EXPECT_EQ(entry->valueName, name);
     }
@@ -61,26 +62,26 @@ TEST(RunHistory, EntriesKeepTheirExactNamesAndADeletionTakesOnlyThatValue) {
     memory.PutW(reg::kCurrentUser, kRunMru, u"MRUList", reg::kRegSz,
                 Utf16(std::u16string(u"\u03b1\u0436a\0", 4)));
 
-    const std::vector<runhistory::Entry> entries = runhistory::Load(memory);
+    const std::vector<settings::runhistory::Entry> entries = settings::runhistory::Load(memory);
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].valueName, greek);
     EXPECT_EQ(entries[0].text, u"\u043f\u0443\u0441\u043a");
     EXPECT_EQ(entries[1].valueName, cyrillic);
     EXPECT_EQ(entries[2].valueName, u"a");
 
-    EXPECT_EQ(runhistory::Delete(memory, greek), reg::kSuccess);
-    EXPECT_EQ(runhistory::Delete(memory, u"a"), reg::kSuccess);
+    EXPECT_EQ(settings::runhistory::Delete(memory, greek), reg::kSuccess);
+    EXPECT_EQ(settings::runhistory::Delete(memory, u"a"), reg::kSuccess);
     // The value with a NUL in its name cannot be named: refused, never "a".
-    EXPECT_EQ(runhistory::Delete(memory, nul), reg::kInvalidParameter);
+    EXPECT_EQ(settings::runhistory::Delete(memory, nul), reg::kInvalidParameter);
     EXPECT_EQ(memory.ValueNamesW(reg::kCurrentUser, kRunMru),
               (std::vector<std::u16string>{cyrillic, nul, u"MRUList"}));
     EXPECT_EQ(memory.OpenHandles(), 0u);
 
     reg::MemoryRegistry empty;
     reg::Status status = reg::kSuccess;
-    EXPECT_TRUE(runhistory::Load(empty, &status).empty());
+    EXPECT_TRUE(settings::runhistory::Load(empty, &status).empty());
     EXPECT_EQ(status, reg::kFileNotFound);
-    EXPECT_EQ(runhistory::Delete(empty, u"a"), reg::kFileNotFound);
+    EXPECT_EQ(settings::runhistory::Delete(empty, u"a"), reg::kFileNotFound);
 }
 
 }  // namespace

@@ -214,7 +214,7 @@ TEST_F(RunListTabTest, ApplyAsksEveryTimeAndRestartsOnYes) {
     EXPECT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(shutdown.restarts, 0);
 
-    prompter.answer = ui::kIdYes;
+    prompter.answer = shell::kIdYes;
     tab.cmdMRUApply_Click();
     EXPECT_EQ(prompter.boxes.size(), 2u);
     EXPECT_EQ(shutdown.restarts, 1);

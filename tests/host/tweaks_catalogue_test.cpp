@@ -219,7 +219,7 @@ TEST(CurrentLogonName, IsBoundedByItsBufferAndEmptyWhenTheCallFails) {
     EXPECT_EQ(modTweaks::CurrentLogonName(tooLong), u"");
 
     // A call that claims success but fills the buffer without a NUL.
-    struct Unterminated final : reg::UserNameApi {
+    struct Unterminated final : settings::UserNameApi {
         bool GetUserNameW(char16_t* buffer, std::uint32_t* size) override {
             std::fill(buffer, buffer + *size, u'x');
             return true;

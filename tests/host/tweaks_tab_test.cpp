@@ -80,7 +80,7 @@ class TweaksTabTest : public ::testing::Test {
 
 TEST_F(TweaksTabTest, UncheckingTheCurrentAccountAsksAndYesWritesOffOnce) {
     AllOn();
-    prompter.answers = {ui::kIdYes};
+    prompter.answers = {shell::kIdYes};
     tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
     EXPECT_EQ(Events(), (Log{kConfirm, "set alice=dword:0"}));
     EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 0);
@@ -97,7 +97,7 @@ TEST_F(TweaksTabTest, UncheckingTheCurrentAccountAsksAndYesWritesOffOnce) {
 
 TEST_F(TweaksTabTest, NoKeepsTheBoxCheckedAndWritesOnTwice) {
     AllOn();
-    prompter.answers = {ui::kIdNo};
+    prompter.answers = {shell::kIdNo};
     tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
     EXPECT_EQ(Events(), (Log{kConfirm, "set alice=dword:1", "set alice=dword:1"}));
     EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
@@ -143,7 +143,7 @@ TEST_F(TweaksTabTest, SelectingWhatIsAlreadyThereWritesNothing) {
 
 TEST_F(TweaksTabTest, SelectNoneAsksBetweenAdministratorAndKeepConnections) {
     AllOn();
-    prompter.answers = {ui::kIdNo};
+    prompter.answers = {shell::kIdNo};
     tab.cmdTwksSelectNone_Click();
     EXPECT_EQ(
         Events(),
@@ -172,7 +172,7 @@ TEST_F(TweaksTabTest, ARefusedClickPutsTheBoxBackAndSaysWhyEachTime) {
     EXPECT_FALSE(memory.Get(reg::kLocalMachine, kMemory, "ClearPageFileAtShutdown"));
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_EQ(prompter.boxes[0].caption, "Dovrane");
-    EXPECT_EQ(prompter.boxes[0].style, ui::kMbOk | ui::kMbIconExclamation);
+    EXPECT_EQ(prompter.boxes[0].style, shell::kMbOk | shell::kMbIconExclamation);
     EXPECT_EQ(prompter.boxes[0].text,
               "This setting could not be changed:\n\n"
               "Enable Clear Page File @ Shutdown - changing it needs administrator rights.\n\n"
@@ -217,7 +217,7 @@ TEST_F(TweaksTabTest, LoadingALimitedAccountsSettingsThatAreOnShowsNothing) {
 TEST_F(TweaksTabTest, ARefusedYesLeavesTheAccountShownAndSaysSo) {
     AllOn();
     LimitedAccount();
-    prompter.answers = {ui::kIdYes};
+    prompter.answers = {shell::kIdYes};
     tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
     EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
     EXPECT_EQ(Events(), (Log{kConfirm, kFailure}));
@@ -232,7 +232,7 @@ TEST_F(TweaksTabTest, WithoutALogonNameNothingIsWrittenForTheCurrentAccount) {
     EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
     EXPECT_EQ(Events(), Log{});
 
-    prompter.answers = {ui::kIdYes};
+    prompter.answers = {shell::kIdYes};
     tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
     EXPECT_EQ(tab.Box(Tweak::kCurrentUserOnWelcome).Value(), 1);
     EXPECT_EQ(Events(), (Log{kConfirm, kFailure}));
@@ -252,7 +252,7 @@ TEST_F(FreshTweaksTab, TheLoadCreatesNoKeyAndATickCreatesItsOwn) {
     EXPECT_FALSE(memory.HasKey(reg::kLocalMachine, kUserList));
 
     tab.Box(Tweak::kAdminOnWelcome).SetValue(1);
-    prompter.answers = {ui::kIdYes};
+    prompter.answers = {shell::kIdYes};
     tab.Box(Tweak::kCurrentUserOnWelcome).SetValue(0);
     EXPECT_EQ(Events(), (Log{"create " + std::string(kUserList) + " 0x3",
                              "set Administrator=dword:1", kConfirm, "set alice=dword:0"}));

@@ -156,7 +156,7 @@ class RecordingRegistry final : public reg::RegistryApi {
 };
 
 // Gives a chosen name, or fails as GetUserNameW does when it cannot.
-class FakeUserName final : public reg::UserNameApi {
+class FakeUserName final : public settings::UserNameApi {
   public:
     explicit FakeUserName(std::u16string name) : name_(std::move(name)) {}
     explicit FakeUserName(const std::string& name) : name_(reg::ansi::ToWide(name)) {}
@@ -179,7 +179,7 @@ class FakeUserName final : public reg::UserNameApi {
 // Records each message box and answers from a script, then with `answer`
 // (No unless a test says otherwise). With a log, each box also adds
 // "ask <caption>" to it, in order with the other stand-ins' lines.
-class RecordingPrompter final : public ui::Prompter {
+class RecordingPrompter final : public shell::Prompter {
   public:
     struct Box {
         std::string text;
@@ -206,7 +206,7 @@ class RecordingPrompter final : public ui::Prompter {
         return shown;
     }
     std::deque<int> answers;
-    int answer = ui::kIdNo;
+    int answer = shell::kIdNo;
     std::vector<Box> boxes;
 
   private:

@@ -17,16 +17,16 @@ using banner_test::Response;
 using banner_test::TestServer;
 using Clock = std::chrono::steady_clock;
 
-constexpr ui::FetchLimits kLimits{1000, 1500};
+constexpr banner::FetchLimits kLimits{1000, 1500};
 
 class HttpTest : public testing::Test {
   protected:
     TestServer server;
-    ui::HttpWin32 http;
+    banner::HttpWin32 http;
     std::string body = "untouched";
     long long lastMs = 0;
 
-    bool Get(const std::string& path, ui::FetchLimits limits = kLimits) {
+    bool Get(const std::string& path, banner::FetchLimits limits = kLimits) {
         const auto start = Clock::now();
         const bool ok = http.Get(server.Url(path), limits, &body);
         lastMs =

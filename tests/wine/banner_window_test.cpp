@@ -281,7 +281,7 @@ TEST_F(BannerWindow, ServerThatIsLateHoldsNothingUp) {
         ASSERT_TRUE(out.windowUp) << c.name;
         ASSERT_NE(askedAt, 0) << c.name;
         const auto held = out.shownAt - Clock::time_point(Clock::duration(askedAt.load()));
-        EXPECT_LT(held, milliseconds(ui::kBannerGraceMs + 600)) << c.name;
+        EXPECT_LT(held, milliseconds(banner::kBannerGraceMs + 600)) << c.name;
         EXPECT_GE(out.splashAnswers, 1) << c.name;
         EXPECT_LT(out.slowestAnswerMs, 300) << c.name;
         EXPECT_FALSE(out.bannerFileAtFirstShow) << c.name;

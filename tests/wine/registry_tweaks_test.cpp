@@ -35,7 +35,7 @@ class WineTweaks : public ::testing::Test {
     }
 
     reg::RegistryWin32 registry;
-    reg::UserNameWin32 user;
+    settings::UserNameWin32 user;
     modTweaks::Seams seams{registry, user};
 };
 
