@@ -283,7 +283,10 @@ TEST_F(BannerWindow, ServerThatIsLateHoldsNothingUp) {
         const auto held = out.shownAt - Clock::time_point(Clock::duration(askedAt.load()));
         EXPECT_LT(held, milliseconds(banner::kBannerGraceMs + 600)) << c.name;
         EXPECT_GE(out.splashAnswers, 1) << c.name;
-        EXPECT_LT(out.slowestAnswerMs, 300) << c.name;
+        // Waiting on any of these servers takes 1.5 s at the least: a splash
+        // that answered every time in well under that never waited on one,
+        // however busy the machine.
+        EXPECT_LT(out.slowestAnswerMs, 1000) << c.name;
         EXPECT_FALSE(out.bannerFileAtFirstShow) << c.name;
         EXPECT_EQ(out.banner, c.bannerLater) << c.name;
         EXPECT_LT(out.exitMs, 1000) << c.name;
