@@ -80,15 +80,17 @@ reg::Status BackedUpRegistry::Save(const Entry& before) {
     // file deletes the values made there instead; only Undo, which knows
     // the key was missing, removes it again, and only when it is empty.
     if (before.kind == Entry::Kind::kRemoveKey) {
-        if (const Error e = file_.Append({}))
-            return Refuse(kNotBackedUp, "the backup file could not be written: " + Describe(e));
+        if (const files::Error e = file_.Append({}))
+            return Refuse(kNotBackedUp,
+                          "the backup file could not be written: " + files::Describe(e));
         if (undo_ != nullptr) undo_->Record(before);
         return reg::kSuccess;
     }
     // Also for an entry the file holds: the file is checked (and written
     // again when it went) before every change.
-    if (const Error e = file_.Append(InFile(before) ? std::vector<Entry>() : std::vector{before}))
-        return Refuse(kNotBackedUp, "the backup file could not be written: " + Describe(e));
+    if (const files::Error e =
+            file_.Append(InFile(before) ? std::vector<Entry>() : std::vector{before}))
+        return Refuse(kNotBackedUp, "the backup file could not be written: " + files::Describe(e));
     saved_.emplace(before.root, Folded(before.path), Marker(before));
     if (undo_ != nullptr) undo_->Record(before);
     return reg::kSuccess;

@@ -15,8 +15,8 @@
 #include <tuple>
 #include <vector>
 
-#include "backup/BackupFiles.h"
 #include "backup/RegFile.h"
+#include "files/Files.h"
 #include "registry/RegistryApi.h"
 
 namespace backup {
@@ -39,6 +39,13 @@ struct Prior {
 reg::Status ReadPrior(reg::RegistryApi& api, reg::Key root, const std::u16string& path,
                       const std::u16string& name, Prior& prior);
 
+struct LocalTime {
+    int year, month, day, hour, minute, second;
+};
+// What the run's backup file is named by: LocalNow (ClockWin32.h) in the
+// program, a fixed time in tests.
+using Clock = LocalTime (*)();
+
 // "Dovrane 2026-12-07 134501.reg"
 std::u16string FileName(const LocalTime& time);
 
@@ -49,14 +56,14 @@ std::u16string FileName(const LocalTime& time);
 // Append.
 class BackupFile {
   public:
-    BackupFile(BackupFilesApi& files, std::u16string folder);
+    BackupFile(files::FilesApi& files, Clock now, std::u16string folder);
     // The folder named at the first Append: naming it may take the shell,
     // which a run that changes nothing need not load.
-    BackupFile(BackupFilesApi& files, std::function<std::u16string()> folder);
+    BackupFile(files::FilesApi& files, Clock now, std::function<std::u16string()> folder);
     // Adds the entries as blocks of a file the registry editor imports. The
     // entries are on the disk when this returns kOk. No entries: makes the
     // file, or checks that it is still there (and writes it again if not).
-    Error Append(const std::vector<regfile::Entry>& entries);
+    files::Error Append(const std::vector<regfile::Entry>& entries);
     // Empty until the file is made.
     const std::u16string& Path() const { return path_; }
     // Whether the file was written again since last asked, having gone
@@ -64,9 +71,10 @@ class BackupFile {
     bool TakeRewritten();
 
   private:
-    Error Rewrite(const std::vector<std::uint8_t>& blocks);
+    files::Error Rewrite(const std::vector<std::uint8_t>& blocks);
 
-    BackupFilesApi& files_;
+    files::FilesApi& files_;
+    Clock now_;
     std::function<std::u16string()> folderName_;
     std::u16string folder_;
     std::u16string path_;

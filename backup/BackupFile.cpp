@@ -89,69 +89,48 @@ std::u16string Folded(const std::u16string& name) {
 
 // ---- the file ----
 
-std::string Describe(Error error) {
-    switch (error) {
-        case kOk:
-            return "no error";
-        case kFileNotFound:
-            return "the file was not found";
-        case kPathNotFound:
-            return "the folder was not found";
-        case kAccessDenied:
-            return "access is denied";
-        case kSharingViolation:
-            return "another program is using the file";
-        case kDiskFull:
-            return "the disk is full";
-        case kFileTooLarge:
-            return "it is larger than 1 MiB, more than any backup or profile";
-        default:
-            return "error " + std::to_string(error);
-    }
-}
+BackupFile::BackupFile(files::FilesApi& files, Clock now, std::u16string folder)
+    : BackupFile(files, now, [folder = std::move(folder)] { return folder; }) {}
 
-BackupFile::BackupFile(BackupFilesApi& files, std::u16string folder)
-    : BackupFile(files, [folder = std::move(folder)] { return folder; }) {}
+BackupFile::BackupFile(files::FilesApi& files, Clock now, std::function<std::u16string()> folder)
+    : files_(files), now_(now), folderName_(std::move(folder)) {}
 
-BackupFile::BackupFile(BackupFilesApi& files, std::function<std::u16string()> folder)
-    : files_(files), folderName_(std::move(folder)) {}
-
-Error BackupFile::Append(const std::vector<Entry>& entries) {
+files::Error BackupFile::Append(const std::vector<Entry>& entries) {
     const std::vector<std::uint8_t> blocks = regfile::Blocks(entries);
     if (!path_.empty()) {
-        Error e = files_.Append(path_, blocks);
+        files::Error e = files_.Append(path_, blocks);
         // Deleted while the program ran (say, by tidying the folder Open
         // Backup Folder showed): made again whole, so that nothing changed
         // before goes without its backup.
-        if (e == kFileNotFound || e == kPathNotFound) e = Rewrite(blocks);
-        if (e == kOk) kept_.insert(kept_.end(), entries.begin(), entries.end());
+        if (e == files::kFileNotFound || e == files::kPathNotFound) e = Rewrite(blocks);
+        if (e == files::kOk) kept_.insert(kept_.end(), entries.begin(), entries.end());
         return e;
     }
 
     folder_ = folderName_();
-    if (const Error e = files_.CreateFolders(folder_)) return e;
+    if (const files::Error e = files_.CreateFolders(folder_)) return e;
     std::vector<std::uint8_t> bytes = regfile::FileHeader();
     bytes.insert(bytes.end(), blocks.begin(), blocks.end());
-    std::u16string name = FileName(files_.Now());
+    std::u16string name = FileName(now_());
     const std::u16string stem = name.substr(0, name.size() - 4);
     for (int n = 2;; ++n) {
         const std::u16string path = folder_ + u"\\" + name;
-        const Error e = files_.CreateNew(path, bytes);
-        if (e == kOk) {
+        const files::Error e = files_.CreateNew(path, bytes);
+        if (e == files::kOk) {
             path_ = path;
             kept_ = entries;
         }
-        if (e != kFileExists || n > 99) return e;
+        if (e != files::kFileExists || n > 99) return e;
         name = stem + u" (" + Digits(n, n < 10 ? 1 : 2) + u").reg";
     }
 }
 
-Error BackupFile::Rewrite(const std::vector<std::uint8_t>& blocks) {
-    if (const Error e = files_.CreateFolders(folder_)) return e;
+files::Error BackupFile::Rewrite(const std::vector<std::uint8_t>& blocks) {
+    if (const files::Error e = files_.CreateFolders(folder_)) return e;
     std::vector<std::uint8_t> bytes = regfile::Write(kept_);
     bytes.insert(bytes.end(), blocks.begin(), blocks.end());
-    const Error e = files_.CreateNew(path_, bytes);
-    if (e == kOk) rewritten_ = true;
+    const files::Error e = files_.CreateNew(path_, bytes);
+    if (e == files::kOk) rewritten_ = true;
     return e;
 }
 

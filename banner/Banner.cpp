@@ -79,8 +79,10 @@ bool IsBannerFileName(const std::string& name) {
     return extension == "gif" || extension == "jpg" || extension == "jpeg" || extension == "bmp";
 }
 
-std::string JoinBannerPath(const std::string& folder, const std::string& name) {
-    return folder + "\\" + name;
+std::u16string JoinBannerPath(const std::u16string& folder, const std::string& name) {
+    std::u16string path = folder + u'\\';
+    for (char c : name) path += char16_t(static_cast<unsigned char>(c));
+    return path;
 }
 
 void LoadBanner(Http& inet1, const std::string& descriptionAddress, BannerSink& sink) {
@@ -125,7 +127,7 @@ std::string BannerListEntry(const std::string& list, const std::string& name) {
     return (cutShort ? "\r\n" : "") + name + "\r\n";
 }
 
-void PruneBanners(FileWriter& files, const std::string& folder, const std::string& list,
+void PruneBanners(files::FilesApi& files, const std::u16string& folder, const std::string& list,
                   const std::string& current) {
     // The whole lines, in the order they were listed, each name once.
     std::vector<std::string> names;
@@ -143,27 +145,36 @@ void PruneBanners(FileWriter& files, const std::string& folder, const std::strin
     for (const std::string& name : names) files.Remove(JoinBannerPath(folder, name));
 }
 
-bool StoreBanner(FileWriter& files, const std::string& folder, const std::string& name,
+bool StoreBanner(files::FilesApi& files, const std::u16string& folder, const std::string& name,
                  const std::string& bytes) {
     // No folder of our own, no file: the current directory is anybody's.
     if (folder.empty() || !IsBannerFileName(name)) return false;
-    const std::string listPath = JoinBannerPath(folder, kBannerListName);
-    std::string list;
-    if (!files.ReadAll(listPath, &list)) return false;
-    const std::string path = JoinBannerPath(folder, name);
+    const std::u16string listPath = JoinBannerPath(folder, kBannerListName);
+    std::vector<std::uint8_t> read;
+    // No list yet: nothing is listed.
+    if (const files::Error e = files.ReadAll(listPath, read, kMaxBannerListBytes))
+        if (e != files::kFileNotFound) return false;
+    const std::string list(read.begin(), read.end());
+    const std::u16string path = JoinBannerPath(folder, name);
     if (!IsListedBanner(list, name)) {
         // Not ours: a picture the user keeps beside the program, say.
         if (files.Exists(path)) return false;
         // Listed first: an image the list does not name would stay behind
         // when Dovrane is uninstalled.
-        if (!files.Append(listPath, BannerListEntry(list, name))) return false;
+        const std::string entry = BannerListEntry(list, name);
+        const std::vector<std::uint8_t> line(entry.begin(), entry.end());
+        files::Error e = files.Append(listPath, line);
+        if (e == files::kFileNotFound) e = files.CreateNew(listPath, line);
+        if (e != files::kOk) return false;
     }
-    if (!files.WriteWhole(path, bytes)) return false;
+    if (files.ReplaceWhole(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end())) !=
+        files::kOk)
+        return false;
     PruneBanners(files, folder, list, name);
     return true;
 }
 
-Banner::Banner(FileWriter& files, PictureBox& picture1, std::string programFolder)
+Banner::Banner(files::FilesApi& files, PictureBox& picture1, std::u16string programFolder)
     : files_(files), picture1_(picture1), programFolder_(std::move(programFolder)) {}
 
 void Banner::DescriptionArrived(BannerFields fields) {

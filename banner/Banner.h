@@ -14,6 +14,7 @@
 #include <string>
 
 #include "banner/Http.h"
+#include "files/Files.h"
 #include "shell/Prompter.h"
 #include "shell/Shell.h"
 
@@ -62,38 +63,19 @@ BannerFields SplitDescription(const std::string& reply, const std::string& descr
 bool IsBannerFileName(const std::string& name);
 
 // The banner file's path: folder, one backslash, name. The backslash is
-// always inserted, also after a folder that ends in one.
-std::string JoinBannerPath(const std::string& folder, const std::string& name);
+// always inserted, also after a folder that ends in one. The folder is the
+// program's, exact whatever script names it; the name is plain ASCII (a
+// banner's, IsBannerFileName, or the list's) and is widened as it is.
+std::u16string JoinBannerPath(const std::u16string& folder, const std::string& name);
 
 // The list of the banner images Dovrane has put in its folder, one bare name
 // a line, each ended by CR LF. The uninstaller deletes the images it finds
 // listed and nothing else, so a name is listed before its image is written,
 // and a file that is not listed is never written over: it may be the user's.
 inline constexpr const char kBannerListName[] = "Dovrane-banners.txt";
-
-// The banner's files in the program's folder. Paths are UTF-8, so that a
-// program folder named in any script stays exact; the Win32 side writes
-// through CreateFileW.
-class FileWriter {
-  public:
-    virtual ~FileWriter() = default;
-    // Creates or replaces the file so that it holds exactly `bytes`: an older,
-    // longer file leaves no tail. False when the file could not be written
-    // whole (then no partial file is left behind).
-    virtual bool WriteWhole(const std::string& path, const std::string& bytes) = 0;
-    // True when something of that name is there, or when that cannot be told.
-    virtual bool Exists(const std::string& path) = 0;
-    // The whole file into `bytes` (empty when there is no such file); false
-    // when it is there but cannot be read whole.
-    virtual bool ReadAll(const std::string& path, std::string* bytes) = 0;
-    // Adds `bytes` at the end of the file, making it when missing; all or
-    // nothing: on false the file holds what it held.
-    virtual bool Append(const std::string& path, const std::string& bytes) = 0;
-    // Deletes the file of exactly that name (never a folder, nor a file
-    // that only a short 8.3 alias names so), as the uninstaller does. True
-    // when it is gone or was never there.
-    virtual bool Remove(const std::string& path) = 0;
-};
+// A list of some thousand names; anything much larger is not ours, and no
+// banner is stored beside it.
+inline constexpr std::size_t kMaxBannerListBytes = 256 * 1024;
 
 // The picture box that shows the banner (Picture1).
 class PictureBox {
@@ -136,11 +118,12 @@ bool IsListedBanner(const std::string& list, const std::string& name);
 std::string BannerListEntry(const std::string& list, const std::string& name);
 
 // Writes the image to folder\name when it is ours to write: its name listed
-// already, or listed now when nothing of that name is there. Writes nothing
-// when the list cannot be read or appended whole, or when the name is taken
-// by a file that is not listed. True when the image was written whole; the
-// older banners are then pruned (PruneBanners).
-bool StoreBanner(FileWriter& files, const std::string& folder, const std::string& name,
+// already, or listed now when nothing of that name is there (the list is
+// made with its first name). Writes nothing when the list cannot be read or
+// appended whole, or when the name is taken by a file that is not listed.
+// The image replaces an older one whole or not at all. True when it was
+// written; the older banners are then pruned (PruneBanners).
+bool StoreBanner(files::FilesApi& files, const std::u16string& folder, const std::string& name,
                  const std::string& bytes);
 
 // After `current` was written and shown (by StoreBanner, with the list as
@@ -150,7 +133,7 @@ bool StoreBanner(FileWriter& files, const std::string& folder, const std::string
 // of the list that are banner names (IsBannerFileName) are touched; the list
 // keeps every name, so that the uninstaller still finds any image a delete
 // could not remove.
-void PruneBanners(FileWriter& files, const std::string& folder, const std::string& list,
+void PruneBanners(files::FilesApi& files, const std::u16string& folder, const std::string& list,
                   const std::string& current);
 
 // The banner as the main window holds it: on the interface thread, it takes
@@ -159,7 +142,7 @@ class Banner final : public BannerSink {
   public:
     // `files` stores the image in `programFolder` (none when empty),
     // `picture1` shows it.
-    Banner(FileWriter& files, PictureBox& picture1, std::string programFolder);
+    Banner(files::FilesApi& files, PictureBox& picture1, std::u16string programFolder);
 
     // Sets BannerLink: from now on a click follows it.
     void DescriptionArrived(BannerFields fields) override;
@@ -174,9 +157,9 @@ class Banner final : public BannerSink {
     const std::string& BannerLink() const { return bannerLink_; }
 
   private:
-    FileWriter& files_;
+    files::FilesApi& files_;
     PictureBox& picture1_;
-    std::string programFolder_;
+    std::u16string programFolder_;
     std::string bannerLink_;
 };
 

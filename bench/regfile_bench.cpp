@@ -16,30 +16,11 @@
 #include "backup/Restore.h"
 #include "registry/MemoryRegistry.h"
 #include "settings/RunHistory.h"
+#include "support/MemoryFiles.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Backup files held in memory: the bench measures the registry's side.
-class MemoryFiles final : public backup::BackupFilesApi {
-  public:
-    backup::LocalTime Now() override { return {2026, 1, 2, 3, 4, 5}; }
-    backup::Error CreateFolders(const std::u16string&) override { return backup::kOk; }
-    backup::Error CreateNew(const std::u16string&, const std::vector<std::uint8_t>& b) override {
-        bytes = b;
-        return backup::kOk;
-    }
-    backup::Error Append(const std::u16string&, const std::vector<std::uint8_t>& b) override {
-        bytes.insert(bytes.end(), b.begin(), b.end());
-        return backup::kOk;
-    }
-    backup::Error ReadAll(const std::u16string&, std::vector<std::uint8_t>& b) override {
-        b = bytes;
-        return backup::kOk;
-    }
-    std::vector<std::uint8_t> bytes;
-};
 
 std::vector<std::uint8_t> File(const std::u16string& body, std::size_t cap) {
     std::vector<std::uint8_t> bytes = backup::regfile::FileHeader();
@@ -113,8 +94,10 @@ int main(int argc, char** argv) {
                     floorMs);
     }
 
-    MemoryFiles files;
-    backup::BackupFile backupFile(files, u"C:\\b");
+    // Backup files held in memory: the bench measures the registry's side.
+    testing_doubles::MemoryFiles files;
+    backup::BackupFile backupFile(
+        files, [] { return backup::LocalTime{2026, 1, 2, 3, 4, 5}; }, u"C:\\b");
     backup::UndoStack undo;
     backup::BackedUpRegistry backed(registry, backupFile, &undo);
     Clock::time_point start = Clock::now();

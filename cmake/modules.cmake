@@ -1,11 +1,12 @@
 # Each top-level folder of the program is a module: a library of its own that
 # links only the modules it may use (win32 <- registry <- settings <- backup
-# <- profiles <- ui (the File menu runs the profiles' code), shell <- {banner,
-# profiles, ui}, banner and system <- ui, app wires them). A module's headers are found through a folder of the build
-# tree that holds nothing but a link to the module's source folder, and only
-# targets that link the module see that folder: `#include "ui/X.h"` in a
-# module that does not link dovrane_ui fails to compile, rather than quietly
-# adding a dependency the other way.
+# <- profiles <- ui (the File menu runs the profiles' code), win32 <- files <-
+# {backup, banner, profiles, ui}, shell <- {banner, profiles, ui}, banner and
+# system <- ui, app wires them). A module's headers are found through a folder
+# of the build tree that holds nothing but a link to the module's source
+# folder, and only targets that link the module see that folder:
+# `#include "ui/X.h"` in a module that does not link dovrane_ui fails to
+# compile, rather than quietly adding a dependency the other way.
 #
 # DOVRANE_ROOT is the source tree's top (the fuzz project sets it too).
 

@@ -63,9 +63,9 @@ class Runner {
                                         env_.shown(args_.file + u"\\Dovrane.reg"), "."}));
         const std::vector<std::uint8_t> bytes =
             backup::regfile::Write(backup::managed::ExportProfile(env_.registry));
-        if (const backup::Error e = env_.files.WriteWhole(args_.file, bytes))
+        if (const files::Error e = env_.files.ReplaceWhole(args_.file, bytes))
             return Fail(kExitFile, Cat({"The settings could not be exported to ", Shown(), ": ",
-                                        backup::Describe(e), "."}));
+                                        files::Describe(e), "."}));
         return Done(Cat({"The settings were exported to ", Shown(),
                          ".\n\nThe settings profile carries:\n", Captions(Carried()), "\n\n",
                          modTweaks::RowOf(modTweaks::Tweak::kCurrentUserOnWelcome).caption,
@@ -80,9 +80,10 @@ class Runner {
                                         " is a folder, not a file. Give the settings "
                                         "profile's file: Dovrane.exe /import FILE."}));
         std::vector<std::uint8_t> bytes;
-        if (const backup::Error e = env_.files.ReadAll(args_.file, bytes))
+        if (const files::Error e =
+                env_.files.ReadAll(args_.file, bytes, backup::regfile::kMaxFileSize))
             return Fail(kExitFile, Cat({"The settings profile ", Shown(),
-                                        " could not be read: ", backup::Describe(e), "."}));
+                                        " could not be read: ", files::Describe(e), "."}));
         const backup::regfile::ReadResult file = backup::regfile::Read(bytes);
         const backup::managed::CheckResult check = backup::managed::CheckProfile(file);
         if (!check.ok)
@@ -100,7 +101,7 @@ class Runner {
 
         // The command line's own backup file and an Undo nobody asks for; the
         // window's, so that Edit > Undo takes the import back.
-        backup::BackupFile ownFile(env_.backupFiles, env_.backupFolder);
+        backup::BackupFile ownFile(env_.files, env_.now, env_.backupFolder);
         backup::UndoStack ownUndo;
         backup::BackedUpRegistry ownBacked(env_.registry, ownFile, &ownUndo);
         WindowBacking* window = env_.window;
@@ -131,12 +132,12 @@ class Runner {
         if (!holds && !window) {
             // The backup file is made before the first change: when it
             // cannot be, nothing is changed.
-            if (const backup::Error e = ownFile.Append({}))
+            if (const files::Error e = ownFile.Append({}))
                 return Fail(kExitFile,
                             Cat({Shown(),
                                  " was not imported, and nothing was changed: the "
                                  "backup file could not be made in ",
-                                 env_.shown(env_.backupFolder), ": ", backup::Describe(e), "."}));
+                                 env_.shown(env_.backupFolder), ": ", files::Describe(e), "."}));
         }
         if (holds) {
             // Nothing to do: the confirmation below says so.

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "backup/Backup.h"
-#include "backup/BackupFiles.h"
+#include "files/Files.h"
 #include "registry/RegistryApi.h"
 #include "shell/Prompter.h"
 
@@ -48,21 +48,6 @@ struct Arguments {
     std::string error;   // for kUsage, in words
 };
 
-// The files the command line reads and writes besides the backups.
-class ProfileFilesApi {
-  public:
-    virtual ~ProfileFilesApi() = default;
-    // The whole of a file.
-    virtual backup::Error ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) = 0;
-    // `bytes` become the whole of `path`, replacing a file of that name; a
-    // failure leaves no part-written file and an earlier file as it was.
-    virtual backup::Error WriteWhole(const std::u16string& path,
-                                     const std::vector<std::uint8_t>& bytes) = 0;
-    // Whether `path` names a folder: it can be neither read nor written as a
-    // file, and Windows would only say "access is denied".
-    virtual bool IsFolder(const std::u16string& path) = 0;
-};
-
 // An import from the main window's File menu goes through the window's own
 // backups and Undo, so that Edit > Undo takes it back as one action; the
 // command line makes a backup file of its own and keeps nothing for Undo.
@@ -78,8 +63,8 @@ struct WindowBacking {
 
 struct Environment {
     reg::RegistryApi& registry;
-    ProfileFilesApi& files;
-    backup::BackupFilesApi& backupFiles;
+    files::FilesApi& files;       // the profile and the command line's backup file
+    backup::Clock now;            // what the command line's backup file is named by
     std::u16string backupFolder;  // empty when Windows could not name it
     shell::Prompter& prompter;    // not used under /quiet
     // A path as a message box can show it (the ANSI code page's text).

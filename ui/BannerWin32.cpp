@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "banner/HttpWin32.h"
+#include "files/FilesWin32.h"
 #include "ui/resource.h"
 #include "win32/ProgramFolder.h"
 
@@ -80,105 +81,6 @@ namespace {
 // window's, whatever the server does.
 constexpr DWORD kStopWaitMs = 250;
 
-// The banner's files, reached through the wide calls: paths come as UTF-8,
-// so a program folder named in any script is reached exactly.
-class FileWriterWin32 final : public banner::FileWriter {
-  public:
-    bool WriteWhole(const std::string& path, const std::string& bytes) override {
-        const std::u16string wide = win32::FromUtf8(path);
-        if (wide.empty()) return false;
-        // CREATE_ALWAYS cuts an existing file to nothing first: an older,
-        // longer banner leaves no tail behind the new one.
-        win32::File file(CreateFileW(win32::Wide(wide), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
-        DWORD written = 0;
-        bool ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                            nullptr) != FALSE &&
-                  written == bytes.size();
-        // A close that fails may have lost what the write buffered.
-        ok = file.reset() && ok;
-        if (!ok) DeleteFileW(win32::Wide(wide));  // no half banner for the loader
-        return ok;
-    }
-
-    bool Exists(const std::string& path) override {
-        const std::u16string wide = win32::FromUtf8(path);
-        if (wide.empty()) return true;  // no name we can look at is ours to write
-        if (GetFileAttributesW(win32::Wide(wide)) != INVALID_FILE_ATTRIBUTES) return true;
-        // Only "no such file" says it is free; a name we may not look at
-        // is not ours to write.
-        const DWORD error = GetLastError();
-        return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
-    }
-
-    bool ReadAll(const std::string& path, std::string* bytes) override {
-        bytes->clear();
-        const std::u16string wide = win32::FromUtf8(path);
-        if (wide.empty()) return false;
-        win32::File file(CreateFileW(win32::Wide(wide), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return GetLastError() == ERROR_FILE_NOT_FOUND;
-        DWORD high = 0;
-        const DWORD size = GetFileSize(file.get(), &high);
-        // A list of some thousand names; anything much larger is not ours.
-        if (size == INVALID_FILE_SIZE || high != 0 || size > kMaxListBytes) return false;
-        bytes->resize(size);
-        DWORD got = 0;
-        return size == 0 ||
-               (ReadFile(file.get(), &(*bytes)[0], size, &got, nullptr) != FALSE && got == size);
-    }
-
-    bool Append(const std::string& path, const std::string& bytes) override {
-        const std::u16string wide = win32::FromUtf8(path);
-        if (wide.empty()) return false;
-        win32::File file(CreateFileW(win32::Wide(wide), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
-        DWORD high = 0;
-        const DWORD size = GetFileSize(file.get(), &high);
-        if (size == INVALID_FILE_SIZE || high != 0 ||
-            SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
-            return false;
-        }
-        DWORD written = 0;
-        bool ok = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                            nullptr) != FALSE &&
-                  written == bytes.size();
-        // Half a line would be a name cut short: the list goes back to what
-        // it was.
-        if (!ok && SetFilePointer(file.get(), static_cast<LONG>(size), nullptr, FILE_BEGIN) !=
-                       INVALID_SET_FILE_POINTER) {
-            SetEndOfFile(file.get());
-        }
-        return file.reset() && ok;
-    }
-
-    bool Remove(const std::string& path) override {
-        const std::u16string wide = win32::FromUtf8(path);
-        if (wide.empty()) return false;
-        // Only a file whose own long name is the one asked for: a search by
-        // name also finds a file whose 8.3 alias matches, and that one is
-        // not ours.
-        WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileW(win32::Wide(wide), &found);
-        if (search == INVALID_HANDLE_VALUE) {
-            const DWORD error = GetLastError();
-            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        }
-        FindClose(search);
-        const std::size_t slash = wide.find_last_of(u'\\');
-        const std::u16string name = wide.substr(slash == std::u16string::npos ? 0 : slash + 1);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-            lstrcmpiW(found.cFileName, win32::Wide(name)) != 0)
-            return false;
-        return DeleteFileW(win32::Wide(wide)) != FALSE;
-    }
-
-  private:
-    static constexpr DWORD kMaxListBytes = 256 * 1024;
-};
-
 class BoxPicture final : public banner::PictureBox {
   public:
     explicit BoxPicture(BannerBox& box) : box_(box) {}
@@ -246,10 +148,10 @@ DWORD WINAPI LoadThread(void* param) {
 
 struct BannerWin32::Parts {
     win32::ComScope com;  // first in, last out: the picture lives inside it
-    FileWriterWin32 files;
+    files::FilesWin32 files;
     BannerBox picture1;
     BoxPicture shown{picture1};
-    std::string folder = win32::Utf8(win32::ProgramFolder());
+    std::u16string folder = win32::ProgramFolder();
     banner::Banner banner{files, shown, folder};
     // While the banner is under way: the load, its thread (signalled when
     // it has ended) and when it started.

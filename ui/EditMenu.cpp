@@ -22,14 +22,15 @@ std::string Plural(std::size_t n, const char* one, const char* many) {
 
 }  // namespace
 
-EditMenu::EditMenu(reg::RegistryApi& registry, backup::BackupFilesApi& files,
+EditMenu::EditMenu(reg::RegistryApi& registry, files::FilesApi& files, backup::Clock now,
                    std::function<std::u16string()> folder, settings::UserNameApi& userName,
                    shell::Prompter& prompter)
     : files_(files),
+      now_(now),
       nameFolder_(std::move(folder)),
       userName_(userName),
       prompter_(prompter),
-      file_(files_, [this] { return Folder(); }),
+      file_(files_, now_, [this] { return Folder(); }),
       backed_(registry, file_, &undo_) {}
 
 const std::u16string& EditMenu::Folder() {
@@ -100,20 +101,20 @@ void EditMenu::mnuEditRestore_Click() {
 
 void EditMenu::RestoreFrom(const std::u16string& path) {
     const backup::ApplyContext context = Context();
-    backup::Error readError = backup::kOk;
+    files::Error readError = files::kOk;
     backup::regfile::ReadResult file;
     backup::managed::CheckResult check;
     backup::managed::Preview preview;
     Busy([&] {
         std::vector<std::uint8_t> bytes;
-        readError = files_.ReadAll(path, bytes);
-        if (readError != backup::kOk) return;
+        readError = files_.ReadAll(path, bytes, backup::regfile::kMaxFileSize);
+        if (readError != files::kOk) return;
         file = backup::regfile::Read(bytes);
         check = backup::managed::CheckBackup(file, context.userName);
         if (check.ok) preview = backup::managed::WhatChanges({backed_, userName_}, file.entries);
     });
-    if (readError != backup::kOk)
-        return Tell(Cat({Shown(path), " could not be read: ", backup::Describe(readError), "."}));
+    if (readError != files::kOk)
+        return Tell(Cat({Shown(path), " could not be read: ", files::Describe(readError), "."}));
     if (!check.ok)
         return Tell(Cat({Shown(path), " was not restored, and nothing was changed.\n\nLine ",
                          std::to_string(check.errorLine), ": ", check.error, "."}));
@@ -144,9 +145,9 @@ void EditMenu::RestoreFrom(const std::u16string& path) {
 void EditMenu::mnuEditOpenFolder_Click() {
     const std::u16string& folder = Folder();
     if (folder.empty()) return Tell(kNoFolder);
-    if (const backup::Error e = files_.CreateFolders(folder))
+    if (const files::Error e = files_.CreateFolders(folder))
         return Tell(Cat({"The backups folder ", Shown(folder),
-                         " could not be made: ", backup::Describe(e), "."}));
+                         " could not be made: ", files::Describe(e), "."}));
     if (view_ && !view_->OpenFolder(folder))
         Tell(Cat({"The backups folder ", Shown(folder), " could not be opened."}));
 }

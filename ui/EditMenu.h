@@ -12,9 +12,9 @@
 #include <string>
 
 #include "backup/Backup.h"
-#include "backup/BackupFiles.h"
 #include "backup/Managed.h"
 #include "backup/Restore.h"
+#include "files/Files.h"
 #include "registry/RegistryApi.h"
 #include "settings/UserName.h"
 #include "shell/Prompter.h"
@@ -45,11 +45,12 @@ class EditView {
 
 class EditMenu {
   public:
-    // The seams are kept by reference and must outlive the menu. `folder`
-    // names where the run's backup file goes, asked once, when first needed
-    // (naming it may load the shell); empty when Windows did not name one,
-    // and then every change is refused, since none could be backed up.
-    EditMenu(reg::RegistryApi& registry, backup::BackupFilesApi& files,
+    // The seams are kept by reference and must outlive the menu. `now`
+    // names the run's backup file; `folder` names where it goes, asked once,
+    // when first needed (naming it may load the shell); empty when Windows
+    // did not name one, and then every change is refused, since none could
+    // be backed up.
+    EditMenu(reg::RegistryApi& registry, files::FilesApi& files, backup::Clock now,
              std::function<std::u16string()> folder, settings::UserNameApi& userName,
              shell::Prompter& prompter);
     EditMenu(const EditMenu&) = delete;
@@ -76,6 +77,8 @@ class EditMenu {
     // the run's file and Undo takes it back.
     backup::UndoStack& Undo() { return undo_; }
     const backup::BackupFile& File() const { return file_; }
+    // What the run's backup file is named by.
+    backup::Clock BackupClock() const { return now_; }
     // Where the run's backup file goes; empty when Windows did not name it.
     const std::u16string& Folder();
 
@@ -100,7 +103,8 @@ class EditMenu {
     std::string Shown(const std::u16string& path);
     std::string Unrestored(const backup::ApplyReport& report);
 
-    backup::BackupFilesApi& files_;
+    files::FilesApi& files_;
+    backup::Clock now_;
     std::function<std::u16string()> nameFolder_;
     std::optional<std::u16string> folder_;
     settings::UserNameApi& userName_;

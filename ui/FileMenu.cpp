@@ -25,7 +25,7 @@ int FileMenu::Run(profiles::Command command, const std::u16string& path) {
                                     [this](const std::function<void()>& body) { edit_.Act(body); },
                                     [this] { view_.Reread(); }};
     profiles::Environment environment{
-        registry_,      files_,    backupFiles_,
+        registry_,      files_,    edit_.BackupClock(),
         edit_.Folder(), prompter_, [this](const std::u16string& p) { return view_.Shown(p); },
         &backing};
     profiles::Arguments arguments;

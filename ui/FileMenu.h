@@ -31,14 +31,9 @@ class FileMenu {
     // The seams are kept by reference and must outlive the menu. `registry`
     // is the real one: the import writes through the Edit menu's backed-up
     // registry and reads back without it.
-    FileMenu(EditMenu& edit, reg::RegistryApi& registry, profiles::ProfileFilesApi& files,
-             backup::BackupFilesApi& backupFiles, shell::Prompter& prompter, FileView& view)
-        : edit_(edit),
-          registry_(registry),
-          files_(files),
-          backupFiles_(backupFiles),
-          prompter_(prompter),
-          view_(view) {}
+    FileMenu(EditMenu& edit, reg::RegistryApi& registry, files::FilesApi& files,
+             shell::Prompter& prompter, FileView& view)
+        : edit_(edit), registry_(registry), files_(files), prompter_(prompter), view_(view) {}
 
     void mnuFileImport_Click();
     void mnuFileExport_Click();
@@ -51,8 +46,7 @@ class FileMenu {
 
     EditMenu& edit_;
     reg::RegistryApi& registry_;
-    profiles::ProfileFilesApi& files_;
-    backup::BackupFilesApi& backupFiles_;
+    files::FilesApi& files_;
     shell::Prompter& prompter_;
     FileView& view_;
 };

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "backup/BackupFilesWin32.h"
-#include "profiles/ProfilesWin32.h"
+#include "backup/ClockWin32.h"
+#include "files/FilesWin32.h"
 #include "registry/RegistryWin32.h"
 #include "settings/UserNameWin32.h"
 #include "shell/ShellWin32.h"
@@ -28,8 +28,8 @@ namespace ui {
 // of the window.
 struct frmKestrow::Parts final : EditView, FileView {
     explicit Parts(shell::Prompter& prompter)
-        : edit(registry, files, win32::BackupFolder, userName, prompter),
-          file(edit, registry, profileFiles, files, prompter, *this),
+        : edit(registry, files, backup::LocalNow, win32::BackupFolder, userName, prompter),
+          file(edit, registry, files, prompter, *this),
           tweaks(edit.Registry(), userName, prompter),
           runList(edit.Registry(), prompter, shutdown),
           lstRunMRU(runList) {
@@ -56,8 +56,7 @@ struct frmKestrow::Parts final : EditView, FileView {
     reg::RegistryWin32 registry;
     settings::UserNameWin32 userName;
     sys::ShutdownWin32 shutdown;
-    backup::BackupFilesWin32 files;
-    profiles::ProfileFilesWin32 profileFiles;
+    files::FilesWin32 files;
     EditMenu edit;
     FileMenu file;
     TweaksTab tweaks;

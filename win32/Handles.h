@@ -66,6 +66,11 @@ struct FileTraits {  // CreateFile's failure is INVALID_HANDLE_VALUE, not null
     static Type Empty() { return INVALID_HANDLE_VALUE; }
     static bool Close(Type h) { return CloseHandle(h) != FALSE; }
 };
+struct FindTraits {  // FindFirstFile's searches: INVALID_HANDLE_VALUE when none
+    using Type = HANDLE;
+    static Type Empty() { return INVALID_HANDLE_VALUE; }
+    static bool Close(Type h) { return FindClose(h) != FALSE; }
+};
 struct InternetTraits {
     using Type = HINTERNET;
     static Type Empty() { return nullptr; }
@@ -105,6 +110,7 @@ struct GdiTraits {  // fonts, brushes, bitmaps, pens
 
 using Handle = Owner<KernelTraits>;
 using File = Owner<FileTraits>;
+using Find = Owner<FindTraits>;
 using Internet = Owner<InternetTraits>;
 using Module = Owner<ModuleTraits>;
 using Menu = Owner<MenuTraits>;

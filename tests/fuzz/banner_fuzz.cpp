@@ -14,7 +14,7 @@
 
 namespace {
 
-const std::string kFolder = "C:\\Program Files\\Dovrane";
+const std::u16string kFolder = u"C:\\Program Files\\Dovrane";
 const std::string kAddr = "http://127.0.0.1:8917/dovrane/dovrane.php";
 
 void Require(bool condition) {
@@ -34,16 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(reply.compare(0, f.imageAddress.size(), f.imageAddress) == 0);
 
     if (banner::IsBannerFileName(f.fileName)) {
-        const std::string path = banner::JoinBannerPath(kFolder, f.fileName);
-        const std::string rest = path.substr(kFolder.size() + 1);
-        // Nothing but a plain name after the folder and its backslash: no
-        // separator, drive, stream, parent reference or device.
-        Require(path.compare(0, kFolder.size() + 1, kFolder + "\\") == 0);
-        Require(rest == f.fileName);
-        Require(rest.find_first_of("\\/:") == std::string::npos);
-        Require(rest != "." && rest != ".." && rest.find("..") == std::string::npos);
-        for (char c : rest) Require(static_cast<unsigned char>(c) >= 0x20);
-        const std::string ext = rest.substr(rest.rfind('.') + 1);
+        const std::u16string path = banner::JoinBannerPath(kFolder, f.fileName);
+        const std::u16string rest = path.substr(kFolder.size() + 1);
+        // Nothing but a plain name after the folder and its backslash, each
+        // character as the description gave it: no separator, drive, stream,
+        // parent reference or device.
+        Require(path.compare(0, kFolder.size() + 1, kFolder + u"\\") == 0);
+        Require(rest.size() == f.fileName.size());
+        for (std::size_t i = 0; i < rest.size(); ++i)
+            Require(rest[i] == static_cast<unsigned char>(f.fileName[i]) && rest[i] >= 0x20 &&
+                    rest[i] < 0x80);
+        Require(rest.find_first_of(u"\\/:") == std::u16string::npos);
+        Require(rest != u"." && rest != u".." && rest.find(u"..") == std::u16string::npos);
+        const std::u16string ext = rest.substr(rest.rfind(u'.') + 1);
         Require(ext.size() == 3 || ext.size() == 4);
     }
     if (shell::IsWebAddress(f.link)) {

@@ -10,6 +10,7 @@
 #include "registry/MemoryRegistry.h"
 #include "registry/modReg.h"
 #include "settings/modTweaks.h"
+#include "support/MemoryFiles.h"
 #include "support/TestDoubles.h"
 
 namespace {
@@ -53,7 +54,7 @@ class BackupTest : public ::testing::Test {
 
     reg::MemoryRegistry memory;
     MemoryFiles files;
-    backup::BackupFile file{files, kFolder};
+    backup::BackupFile file{files, testing_doubles::TestNow, kFolder};
     backup::UndoStack undo;
     backup::BackedUpRegistry backed{memory, file, &undo};
     testing_doubles::FakeUserName user{"jo"};
@@ -93,7 +94,7 @@ TEST_F(BackupTest, AWriteThatLeavesTheValueAsItWasMakesNoFile) {
 TEST_F(BackupTest, ABackupThatCannotBeWrittenStopsTheChangeAndSaysWhy) {
     memory.PutDword(reg::kCurrentUser, modTweaks::RowOf(Tweak::kLowSpaceChecks).keyPath,
                     "NoLowDiskSpaceChecks", 0);
-    files.failWith = backup::kDiskFull;
+    files.failWith = files::kDiskFull;
     {
         backup::UndoStack::Action action(undo);
         const modTweaks::WriteResult result = Set(Tweak::kLowSpaceChecks, true);
@@ -108,7 +109,7 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenStopsTheChangeAndSaysWhy) {
     EXPECT_FALSE(Set(Tweak::kCleanupWizard, true).held());
     EXPECT_FALSE(memory.HasKey(reg::kCurrentUser, modTweaks::RowOf(Tweak::kCleanupWizard).keyPath));
 
-    files.failWith = backup::kOk;
+    files.failWith = files::kOk;
     EXPECT_TRUE(Set(Tweak::kLowSpaceChecks, true).held());
     EXPECT_EQ(Saved().size(), 1u);
 }
@@ -378,8 +379,8 @@ TEST_F(BackupTest, ADeletedKeyIsSavedWithItsValuesAndAnEmptyOneIsRemovedByTheHoo
 TEST(BackupFileName, NeverOverwritesAnotherRunsFile) {
     MemoryFiles files;
     files.files[kFile] = {};
-    backup::BackupFile file(files, kFolder);
-    EXPECT_EQ(file.Append({Entry::DeleteValue(reg::kCurrentUser, u"K", u"v")}), backup::kOk);
+    backup::BackupFile file(files, testing_doubles::TestNow, kFolder);
+    EXPECT_EQ(file.Append({Entry::DeleteValue(reg::kCurrentUser, u"K", u"v")}), files::kOk);
     EXPECT_EQ(file.Path(), kFolder + u"\\Dovrane 2026-12-07 090501 (2).reg");
     EXPECT_TRUE(files.files[kFile].empty());
 }

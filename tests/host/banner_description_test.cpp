@@ -148,10 +148,10 @@ INSTANTIATE_TEST_SUITE_P(
     Name);
 
 TEST(BannerPath, AlwaysInsertsOneBackslash) {
-    EXPECT_EQ(banner::JoinBannerPath("C:\\Program Files\\Dovrane", "banner.gif"),
-              "C:\\Program Files\\Dovrane\\banner.gif");
+    EXPECT_EQ(banner::JoinBannerPath(u"C:\\Program Files\\Dovrane", "banner.gif"),
+              u"C:\\Program Files\\Dovrane\\banner.gif");
     // A folder that already ends in a backslash keeps the doubled one.
-    EXPECT_EQ(banner::JoinBannerPath("C:\\", "banner.gif"), "C:\\\\banner.gif");
+    EXPECT_EQ(banner::JoinBannerPath(u"C:\\", "banner.gif"), u"C:\\\\banner.gif");
 }
 
 }  // namespace

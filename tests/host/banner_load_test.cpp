@@ -4,20 +4,22 @@
 // program do.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <vector>
 
 #include "banner/Banner.h"
 #include "common/version.h"
+#include "support/MemoryFiles.h"
 #include "support/TestDoubles.h"
 #include "tests/host/picture_bytes.h"
 
 namespace {
 
 const std::string kAddr = "http://maker.example/dovrane/dovrane.php";
-const std::string kFolder = "C:\\Apps\\Dovrane";
-const std::string kList = kFolder + "\\Dovrane-banners.txt";
-const std::string kPath = kFolder + "\\banner.gif";
+const std::u16string kFolder = u"C:\\Apps\\Dovrane";
+const std::u16string kList = kFolder + u"\\Dovrane-banners.txt";
+const std::u16string kPath = kFolder + u"\\banner.gif";
 const std::string kGif = test_pictures::Gif(468, 60);
 const std::string kNormal = "http://maker.example/b.gif\nhttp://maker.example/go\nbanner.gif\n";
 
@@ -42,40 +44,10 @@ struct FakeHttp : banner::Http {
     std::map<std::string, banner::FetchLimits> limitsSeen;
 };
 
-struct FakeFiles : banner::FileWriter {
-    explicit FakeFiles(Log& log) : log(log) {}
-    bool WriteWhole(const std::string& path, const std::string& bytes) override {
-        log.events.push_back("write " + path);
-        if (failWrite) return false;
-        files[path] = bytes;
-        return true;
-    }
-    bool Exists(const std::string& path) override {
-        log.events.push_back("exists " + path);
-        return files.count(path) != 0;
-    }
-    bool ReadAll(const std::string& path, std::string* bytes) override {
-        log.events.push_back("read " + path);
-        if (failRead) return false;
-        auto it = files.find(path);
-        *bytes = it == files.end() ? "" : it->second;
-        return true;
-    }
-    bool Append(const std::string& path, const std::string& bytes) override {
-        log.events.push_back("append " + path);
-        if (failAppend) return false;
-        files[path] += bytes;
-        return true;
-    }
-    bool Remove(const std::string& path) override {
-        log.events.push_back("remove " + path);
-        files.erase(path);
-        return true;
-    }
-    Log& log;
-    bool failWrite = false, failRead = false, failAppend = false;
-    std::map<std::string, std::string> files;
-};
+// A path as the files' log shows it (the test's paths are ASCII).
+std::string Shown(const std::u16string& path) {
+    return std::string(path.begin(), path.end());
+}
 
 struct FakePicture : banner::PictureBox {
     explicit FakePicture(Log& log) : log(log) {}
@@ -100,9 +72,11 @@ struct FakeShell : shell::Shell {
 
 class BannerTest : public testing::Test {
   protected:
+    BannerTest() { files.log = &log.events; }
+
     Log log;
     FakeHttp http{log};
-    FakeFiles files{log};
+    testing_doubles::MemoryFiles files;
     FakePicture picture{log};
     FakeShell shell;
     testing_doubles::RecordingPrompter prompter;
@@ -115,48 +89,63 @@ class BannerTest : public testing::Test {
         ServeImage("http://maker.example/b.gif", kGif);
     }
     void Load() { banner::LoadBanner(http, kAddr, banner); }
+    // A file's bytes as text; empty when there is none.
+    std::string Text(const std::u16string& path) const {
+        const auto it = files.files.find(path);
+        return it == files.files.end() ? "" : std::string(it->second.begin(), it->second.end());
+    }
+    void Put(const std::u16string& path, const std::string& text) {
+        files.files[path].assign(text.begin(), text.end());
+    }
 };
 
 TEST_F(BannerTest, NormalBannerIsShownFromMemoryListedThenStoredAndLinked) {
     ServeNormal();
     Load();
-    EXPECT_EQ(log.events,
-              (std::vector<std::string>{"get " + kAddr, "get http://maker.example/b.gif",
-                                        "show " + std::to_string(kGif.size()), "read " + kList,
-                                        "exists " + kPath, "append " + kList, "write " + kPath}));
+    EXPECT_EQ(log.events, (std::vector<std::string>{
+                              "get " + kAddr, "get http://maker.example/b.gif",
+                              "show " + std::to_string(kGif.size()), "read " + Shown(kList),
+                              "exists " + Shown(kPath), "append " + Shown(kList),
+                              "create " + Shown(kList), "write " + Shown(kPath)}));
     EXPECT_EQ(picture.shown, kGif);
-    EXPECT_EQ(files.files[kPath], kGif);
-    EXPECT_EQ(files.files[kList], "banner.gif\r\n");
+    EXPECT_EQ(Text(kPath), kGif);
+    EXPECT_EQ(Text(kList), "banner.gif\r\n");
     EXPECT_EQ(banner.BannerLink(), "http://maker.example/go");
 }
 
 TEST_F(BannerTest, ListedNameIsWrittenOverWithoutListingItAgain) {
-    files.files[kList] = "old.jpg\r\nBANNER.GIF\r\n";
-    files.files[kPath] = "an older banner";
+    Put(kList, "old.jpg\r\nBANNER.GIF\r\n");
+    Put(kPath, "an older banner");
     ServeNormal();
     Load();
-    EXPECT_EQ(files.files[kPath], kGif);
-    EXPECT_EQ(files.files[kList], "old.jpg\r\nBANNER.GIF\r\n");
-    EXPECT_EQ(log.events.back(), "write " + kPath);
+    EXPECT_EQ(Text(kPath), kGif);
+    EXPECT_EQ(Text(kList), "old.jpg\r\nBANNER.GIF\r\n");
+    EXPECT_EQ(log.events.back(), "write " + Shown(kPath));
 }
 
 TEST_F(BannerTest, FileNotListedIsNeverWrittenOverButTheBannerShows) {
-    files.files[kList] = "other.gif\r\n";
-    files.files[kPath] = "the user's picture";
+    Put(kList, "other.gif\r\n");
+    Put(kPath, "the user's picture");
     ServeNormal();
     Load();
     EXPECT_EQ(picture.shown, kGif);
-    EXPECT_EQ(files.files[kPath], "the user's picture");
-    EXPECT_EQ(files.files[kList], "other.gif\r\n");
+    EXPECT_EQ(Text(kPath), "the user's picture");
+    EXPECT_EQ(Text(kList), "other.gif\r\n");
 }
 
 TEST_F(BannerTest, BannerThatCannotBeListedOrWrittenIsStillShown) {
-    // A list that cannot be read or appended whole: no image is written.
-    for (bool FakeFiles::*fault :
-         {&FakeFiles::failRead, &FakeFiles::failAppend, &FakeFiles::failWrite}) {
-        files.failRead = files.failAppend = files.failWrite = false;
+    // A list that cannot be read or appended whole, or an image that cannot
+    // be written: no image is stored.
+    const std::function<void()> faults[] = {
+        [&] { files.failing[kList] = files::kAccessDenied; },  // the list unread
+        [&] { files.failWith = files::kDiskFull; },            // the list not appended
+        [&] { files.failing[kPath] = files::kDiskFull; },      // the image not written
+    };
+    for (const auto& fault : faults) {
+        files.failing.clear();
+        files.failWith = files::kOk;
         files.files.clear();
-        files.*fault = true;
+        fault();
         picture.shown.clear();
         ServeNormal();
         Load();
@@ -171,7 +160,7 @@ TEST_F(BannerTest, NoImageIsStoredWithoutAFolderOrAPictureThatDecodes) {
     Load();
     EXPECT_TRUE(files.files.empty());
     picture.decodes = true;
-    banner::Banner homeless{files, picture, ""};
+    banner::Banner homeless{files, picture, u""};
     banner::LoadBanner(http, kAddr, homeless);
     EXPECT_EQ(picture.shown, kGif);
     EXPECT_TRUE(files.files.empty());
@@ -181,17 +170,17 @@ TEST_F(BannerTest, NoImageIsStoredWithoutAFolderOrAPictureThatDecodes) {
 // the older listed ones; a file not listed, a line cut short and a line that
 // is no banner name are never touched.
 TEST_F(BannerTest, AtMostTwoBannersStayOnTheDisk) {
-    const std::string list = std::string(kFolder) + "\\Dovrane-banners.txt";
-    files.files[list] = "old1.gif\r\nOLD2.jpg\r\n..\\x.gif\r\nold3.bmp\r\nold1.GIF\r\ncut.gif";
-    for (const char* name : {"old1.gif", "OLD2.jpg", "old3.bmp", "mine.gif", "cut.gif"})
-        files.files[std::string(kFolder) + "\\" + name] = "x";
+    Put(kList, "old1.gif\r\nOLD2.jpg\r\n..\\x.gif\r\nold3.bmp\r\nold1.GIF\r\ncut.gif");
+    for (const char16_t* name : {u"old1.gif", u"OLD2.jpg", u"old3.bmp", u"mine.gif", u"cut.gif"})
+        Put(kFolder + u"\\" + name, "x");
     ServeNormal();  // names banner.gif
     banner::LoadBanner(http, kAddr, banner);
     std::vector<std::string> left;
-    for (const auto& [path, bytes] : files.files) left.push_back(path.substr(path.rfind('\\') + 1));
+    for (const auto& [path, bytes] : files.files)
+        left.push_back(Shown(path.substr(path.rfind(u'\\') + 1)));
     EXPECT_EQ(left, (std::vector<std::string>{"Dovrane-banners.txt", "banner.gif", "cut.gif",
                                               "mine.gif", "old1.gif"}));
-    EXPECT_EQ(files.files[list].substr(0, 8), "old1.gif");  // the list keeps every name
+    EXPECT_EQ(Text(kList).substr(0, 8), "old1.gif");  // the list keeps every name
 }
 
 TEST(BannerList, ANameCountsOnlyOnAWholeLineOfItsOwnRegardlessOfCase) {

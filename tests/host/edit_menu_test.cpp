@@ -11,6 +11,7 @@
 
 #include "backup/RegFile.h"
 #include "registry/MemoryRegistry.h"
+#include "support/MemoryFiles.h"
 #include "support/TestDoubles.h"
 #include "ui/EditMenu.h"
 #include "ui/RunListTab.h"
@@ -97,7 +98,9 @@ class EditMenuTest : public ::testing::Test, public ui::EditView {
     testing_doubles::RecordingPrompter prompter;
     testing_doubles::RecordingShutdown shutdown;
     int namings = 0;  // how often the menu asked where the backups go
-    ui::EditMenu edit{memory, files, [this] { return ++namings, kFolder; }, user, prompter};
+    ui::EditMenu edit{
+        memory, files,   testing_doubles::TestNow, [this] { return ++namings, kFolder; },
+        user,   prompter};
     ui::TweaksTab tweaks{edit.Registry(), user, prompter};
     ui::RunListTab runList{edit.Registry(), prompter, shutdown};
     std::u16string chosen;
@@ -188,7 +191,7 @@ TEST_F(EditMenuTest, AChangeWithoutItsBackupIsNotMadeAndSaysWhyOnce) {
     tweaks.Load();
     runList.LoadRunList();
     const auto before = Registry();
-    files.failWith = backup::kDiskFull;
+    files.failWith = files::kDiskFull;
     edit.Act([&] { tweaks.cmdTwksSelectAll_Click(); });
     ASSERT_EQ(prompter.boxes.size(), 1u);
     EXPECT_THAT(prompter.boxes[0].text, HasSubstr("Disable Low Space Warnings - the backup file "
@@ -386,7 +389,7 @@ TEST_F(EditMenuTest, ABackupFileDeletedDuringTheRunIsWrittenAgainAndTheUserTold)
 TEST_F(EditMenuTest, OpenBackupFolderNeedsTheFolder) {
     edit.mnuEditOpenFolder_Click();
     EXPECT_EQ(opened, std::vector<std::u16string>{kFolder});
-    files.failWith = backup::kAccessDenied;
+    files.failWith = files::kAccessDenied;
     edit.mnuEditOpenFolder_Click();
     EXPECT_EQ(opened.size(), 1u);
     ASSERT_EQ(prompter.boxes.size(), 1u);

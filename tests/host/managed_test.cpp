@@ -8,6 +8,7 @@
 #include "backup/Restore.h"
 #include "registry/MemoryRegistry.h"
 #include "settings/modTweaks.h"
+#include "support/MemoryFiles.h"
 #include "support/TestDoubles.h"
 
 namespace {
@@ -191,24 +192,8 @@ TEST(Restore, PutsBackTheBackupAsOneActionThatCanBeUndone) {
     reg::MemoryRegistry memory;
     const modTweaks::Row& ras = modTweaks::RowOf(Tweak::kKeepRas);
     memory.PutSz(reg::kLocalMachine, ras.keyPath, ras.valueName, "0");
-    struct NoFiles final : backup::BackupFilesApi {
-        std::vector<std::uint8_t> bytes;
-        backup::LocalTime Now() override { return {2026, 1, 2, 3, 4, 5}; }
-        backup::Error CreateFolders(const std::u16string&) override { return backup::kOk; }
-        backup::Error CreateNew(const std::u16string&,
-                                const std::vector<std::uint8_t>& b) override {
-            bytes = b;
-            return backup::kOk;
-        }
-        backup::Error Append(const std::u16string&, const std::vector<std::uint8_t>& b) override {
-            bytes.insert(bytes.end(), b.begin(), b.end());
-            return backup::kOk;
-        }
-        backup::Error ReadAll(const std::u16string&, std::vector<std::uint8_t>&) override {
-            return backup::kFileNotFound;
-        }
-    } files;
-    backup::BackupFile file(files, u"C:\\B");
+    testing_doubles::MemoryFiles files;
+    backup::BackupFile file(files, testing_doubles::TestNow, u"C:\\B");
     backup::UndoStack undo;
     backup::BackedUpRegistry backed(memory, file, &undo);
     testing_doubles::FakeUserName user{"jo"};
@@ -216,7 +201,7 @@ TEST(Restore, PutsBackTheBackupAsOneActionThatCanBeUndone) {
         backup::UndoStack::Action action(undo);
         modTweaks::Write(modTweaks::Seams{backed, user}, Tweak::kKeepRas, true);
     }
-    const backup::regfile::ReadResult backupRead = backup::regfile::Read(files.bytes);
+    const backup::regfile::ReadResult backupRead = backup::regfile::Read(files.files[file.Path()]);
     ASSERT_TRUE(backup::managed::CheckBackup(backupRead, u"jo").ok);
 
     const backup::ApplyReport report =

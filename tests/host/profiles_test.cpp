@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
-#include <set>
 
 #include "app/CommandLine.h"
 #include "backup/Managed.h"
@@ -12,6 +10,7 @@
 #include "registry/MemoryRegistry.h"
 #include "registry/modReg.h"
 #include "settings/modTweaks.h"
+#include "support/MemoryFiles.h"
 #include "support/TestDoubles.h"
 
 namespace {
@@ -19,42 +18,7 @@ namespace {
 using modTweaks::Tweak;
 using profiles::Command;
 
-// Profile files and backup files in one map of paths; a path may be made to
-// fail.
-class MemoryFiles final : public profiles::ProfileFilesApi, public backup::BackupFilesApi {
-  public:
-    std::map<std::u16string, std::vector<std::uint8_t>> files;
-    std::map<std::u16string, backup::Error> failing;  // path or folder: its error
-    std::set<std::u16string> folders;                 // paths that are folders
-
-    backup::Error ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) override {
-        if (failing.count(path)) return failing[path];
-        if (!files.count(path)) return backup::kFileNotFound;
-        bytes = files[path];
-        return backup::kOk;
-    }
-    backup::Error WriteWhole(const std::u16string& path,
-                             const std::vector<std::uint8_t>& bytes) override {
-        if (failing.count(path)) return failing[path];
-        files[path] = bytes;
-        return backup::kOk;
-    }
-    bool IsFolder(const std::u16string& path) override { return folders.count(path) > 0; }
-    backup::LocalTime Now() override { return {2026, 12, 7, 14, 5, 9}; }
-    backup::Error CreateFolders(const std::u16string& folder) override {
-        return failing.count(folder) ? failing[folder] : backup::kOk;
-    }
-    backup::Error CreateNew(const std::u16string& path,
-                            const std::vector<std::uint8_t>& bytes) override {
-        if (files.count(path)) return backup::kFileExists;
-        return WriteWhole(path, bytes);
-    }
-    backup::Error Append(const std::u16string& path,
-                         const std::vector<std::uint8_t>& bytes) override {
-        files[path].insert(files[path].end(), bytes.begin(), bytes.end());
-        return backup::kOk;
-    }
-};
+using testing_doubles::MemoryFiles;
 
 constexpr char16_t kBackups[] = u"C:\\AppData\\Dovrane\\Backups";
 constexpr char16_t kBackupFile[] = u"C:\\AppData\\Dovrane\\Backups\\Dovrane 2026-12-07 140509.reg";
@@ -63,7 +27,8 @@ constexpr char16_t kProfile[] = u"C:\\Profiles\\room 12.reg";
 class CommandLineRun : public ::testing::Test {
   protected:
     int Run(reg::MemoryRegistry& registry, const std::vector<std::u16string>& args) {
-        profiles::Environment env{registry, files, files, backupFolder, prompter, {}};
+        const backup::Clock now = [] { return backup::LocalTime{2026, 12, 7, 14, 5, 9}; };
+        profiles::Environment env{registry, files, now, backupFolder, prompter, {}};
         return profiles::Run(env, app::Parse(args));
     }
     std::vector<std::int32_t> Reads(reg::MemoryRegistry& registry) {
@@ -204,7 +169,7 @@ TEST_F(CommandLineRun, ExitsWithTheNumberOfSettingsThatDidNotTake) {
 
     // With nowhere to save backups, nothing is changed at all: the backup's
     // failure, not the settings'.
-    files.failing[kBackups] = backup::kAccessDenied;
+    files.failing[kBackups] = files::kAccessDenied;
     reg::MemoryRegistry fresh;
     EXPECT_EQ(Run(fresh, {u"/import", kProfile}), profiles::kExitFile);
     EXPECT_NE(LastBox().find("nothing was changed: the backup file could not be made in "
@@ -254,7 +219,7 @@ TEST_F(CommandLineRun, NumLockKeepsTheOtherKeysBits) {
 
 TEST_F(CommandLineRun, FileAndUsageFailuresHaveTheirOwnStatus) {
     reg::MemoryRegistry registry;
-    files.failing[kProfile] = backup::kAccessDenied;
+    files.failing[kProfile] = files::kAccessDenied;
     EXPECT_EQ(Run(registry, {u"/export", kProfile}), profiles::kExitFile);
     EXPECT_EQ(LastBox(),
               "The settings could not be exported to C:\\Profiles\\room 12.reg: access is denied.");

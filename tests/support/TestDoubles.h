@@ -1,9 +1,9 @@
 // One stand-in per seam, for every test: a registry that records the calls
 // made through it (the in-memory registry is the registry's backend for
 // tests), a chosen logon name, message boxes that answer from a script, and a
-// restart that only records. The registry and the message boxes can append to
-// one event log, so a test can see writes and questions in the order they
-// happened.
+// restart that only records; the files' is MemoryFiles.h. The registry and
+// the message boxes can append to one event log, so a test can see writes
+// and questions in the order they happened.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "backup/BackupFiles.h"
+#include "backup/Backup.h"
 #include "registry/AnsiCodePage.h"
 #include "registry/RegistryApi.h"
 #include "settings/UserName.h"
@@ -303,6 +303,11 @@ class RecordingShutdown final : public sys::ShutdownApi {
     sys::ShutdownApi* real_ = nullptr;
 };
 
+// The tests' clock: their backup file is "Dovrane 2026-12-07 090501.reg".
+inline backup::LocalTime TestNow() {
+    return {2026, 12, 7, 9, 5, 1};
+}
+
 // The lines of a log that start with one of the prefixes.
 inline Log Only(const Log& log, std::initializer_list<const char*> prefixes) {
     Log kept;
@@ -314,38 +319,5 @@ inline Log Only(const Log& log, std::initializer_list<const char*> prefixes) {
             }
     return kept;
 }
-
-// Files held in memory; a write can be made to fail, and a hook sees the
-// moment the bytes reach the disk.
-class MemoryFiles final : public backup::BackupFilesApi {
-  public:
-    std::map<std::u16string, std::vector<std::uint8_t>> files;
-    backup::Error failWith = backup::kOk;
-    std::function<void()> onWrite;
-
-    backup::LocalTime Now() override { return {2026, 12, 7, 9, 5, 1}; }
-    backup::Error CreateFolders(const std::u16string&) override { return failWith; }
-    backup::Error CreateNew(const std::u16string& path,
-                            const std::vector<std::uint8_t>& bytes) override {
-        if (failWith != backup::kOk) return failWith;
-        if (files.count(path) != 0) return backup::kFileExists;
-        if (onWrite) onWrite();
-        files[path] = bytes;
-        return backup::kOk;
-    }
-    backup::Error Append(const std::u16string& path,
-                         const std::vector<std::uint8_t>& bytes) override {
-        if (failWith != backup::kOk) return failWith;
-        if (files.count(path) == 0) return backup::kFileNotFound;
-        if (onWrite && !bytes.empty()) onWrite();
-        files[path].insert(files[path].end(), bytes.begin(), bytes.end());
-        return backup::kOk;
-    }
-    backup::Error ReadAll(const std::u16string& path, std::vector<std::uint8_t>& bytes) override {
-        if (files.count(path) == 0) return backup::kFileNotFound;
-        bytes = files[path];
-        return backup::kOk;
-    }
-};
 
 }  // namespace testing_doubles
