@@ -96,8 +96,12 @@ int Read() {
 
 int AnswerBox(const std::string& commandLine) {
     Process dovrane = Start(commandLine);
-    HWND box = WaitForWindow(dovrane.id(), "#32770", "Dovrane", seconds(20));
-    if (!box) Fail("no message box");
+    // Generous: four Wine tests side by side on two cores start a program slowly.
+    HWND box = WaitForWindow(dovrane.id(), "#32770", "Dovrane", seconds(60));
+    if (!box)
+        Fail(dovrane.Running() ? "no message box; the program still runs"
+                               : "no message box; the program ended with status " +
+                                     std::to_string(dovrane.ExitCode()));
     std::string text = TextOf(GetDlgItem(box, 0xFFFF));
     for (char& c : text)
         if (c == '\r' || c == '\n') c = ' ';
