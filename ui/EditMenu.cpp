@@ -51,10 +51,7 @@ void EditMenu::Tell(const std::string& text) {
 }
 
 std::string EditMenu::Shown(const std::u16string& path) {
-    if (view_) return view_->Shown(path);
-    std::string out;
-    for (char16_t c : path) out += c < 0x80 ? char(c) : '?';
-    return out;
+    return view_ ? view_->Shown(path) : backup::regfile::Ascii(path);
 }
 
 std::string EditMenu::Unrestored(const backup::ApplyReport& report) {
